@@ -1,0 +1,74 @@
+// PwControl: the command-line channel to the AutoCAD that the last Search
+// found. Commands are handed to AutoCAD's main window as copy-data messages,
+// prompts and history are read as window text, and waits poll the prompt.
+//
+// Only PwAcad::Search makes these. A client may keep one after it was
+// released; its operations then fail with LinkFailed once the shared window
+// records are cleared.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/messages.h"
+
+namespace korvel {
+
+class PwControl : public std::enable_shared_from_this<PwControl> {
+ public:
+  // Use Create: a wait keeps its channel alive through shared ownership even if
+  // a handler run by the wait releases the client's last reference.
+  static std::shared_ptr<PwControl> Create();
+  ~PwControl();
+  PwControl(const PwControl&) = delete;
+  PwControl& operator=(const PwControl&) = delete;
+
+  std::int32_t get_CommandTimeOut() const { return command_time_out_; }
+  void put_CommandTimeOut(std::int32_t ms) { command_time_out_ = ms < 0 ? -1 : ms; }
+  std::int32_t get_CheckInterval() const { return check_interval_; }
+  void put_CheckInterval(std::int32_t ms) { check_interval_ = ms < 0 ? 0 : ms; }
+  bool get_PostNullChar() const { return post_null_char_; }
+  void put_PostNullChar(bool post) { post_null_char_ = post; }
+  bool get_PatternMatch() const { return pattern_match_; }
+  void put_PatternMatch(bool match) { pattern_match_ = match; }
+
+  // Brings AutoCAD (its last active pop-up) to the foreground.
+  std::int32_t Active();
+  // Hands the command text to AutoCAD and returns at once.
+  std::int32_t PostCommand(std::u16string_view AcadCommand);
+  // PostCommand, then waits until the prompt matches CommandPrompt. A Terminate
+  // during the wait gives CancelByUser without writing it to the record.
+  std::int32_t SendCommand(std::u16string_view AcadCommand,
+                           std::u16string_view CommandPrompt = kDefaultPrompt);
+  // Reads the whole text of the command-line window. Left unchanged on failure.
+  std::int32_t GetPrompt(std::u16string& CommandPrompt);
+  std::int32_t WaitPrompt(std::u16string_view CommandPrompt = kDefaultPrompt);
+  // Reads the history; with a MatchString, only the text from its last
+  // occurrence on (empty when it does not occur).
+  std::int32_t GetHistory(std::u16string& HistoryText, std::u16string_view MatchString = u"");
+  // A modal box owned by AutoCAD's main window; returns the box's answer.
+  // Neither clears nor writes the error record.
+  std::int32_t ShowMessage(std::u16string_view Message, std::int32_t Button = 0,
+                           std::u16string_view Title = kDefaultBoxTitle);
+  // Ends a running wait at the end of its current cycle.
+  void Terminate() { cancel_requested_ = true; }
+
+ private:
+  PwControl();
+  // The prompt wait shared by SendCommand and WaitPrompt; operation names the
+  // caller for the time-out's source.
+  std::int32_t WaitForPrompt(std::u16string_view prompt, std::u16string_view operation);
+  void CheckLink(std::u16string_view operation) const;
+  void CheckCommandLine(std::u16string_view operation) const;
+  std::u16string ReadWindowText(std::int32_t window, std::u16string_view operation) const;
+
+  bool cancel_requested_ = false;
+  std::int32_t command_time_out_ = 60000;
+  std::int32_t check_interval_ = 100;
+  bool post_null_char_ = true;
+  bool pattern_match_ = true;
+};
+
+}  // namespace korvel

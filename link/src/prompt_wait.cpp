@@ -1,0 +1,51 @@
+// SendCommand and WaitPrompt: polling AutoCAD's command line until its prompt
+// reads as expected.
+#include "guarded.h"
+#include "link/pw_control.h"
+#include "link/wildcard.h"
+
+namespace korvel {
+
+std::int32_t PwControl::WaitForPrompt(std::u16string_view expected, std::u16string_view operation) {
+  // A handler run by the pump may drop the client's last reference to this
+  // channel; the wait keeps it alive until it returns.
+  const auto keep_alive = weak_from_this().lock();
+  auto& clock = Os().Time();
+  const std::uint32_t start = clock.TickCount();
+  do {
+    std::u16string prompt;
+    const std::int32_t r = GetPrompt(prompt);
+    // An empty or unreadable command line, or a hidden one, only means the
+    // prompt is not there yet; anything else (the link lost) ends the wait.
+    if (r != -1 && r != CommandFailed && r != WindowClosed) RaiseRecorded();
+    if (r == -1 && (pattern_match_ ? WildcardMatch(prompt, expected) : prompt == expected)) break;
+    // Unsigned subtraction stays correct when the tick counter wraps after 49.7 days.
+    const std::uint32_t elapsed = clock.TickCount() - start;
+    if (command_time_out_ >= 0 && elapsed >= static_cast<std::uint32_t>(command_time_out_))
+      Raise(CommandFailed, std::u16string(kSourceControl) + std::u16string(operation), kMsgPromptTimeOut);
+    Os().Windows().PumpMessages();
+    clock.Sleep(check_interval_);
+  } while (!cancel_requested_);
+  // The cancel is returned, not recorded: the record keeps what the last
+  // prompt read left there.
+  return cancel_requested_ ? static_cast<std::int32_t>(CancelByUser) : -1;
+}
+
+std::int32_t PwControl::SendCommand(std::u16string_view AcadCommand, std::u16string_view CommandPrompt) {
+  const std::u16string command(AcadCommand), expected(CommandPrompt);
+  return Guarded([&] {
+    cancel_requested_ = false;
+    if (PostCommand(command) != -1) RaiseRecorded();
+    return WaitForPrompt(expected, u"SendCommand");
+  });
+}
+
+std::int32_t PwControl::WaitPrompt(std::u16string_view CommandPrompt) {
+  const std::u16string expected(CommandPrompt);
+  return Guarded([&] {
+    cancel_requested_ = false;
+    return WaitForPrompt(expected, u"WaitPrompt");
+  });
+}
+
+}  // namespace korvel

@@ -1,0 +1,68 @@
+// The window manager operations the link library needs (user32, ANSI forms).
+//
+// Every text crossing this interface is already converted: titles, classes and
+// window texts are read as ANSI bytes next to the -A call and handed over as
+// UTF-16, so byte counts (buffer sizes, lengths) keep their user32 meaning.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "platform/types.h"
+
+namespace platform {
+
+// Enumeration callbacks only collect or inspect; returning false stops the
+// enumeration, which then reports failure (as EnumWindows does).
+using EnumWindowsCallback = std::function<bool(Hwnd)>;
+
+struct WindowSystem {
+  virtual ~WindowSystem() = default;
+
+  // Visits every top-level window in the desktop's enumeration (z-) order.
+  // True when the enumeration completed.
+  virtual bool EnumWindows(const EnumWindowsCallback& callback) = 0;
+  // Visits every descendant of parent. False when the enumeration did not
+  // complete (a callback stopped it, or parent is not a window).
+  virtual bool EnumChildWindows(Hwnd parent, const EnumWindowsCallback& callback) = 0;
+
+  // Title length in ANSI bytes; 0 for none.
+  virtual int TitleLength(Hwnd window) = 0;
+  // Reads the title into a buffer of buffer_bytes ANSI bytes (terminating NUL
+  // included) and returns the text up to the first NUL. Empty when the call
+  // copied nothing.
+  virtual std::u16string Title(Hwnd window, int buffer_bytes) = 0;
+  // The class name read into a buffer of buffer_bytes bytes; empty on failure.
+  virtual std::u16string ClassName(Hwnd window, int buffer_bytes) = 0;
+  // The creating thread (0 on failure); the process id goes to *process_id.
+  virtual std::uint32_t GetWindowThreadProcessId(Hwnd window, std::uint32_t* process_id) = 0;
+  virtual bool IsWindow(Hwnd window) = 0;
+  virtual bool IsWindowVisible(Hwnd window) = 0;
+
+  // WM_COPYDATA, sent synchronously: dwData = tag, cbData = cb_data,
+  // lpData = buffer. cb_data may exceed the meaningful bytes (the receiver reads
+  // up to the NUL) but never the buffer's size. Returns the receiver's result;
+  // 0 when it refused the message, is gone or did not answer in time.
+  virtual std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
+                                     std::uint32_t cb_data) = 0;
+  // WM_GETTEXTLENGTH: the window's text length in ANSI bytes, 0 on failure.
+  virtual std::intptr_t SendGetTextLength(Hwnd window) = 0;
+  // WM_GETTEXT with a buffer of buffer_bytes ANSI bytes. *copied receives the
+  // message's result (bytes copied, 0 on failure); the text up to the first NUL
+  // is returned.
+  virtual std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) = 0;
+  // PostMessage(WM_NULL, 0, 0). True when queued.
+  virtual bool PostNull(Hwnd window) = 0;
+
+  virtual Hwnd GetLastActivePopup(Hwnd window) = 0;
+  virtual bool SetForegroundWindow(Hwnd window) = 0;
+
+  // One non-blocking pass of the calling thread's message pump: handles what is
+  // pending now and returns. Event handlers of the caller's own windows may run
+  // here, and may call back into the library.
+  virtual void PumpMessages() = 0;
+};
+
+}  // namespace platform
