@@ -35,12 +35,12 @@ struct WindowSpec {
   bool visible = true;
   // WM_GETTEXT / WM_GETTEXTLENGTH answer with this text when set; otherwise
   // with the title, as DefWindowProc does.
-  std::function<std::u16string()> text;
+  std::function<std::u16string()> text = nullptr;
   // WM_COPYDATA: the bytes of lpData (cbData of them) and dwData. The result is
   // what SendMessage returns; 0 means refused.
-  std::function<std::intptr_t(std::uintptr_t tag, std::span<const std::byte> data)> on_copy_data;
+  std::function<std::intptr_t(std::uintptr_t tag, std::span<const std::byte> data)> on_copy_data = nullptr;
   // A posted WM_NULL, delivered at the next pump pass or sleep.
-  std::function<void()> on_null;
+  std::function<void()> on_null = nullptr;
 };
 
 struct Window {
