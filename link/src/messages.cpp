@@ -25,10 +25,39 @@ const std::u16string_view kMsgFileNotFound = u"AutoCADの実行ファイルが�
 const std::u16string_view kMsgExecuteFailed = u"AutoCADを起動中にエラーが発生しました。";
 const std::u16string_view kMsgWaitFailed = u"待機時間内にAutoCADが起動しませんでした。";
 
+const std::u16string_view kMsgPositionFailed = u"指定した点の座標値を取得することができませんでした。";
+const std::u16string_view kMsgExecuteError = u"AutoCAD起動中にエラーが発生しました。";
+const std::u16string_view kMsgExecuteModeWrong =
+    u"起動後の待機方法(ExecuteMode)には0から3までの値を指定して下さい。";
+
+const std::u16string_view kMsgTooManyUserVariables = u"ユーザー変数が10個を超えています。";
+const std::u16string_view kMsgScriptOpenFailed = u"スクリプトファイルを開くことができませんでした。";
+const std::u16string_view kMsgScriptLineError = u"スクリプト実行中にエラーが発生しました。";
+const std::u16string_view kMsgScriptLineSuffix = u"行目: ";
+const std::u16string_view kMsgNoOperator = u"条件文に比較演算子が指定されていません。";
+const std::u16string_view kMsgUndefinedCommand = u"未定義のスクリプトコマンドが指定されています。";
+const std::u16string_view kMsgParameterRequired = u"パラメータを省略することはできません。";
+const std::u16string_view kMsgUndefinedParameter = u"未定義のパラメータが指定されています。";
+const std::u16string_view kMsgAssignmentWithoutEquals = u"代入文に\"=\"が指定されていません。";
+
+std::u16string MsgLabelNotFound(std::u16string_view label) {
+  return u"行ラベル(" + std::u16string(label) + u")が見つかりません。";
+}
+
+std::u16string MsgUserVariableOutside(std::u16string_view token) {
+  return u"ユーザー変数" + std::u16string(token) + u"は呼び出し元から渡された配列にありません。";
+}
+
+std::u16string MsgNotUserVariable(std::u16string_view parameter) {
+  return u"結果の格納先(" + std::u16string(parameter) + u")がユーザー変数(%USER0%～%USER9%)ではありません。";
+}
+
 std::u16string RuntimeErrorText(std::int32_t number) {
   switch (number) {
     case 5:
       return u"プロシージャの呼び出し、または引数が不正です。";
+    case 6:
+      return u"オーバーフローしました。";
     case 7:
       return u"メモリが不足しています。";
     case 9:
@@ -39,6 +68,8 @@ std::u16string RuntimeErrorText(std::int32_t number) {
       return u"ファイルが見つかりません。";
     case 62:
       return u"ファイルにこれ以上データがありません。";
+    case 75:
+      return u"パスまたはファイルへのアクセスでエラーが発生しました。";
     default:
       return u"アプリケーション定義またはオブジェクト定義のエラーです。";
   }

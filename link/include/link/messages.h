@@ -29,6 +29,27 @@ extern const std::u16string_view kMsgFileNotFound;
 extern const std::u16string_view kMsgExecuteFailed;
 extern const std::u16string_view kMsgWaitFailed;
 
+// System variables, point pick and launch.
+extern const std::u16string_view kMsgPositionFailed;
+extern const std::u16string_view kMsgExecuteError;      // any other launcher failure
+extern const std::u16string_view kMsgExecuteModeWrong;  // a wait mode outside 0 to 3
+
+// Scripts.
+extern const std::u16string_view kMsgTooManyUserVariables;
+extern const std::u16string_view kMsgScriptOpenFailed;
+extern const std::u16string_view kMsgScriptLineError;   // the first line of every run-time report
+extern const std::u16string_view kMsgScriptLineSuffix;  // after the line number: "行目: "
+extern const std::u16string_view kMsgNoOperator;
+extern const std::u16string_view kMsgUndefinedCommand;
+extern const std::u16string_view kMsgParameterRequired;
+extern const std::u16string_view kMsgUndefinedParameter;
+extern const std::u16string_view kMsgAssignmentWithoutEquals;
+std::u16string MsgLabelNotFound(std::u16string_view label);
+// A user variable the caller's array does not hold (digit beyond its end).
+std::u16string MsgUserVariableOutside(std::u16string_view token);
+// A result parameter that is no "%USERn%" token.
+std::u16string MsgNotUserVariable(std::u16string_view parameter);
+
 // The description of a runtime-style error number (5, 7, 9, 13, 53, 62, ...).
 std::u16string RuntimeErrorText(std::int32_t number);
 

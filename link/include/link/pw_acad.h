@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/errors.h"
 #include "link/mdl_common.h"
 
 namespace korvel {
@@ -67,6 +68,13 @@ class PwAcad {
   std::u16string get_ErrSource() const { return Shared().ErrorInfo.Source; }
   std::int32_t get_ErrNumber() const { return Shared().ErrorInfo.Number; }
 
+  // Starts a program (AutoCAD) through the shell and waits as ExecuteMode says:
+  // not at all, until it ends, until it is idle for input, or (WaitPrompt)
+  // until idle, then Search and the shared CommandPrompt. Any other mode is
+  // refused before anything is started. Only a successful WaitPrompt leaves
+  // window records and a Control behind. hWnd owns the shell's windows.
+  std::int32_t Execute(std::u16string_view PathName, std::u16string_view Parameter, std::int32_t hWnd,
+                       acExecuteMode ExecuteMode);
   // Finds one running AutoCAD and records its windows; -1 or the error number.
   // A failed search leaves no records and no Control behind.
   std::int32_t Search();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/messages.h"
 
@@ -48,6 +49,20 @@ class PwControl : public std::enable_shared_from_this<PwControl> {
   // Reads the history; with a MatchString, only the text from its last
   // occurrence on (empty when it does not occur).
   std::int32_t GetHistory(std::u16string& HistoryText, std::u16string_view MatchString = u"");
+  // Types the variable's name and reads its current value out of the default
+  // shown in the value prompt ("... <value>: "), then cancels that prompt.
+  // A SystemVariable holding "^M" or "^C" is typed unchanged. Value is left
+  // unchanged on failure, and when no "<" comes before a ">" in the last prompt.
+  std::int32_t GetVariable(std::u16string_view SystemVariable, std::u16string& Value);
+  // Types the name and the new value, then waits for the command prompt.
+  std::int32_t SetVariable(std::u16string_view SystemVariable, std::u16string_view Value);
+  // Runs the point-identification command and reads the picked point from the
+  // history. Each coordinate is stored as soon as it is converted.
+  std::int32_t GetPosition(double& X, double& Y, double& Z);
+  // Runs a script file (code page of the system) with up to ten user
+  // variables, which the script reads and writes in place. A null UserVariable
+  // stands for a caller that passed no array at all.
+  std::int32_t RunScript(std::u16string_view PathName, std::vector<std::u16string>* UserVariable);
   // A modal box owned by AutoCAD's main window; returns the box's answer.
   // Neither clears nor writes the error record.
   std::int32_t ShowMessage(std::u16string_view Message, std::int32_t Button = 0,
