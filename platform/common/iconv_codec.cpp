@@ -40,8 +40,10 @@ class IconvCodec final : public TextCodec {
       // An unmappable character (or a lone surrogate) becomes "?"; a surrogate
       // pair counts as one character.
       o.push_back('?');
-      const char16_t c = text[at / 2];
-      return (c >= 0xD800 && c < 0xDC00 && at / 2 + 1 < text.size()) ? 4u : 2u;
+      const std::size_t i = at / 2;
+      const bool pair = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() &&
+                        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+      return pair ? 4u : 2u;
     });
     return out;
   }

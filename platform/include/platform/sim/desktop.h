@@ -27,8 +27,8 @@ inline constexpr std::uint32_t kWmCopyData = 0x004A;
 
 // What a window is and how its owning program answers messages.
 struct WindowSpec {
-  std::u16string class_name;
-  std::u16string title;  // the internal title (GetWindowText)
+  std::u16string class_name{};
+  std::u16string title{};  // the internal title (GetWindowText)
   Hwnd parent = 0;
   std::uint32_t thread = 0;
   std::uint32_t process = 0;

@@ -1,0 +1,190 @@
+// Waiting for AutoCAD's prompt: match, exact mode, time-outs, the tick
+// counter's wrap, cancel from a handler run by the pump, and a lost link.
+#include <gtest/gtest.h>
+
+#include "link/mdl_common.h"
+#include "link/messages.h"
+#include "support/link_fixture.h"
+
+namespace plendra_test {
+namespace {
+
+using korvel::PwAcad;
+
+class PromptWait : public LinkTest {
+ protected:
+  explicit PromptWait(std::uint32_t start_tick = 1000) : LinkTest(start_tick), acad(desktop) {
+    control = Connect(pw);
+  }
+  std::uint64_t Now() { return desktop.Queue().Elapsed(); }
+
+  ScriptedAcad acad;
+  PwAcad pw;
+  std::shared_ptr<korvel::PwControl> control;
+};
+
+TEST_F(PromptWait, SendCommandReturnsWhenThePromptComesBack) {
+  acad.on_input = [&](const std::u16string&) {
+    acad.prompt = u"オブジェクトを選択: ";
+    acad.PromptAfter(1500, u"ｺﾏﾝﾄﾞ: ");
+  };
+  ASSERT_TRUE(Succeeded(control->SendCommand(u"select^M")));
+  EXPECT_GE(Now(), 1500u);
+  EXPECT_LT(Now(), 1500u + 2 * 100);  // polled every CheckInterval
+}
+
+TEST_F(PromptWait, WholeTextMustFitThePattern) {
+  acad.prompt = u"ｺﾏﾝﾄﾞ: line";
+  control->put_CommandTimeOut(0);
+  EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
+                     korvel::kMsgPromptTimeOut));
+  EXPECT_TRUE(Succeeded(control->WaitPrompt(u"ｺﾏﾝﾄﾞ*")));
+  // The full-width prompt of later releases is a different text.
+  acad.prompt = u"コマンド: ";
+  EXPECT_FALSE(Succeeded(control->WaitPrompt()));
+  EXPECT_TRUE(Succeeded(control->WaitPrompt(u"コマンド: ")));
+}
+
+TEST_F(PromptWait, ExactModeTakesWildcardsLiterally) {
+  control->put_PatternMatch(false);
+  control->put_CommandTimeOut(0);
+  acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+  EXPECT_FALSE(Succeeded(control->WaitPrompt(u"ｺﾏﾝﾄﾞ*")));
+  acad.prompt = u"ｺﾏﾝﾄﾞ*";
+  EXPECT_TRUE(Succeeded(control->WaitPrompt(u"ｺﾏﾝﾄﾞ*")));
+}
+
+TEST_F(PromptWait, ZeroTimeOutReadsThePromptOnce) {
+  control->put_CommandTimeOut(0);
+  acad.prompt = u"始点を指定: ";
+  desktop.ClearLog();
+  EXPECT_TRUE(Failed(control->SendCommand(u"line^M"), korvel::CommandFailed,
+                     u"PwAcadCtrl.PwControl.SendCommand", korvel::kMsgPromptTimeOut));
+  int reads = 0;
+  for (const auto& m : desktop.Log()) reads += m.message == platform::sim::kWmGetText;
+  EXPECT_EQ(reads, 1);
+  EXPECT_EQ(Now(), 0u);
+}
+
+TEST_F(PromptWait, TimesOutAfterCommandTimeOut) {
+  control->put_CommandTimeOut(3000);
+  acad.prompt = u"始点を指定: ";
+  EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
+                     korvel::kMsgPromptTimeOut));
+  EXPECT_GE(Now(), 3000u);
+  EXPECT_LT(Now(), 3000u + 2 * 100);
+}
+
+TEST_F(PromptWait, NegativeTimeOutWaitsUntilTheMatch) {
+  control->put_CommandTimeOut(-5);
+  EXPECT_EQ(control->get_CommandTimeOut(), -1);
+  acad.prompt = u"挿入点を指定: ";
+  acad.PromptAfter(10ull * 60 * 60 * 1000, u"ｺﾏﾝﾄﾞ: ");  // ten hours later
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_GE(Now(), 10ull * 60 * 60 * 1000);
+}
+
+TEST_F(PromptWait, UnreadableOrHiddenCommandLineOnlyMeansNotYet) {
+  acad.prompt.clear();
+  desktop.After(300, [&] { desktop.SetVisible(acad.main_command, false); });
+  desktop.After(600, [&] {
+    desktop.SetVisible(acad.main_command, true);
+    acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+  });
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_GE(Now(), 600u);
+}
+
+TEST_F(PromptWait, LostLinkEndsTheWaitWithGetPromptsError) {
+  acad.prompt = u"オブジェクトを選択: ";
+  desktop.After(800, [&] { acad.Quit(); });
+  EXPECT_TRUE(Failed(control->SendCommand(u"select^M"), korvel::LinkFailed, u"PwAcadCtrl.PwControl.GetPrompt",
+                     korvel::kMsgNotRunning));
+  EXPECT_LT(Now(), 800u + 2 * 100);
+}
+
+TEST_F(PromptWait, TerminateFromAPumpedHandlerCancelsWithoutRecordingIt) {
+  acad.prompt = u"オブジェクトを選択: ";
+  // The user presses the stop button while the library waits.
+  desktop.UserEvent(2000, [&] { control->Terminate(); });
+  EXPECT_EQ(control->SendCommand(u"select^M"), korvel::CancelByUser);
+  EXPECT_EQ(pw.get_ErrNumber(), 0);
+  EXPECT_EQ(pw.get_ErrDescription(), u"");
+  EXPECT_GE(Now(), 2000u);
+  // The next wait starts afresh.
+  acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+}
+
+TEST_F(PromptWait, CancelInTheCycleOfAMatchStillCancels) {
+  acad.prompt = u"オブジェクトを選択: ";
+  desktop.UserEvent(500, [&] {
+    acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+    control->Terminate();
+  });
+  EXPECT_EQ(control->WaitPrompt(), korvel::CancelByUser);
+  EXPECT_EQ(pw.get_ErrNumber(), 0);
+}
+
+TEST_F(PromptWait, CancelKeepsWhatTheLastPromptReadLeft) {
+  acad.prompt.clear();  // every read fails with CommandFailed
+  desktop.UserEvent(500, [&] { control->Terminate(); });
+  EXPECT_EQ(control->WaitPrompt(), korvel::CancelByUser);
+  EXPECT_EQ(pw.get_ErrNumber(), korvel::CommandFailed);
+  EXPECT_EQ(pw.get_ErrSource(), u"PwAcadCtrl.PwControl.GetPrompt");
+}
+
+TEST_F(PromptWait, TerminateWhileNothingWaitsHasNoEffect) {
+  control->Terminate();
+  acad.PromptAfter(0, u"ｺﾏﾝﾄﾞ: ");
+  acad.prompt = u"x";
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+}
+
+TEST_F(PromptWait, HandlerThatReleasesTheChannelDoesNotEndTheWait) {
+  acad.prompt = u"オブジェクトを選択: ";
+  auto* raw = control.get();
+  desktop.UserEvent(300, [&] {
+    control.reset();
+    pw.RemoveControl();  // the windows are forgotten: the wait's next read fails
+  });
+  EXPECT_TRUE(Failed(raw->WaitPrompt(), korvel::LinkFailed, u"PwAcadCtrl.PwControl.GetPrompt",
+                     korvel::kMsgNotRunning));
+}
+
+TEST_F(PromptWait, CheckIntervalSetsThePollingRate) {
+  control->put_CheckInterval(-5);
+  EXPECT_EQ(control->get_CheckInterval(), 0);
+  control->put_CheckInterval(250);
+  acad.prompt = u"x";
+  acad.PromptAfter(1000, u"ｺﾏﾝﾄﾞ: ");
+  const auto sleeps = desktop.Queue().SleepCount();
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_EQ(desktop.Queue().SleepCount() - sleeps, 4u);
+  EXPECT_EQ(Now(), 1000u);
+}
+
+// The tick counter wraps to 0 about two seconds into the wait.
+class PromptWaitAtWrap : public PromptWait {
+ protected:
+  PromptWaitAtWrap() : PromptWait(0xFFFFFFFFu - 2000) {}
+};
+
+TEST_F(PromptWaitAtWrap, TimeOutCountsAcrossTheWrap) {
+  control->put_CommandTimeOut(5000);
+  acad.prompt = u"x";
+  EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
+                     korvel::kMsgPromptTimeOut));
+  EXPECT_GE(Now(), 5000u);
+  EXPECT_LT(Now(), 5200u);
+}
+
+TEST_F(PromptWaitAtWrap, MatchAfterTheWrapIsFound) {
+  acad.prompt = u"x";
+  acad.PromptAfter(4000, u"ｺﾏﾝﾄﾞ: ");
+  EXPECT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_GE(Now(), 4000u);
+}
+
+}  // namespace
+}  // namespace plendra_test
