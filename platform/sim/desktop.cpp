@@ -1,9 +1,9 @@
 #include "platform/sim/desktop.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,9 +12,22 @@
 namespace platform::sim {
 
 Desktop::Desktop(std::uint32_t start_tick) : clock_(start_tick), codec_(MakeAnsiCodec(932)) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "plendra-sim-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
-  temp_folder_ = pattern;
+  // A folder of our own under the system's temporary folder. mkdtemp is POSIX
+  // only; create_directory reports an existing name instead, so a random name
+  // that collides is simply drawn again.
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "plendra-sim-%012llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    if (std::filesystem::create_directory(base / name)) {
+      temp_folder_ = base / name;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder for the simulated desktop");
 }
 
 Desktop::~Desktop() {

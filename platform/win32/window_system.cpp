@@ -1,0 +1,166 @@
+// WindowSystem over user32, ANSI forms, each text converted next to its call.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "win32_platform.h"
+
+namespace platform::win32 {
+namespace {
+
+// The longest a message to AutoCAD's windows may take. A hung AutoCAD would
+// otherwise block the caller's thread for ever inside SendMessage; after this
+// the send counts as unanswered (result 0), which the library already treats
+// as AutoCAD not responding. AutoCAD answers these messages at once when it is
+// idle, and Windows itself calls a window hung after five seconds without
+// retrieving messages.
+constexpr UINT kSendTimeoutMs = 5000;
+
+HWND ToHandle(Hwnd window) {
+  // Handles travel as 32-bit values; 64-bit Windows sign-extends them.
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(window));
+}
+
+Hwnd FromHandle(HWND window) { return static_cast<Hwnd>(reinterpret_cast<INT_PTR>(window)); }
+
+// The bytes of a buffer up to its first NUL.
+std::string_view UpToNul(const std::string& buffer) {
+  return std::string_view(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+struct Enumeration {
+  const EnumWindowsCallback* callback;
+  bool stopped = false;
+};
+
+// Runs inside user32: nothing may unwind through it, and it does nothing but
+// hand the window to the caller's callback.
+BOOL CALLBACK Visit(HWND window, LPARAM context) noexcept {
+  auto* e = reinterpret_cast<Enumeration*>(context);
+  bool go_on = false;
+  try {
+    go_on = (*e->callback)(FromHandle(window));
+  } catch (...) {
+    go_on = false;
+  }
+  if (!go_on) e->stopped = true;
+  return go_on ? TRUE : FALSE;
+}
+
+// Sends a message with the bounded wait; 0 when it failed or timed out.
+LRESULT SendBounded(Hwnd window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(ToHandle(window), message, wparam, lparam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &result) == 0)
+    return 0;
+  return static_cast<LRESULT>(result);
+}
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  explicit Win32WindowSystem(TextCodec& codec) : codec_(codec) {}
+
+  bool EnumWindows(const EnumWindowsCallback& callback) override {
+    Enumeration e{&callback};
+    const BOOL ok = ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&e));
+    return ok != FALSE && !e.stopped;
+  }
+
+  bool EnumChildWindows(Hwnd parent, const EnumWindowsCallback& callback) override {
+    // EnumChildWindows' own result is documented as unused, so completion is
+    // judged from the parent's existence and the callback's answers.
+    if (!::IsWindow(ToHandle(parent))) return false;
+    Enumeration e{&callback};
+    ::EnumChildWindows(ToHandle(parent), Visit, reinterpret_cast<LPARAM>(&e));
+    return !e.stopped;
+  }
+
+  int TitleLength(Hwnd window) override { return GetWindowTextLengthA(ToHandle(window)); }
+
+  std::u16string Title(Hwnd window, int buffer_bytes) override {
+    if (buffer_bytes <= 0) return {};
+    std::string buffer(static_cast<std::size_t>(buffer_bytes), '\0');
+    if (GetWindowTextA(ToHandle(window), buffer.data(), buffer_bytes) == 0) return {};
+    return codec_.FromAnsi(UpToNul(buffer));
+  }
+
+  std::u16string ClassName(Hwnd window, int buffer_bytes) override {
+    if (buffer_bytes <= 0) return {};
+    std::string buffer(static_cast<std::size_t>(buffer_bytes), '\0');
+    if (GetClassNameA(ToHandle(window), buffer.data(), buffer_bytes) == 0) return {};
+    return codec_.FromAnsi(UpToNul(buffer));
+  }
+
+  std::uint32_t GetWindowThreadProcessId(Hwnd window, std::uint32_t* process_id) override {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(ToHandle(window), &process);
+    if (process_id != nullptr) *process_id = process;
+    return thread;
+  }
+
+  bool IsWindow(Hwnd window) override { return ::IsWindow(ToHandle(window)) != FALSE; }
+
+  bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(ToHandle(window)) != FALSE; }
+
+  std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
+                             std::uint32_t cb_data) override {
+    // The system copies cbData bytes into the receiver's process, so they must
+    // all lie inside the buffer.
+    COPYDATASTRUCT record{};
+    record.dwData = tag;
+    record.cbData = static_cast<DWORD>(std::min<std::size_t>(cb_data, buffer.size()));
+    record.lpData = const_cast<std::byte*>(buffer.data());
+    return SendBounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+  }
+
+  std::intptr_t SendGetTextLength(Hwnd window) override {
+    return SendBounded(window, WM_GETTEXTLENGTH, 0, 0);
+  }
+
+  std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) override {
+    if (copied != nullptr) *copied = 0;
+    if (buffer_bytes <= 0) return {};
+    std::string buffer(static_cast<std::size_t>(buffer_bytes), '\0');
+    const LRESULT n = SendBounded(window, WM_GETTEXT, static_cast<WPARAM>(buffer_bytes),
+                                  reinterpret_cast<LPARAM>(buffer.data()));
+    if (copied != nullptr) *copied = n;
+    if (n == 0) return {};
+    return codec_.FromAnsi(UpToNul(buffer));
+  }
+
+  bool PostNull(Hwnd window) override { return PostMessageA(ToHandle(window), WM_NULL, 0, 0) != FALSE; }
+
+  Hwnd GetLastActivePopup(Hwnd window) override { return FromHandle(::GetLastActivePopup(ToHandle(window))); }
+
+  bool SetForegroundWindow(Hwnd window) override { return ::SetForegroundWindow(ToHandle(window)) != FALSE; }
+
+  void PumpMessages() override {
+    // The wide forms: these are the calling program's own messages, and its
+    // windows are Unicode; a pass through ANSI would mangle typed Japanese
+    // (WM_CHAR) that is not in the code page. Windows converts for ANSI windows.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // The program's own message loop must still see it and end; it is put
+        // back and the pass ends here, or the next peek would take it again.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+
+ private:
+  TextCodec& codec_;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> MakeWindowSystem(TextCodec& codec) {
+  return std::make_unique<Win32WindowSystem>(codec);
+}
+
+}  // namespace platform::win32
