@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "guarded.h"
 
@@ -92,6 +93,11 @@ bool TextToBoolean(std::u16string_view text) {
   const std::optional<double> value = ParseNumber(text);
   if (!value) RaiseRuntime(kErrTypeMismatch);
   return *value != 0;
+}
+
+std::u16string DecimalText(std::int64_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
 }
 
 std::u16string DoubleText(double value) {

@@ -23,6 +23,9 @@ std::int32_t TextToLong(std::u16string_view text);
 // True/False in any letter case, or a number (0 is false). Raises 13 otherwise.
 bool TextToBoolean(std::u16string_view text);
 
+// Decimal digits with a leading "-" when negative.
+std::u16string DecimalText(std::int64_t value);
+
 // The standard text of a double: up to 15 significant digits, no trailing
 // zeros, an exponent ("1E+20", "1.5E-07") only for very large or small values.
 std::u16string DoubleText(double value);

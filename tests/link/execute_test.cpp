@@ -1,0 +1,171 @@
+// PwAcad::Execute: launching a program on the simulated desktop and the four
+// wait modes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "support/link_fixture.h"
+
+namespace plendra_test {
+namespace {
+
+using korvel::acExecuteMode;
+using korvel::WaitExit;
+using korvel::WaitInit;
+using korvel::WaitNone;
+using korvel::WaitPrompt;
+
+constexpr std::u16string_view kPath = u"C:\\Program Files\\AutoCAD LT 2002\\aclt.exe";
+constexpr std::u16string_view kSource = u"PwAcadCtrl.Acad.Execute";
+
+class Execute : public LinkTest {
+ protected:
+  // AutoCAD: idle for input after idle_ms, its windows after windows_ms, the
+  // command prompt after prompt_ms (all from its start).
+  void Install(std::uint64_t idle_ms, std::uint64_t windows_ms = 0, std::uint64_t prompt_ms = 0) {
+    desktop.AddProgram(std::u16string(kPath),
+                       platform::sim::LaunchableProgram{
+                           .idle_after_ms = idle_ms, .start = [=, this](std::uint32_t process_id) {
+                             ++starts;
+                             started_process = process_id;
+                             if (ends_at_start) desktop.EndProcess(process_id, 3);
+                             desktop.After(windows_ms, [=, this] {
+                               cad = std::make_unique<ScriptedAcad>(desktop);
+                               cad->prompt = u"初期化中";
+                               cad->PromptAfter(prompt_ms > windows_ms ? prompt_ms - windows_ms : 0,
+                                                u"ｺﾏﾝﾄﾞ: ");
+                             });
+                           }});
+  }
+
+  void ExpectNoChannel() {
+    EXPECT_EQ(acad.get_Control(), nullptr);
+    EXPECT_EQ(acad.get_MainWindowHandle(), 0);
+    EXPECT_EQ(acad.get_CommandWindowHandle(), 0);
+  }
+
+  korvel::PwAcad acad;
+  std::unique_ptr<ScriptedAcad> cad;
+  int starts = 0;
+  bool ends_at_start = false;
+  std::uint32_t started_process = 0;
+};
+
+TEST_F(Execute, AMissingFileStartsNothing) {
+  Install(0);
+  EXPECT_TRUE(Failed(acad.Execute(u"C:\\nowhere\\acad.exe", u"", 0, WaitNone), korvel::FileNotFound, kSource,
+                     u"AutoCADの実行ファイルが見つかりませんでした。"));
+  EXPECT_EQ(starts, 0);
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, StripsOneEnclosingPairOfQuotes) {
+  Install(0);
+  const std::u16string quoted = u"\"" + std::u16string(kPath) + u"\"";
+  EXPECT_TRUE(Succeeded(acad.Execute(quoted, u"/nologo", 0, WaitNone)));
+  EXPECT_EQ(starts, 1);
+}
+
+TEST_F(Execute, ARefusedStartIsExecuteFailed) {
+  Install(0);
+  desktop.RefuseLaunches(true);
+  EXPECT_TRUE(Failed(acad.Execute(kPath, u"", 0, WaitInit), korvel::ExecuteFailed, kSource,
+                     u"AutoCADを起動中にエラーが発生しました。"));
+}
+
+TEST_F(Execute, WaitNoneReturnsAtOnce) {
+  Install(60000);
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitNone)));
+  EXPECT_EQ(desktop.Queue().Elapsed(), 0u);
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, WaitExitPollsUntilTheProgramHasEnded) {
+  Install(0);
+  desktop.After(250, [this] { desktop.EndProcess(started_process, 0); });
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitExit)));
+  // Read at 0, 100, 200 and 300 ms, each read followed by a 100 ms pause.
+  EXPECT_EQ(desktop.Queue().Elapsed(), 400u);
+}
+
+TEST_F(Execute, WaitExitOfAProgramThatEndsAtOnceReturnsAfterOnePause) {
+  Install(0);
+  ends_at_start = true;
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitExit)));
+  EXPECT_EQ(desktop.Queue().Elapsed(), 100u);
+}
+
+TEST_F(Execute, WaitInitReturnsWhenTheProgramIsIdle) {
+  Install(4000);
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitInit)));
+  EXPECT_EQ(desktop.Queue().Elapsed(), 4000u);
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, WaitInitFailsWhenNotIdleWithinTheTimeOut) {
+  Install(4000);
+  acad.put_ExecuteTimeOut(1000);
+  EXPECT_TRUE(Failed(acad.Execute(kPath, u"", 0, WaitInit), korvel::WaitFailed, kSource,
+                     u"待機時間内にAutoCADが起動しませんでした。"));
+}
+
+TEST_F(Execute, ANegativeTimeOutWaitsForIdleWithoutLimit) {
+  Install(10 * 3600 * 1000);
+  acad.put_ExecuteTimeOut(-5);
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitInit)));
+  EXPECT_EQ(desktop.Queue().Elapsed(), 10u * 3600 * 1000);
+}
+
+TEST_F(Execute, WaitPromptLeavesAReadyChannel) {
+  Install(1000, 500, 3000);
+  EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitPrompt)));
+  ASSERT_NE(acad.get_Control(), nullptr);
+  EXPECT_EQ(acad.get_MainWindowHandle(), cad->main);
+  EXPECT_EQ(acad.get_HistoryWindowHandle(), cad->history);
+  EXPECT_GE(desktop.Queue().Elapsed(), 3000u);
+  EXPECT_EQ(acad.get_Control()->get_CommandTimeOut(), 60000);  // a fresh channel
+}
+
+TEST_F(Execute, WaitPromptWaitsForTheSharedCommandPrompt) {
+  Install(1000, 500, 3000);
+  acad.put_CommandPrompt(u"コマンド: ");  // a full-width release; the half-width prompt never ends the wait
+  EXPECT_TRUE(Failed(acad.Execute(kPath, u"", 0, WaitPrompt), korvel::CommandFailed,
+                     u"PwAcadCtrl.PwControl.WaitPrompt", u"待機時間内に指定した応答がありませんでした。"));
+  EXPECT_GE(desktop.Queue().Elapsed(), 61000u);
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, WaitPromptSearchesOnceRightAfterTheIdleWait) {
+  Install(1000, 2000, 3000);  // windows only after the program was idle
+  EXPECT_EQ(acad.Execute(kPath, u"", 0, WaitPrompt), korvel::SearchFailed);
+  EXPECT_EQ(acad.get_ErrSource(), u"PwAcadCtrl.Acad.Search");
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, ATerminateOfTheNewChannelCancelsAndLeavesNoChannel) {
+  Install(1000, 500, 100000);
+  desktop.UserEvent(5000, [this] { acad.get_Control()->Terminate(); });
+  EXPECT_EQ(acad.Execute(kPath, u"", 0, WaitPrompt), korvel::CancelByUser);
+  EXPECT_EQ(acad.get_ErrNumber(), 0);
+  ExpectNoChannel();
+}
+
+TEST_F(Execute, AModeOutsideZeroToThreeIsRefusedBeforeAnythingStarts) {
+  Install(0);
+  for (int mode : {-1, 4, 7}) {
+    EXPECT_TRUE(Failed(acad.Execute(kPath, u"", 0, static_cast<acExecuteMode>(mode)), 5, kSource,
+                       u"起動後の待機方法(ExecuteMode)には0から3までの値を指定して下さい。"));
+  }
+  EXPECT_EQ(starts, 0);
+}
+
+TEST_F(Execute, AFailedLaunchDropsAnEarlierChannel) {
+  ScriptedAcad running(desktop);
+  ASSERT_EQ(acad.Search(), -1);
+  ASSERT_NE(acad.get_Control(), nullptr);
+  EXPECT_EQ(acad.Execute(u"C:\\nowhere.exe", u"", 0, WaitNone), korvel::FileNotFound);
+  ExpectNoChannel();
+}
+
+}  // namespace
+}  // namespace plendra_test
