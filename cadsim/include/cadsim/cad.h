@@ -1,0 +1,172 @@
+// cadsim's AutoCAD: a command line over a drawing.
+//
+// Typed input arrives as copy-data messages (code-page bytes up to the first
+// NUL); consecutive messages are one stream of keystrokes, so a command split
+// over several messages reads as if typed at once. Ctrl+C cancels, Enter and
+// line feed end an input, and a blank ends one too except at prompts that take
+// blanks literally (file names, attribute values). The command line's text is
+// the current prompt and what has been typed after it; the history holds the
+// finished lines, the newest last, with no line end after it.
+//
+// The Cad knows nothing of windows: a host shows it (the simulated desktop,
+// real Win32 windows) and supplies time and the code page.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cadsim/drawing.h"
+#include "cadsim/release_profile.h"
+#include "platform/text_codec.h"
+
+namespace cadsim {
+
+struct Host {
+  virtual ~Host() = default;
+  // Runs fn after ms milliseconds of the host's clock.
+  virtual void After(std::uint32_t ms, std::function<void()> fn) = 0;
+  virtual platform::TextCodec& Codec() = 0;
+  // Prompt, history or title changed.
+  virtual void Changed() {}
+  // The "windows vanish" fault: the host takes its windows away.
+  virtual void Vanish() {}
+};
+
+// What the user does with the pointing device or the Esc key.
+struct UserAction {
+  enum Kind { kPickEntity, kPickPoint, kMiss, kEscape };
+  Kind kind = kEscape;
+  Handle handle = 0;           // kPickEntity
+  Point point;                 // kPickPoint (a pick at a point hits what lies there)
+  std::uint32_t delay_ms = 0;  // after the prompt that waits for it appears
+
+  static UserAction Pick(Handle h, std::uint32_t delay = 0) { return {kPickEntity, h, {}, delay}; }
+  static UserAction PickAt(Point p, std::uint32_t delay = 0) { return {kPickPoint, 0, p, delay}; }
+  static UserAction Nothing(std::uint32_t delay = 0) { return {kMiss, 0, {}, delay}; }
+  static UserAction Escape(std::uint32_t delay = 0) { return {kEscape, 0, {}, delay}; }
+};
+
+// Faults a test switches on.
+struct Faults {
+  // Commands finish (their effect and the command prompt) this long after
+  // their last input; typed input waits meanwhile.
+  std::uint32_t finish_after_ms = 0;
+  // Commands never finish: the command prompt does not come back.
+  bool prompt_never_returns = false;
+  // Only this command (its English name, "SAVEAS") is affected; empty: all.
+  std::u16string only_command;
+  // Copy-data messages are refused (the sender sees 0).
+  bool refuse_copy_data = false;
+  // The windows vanish this long after the next affected command starts.
+  std::optional<std::uint32_t> vanish_after_ms;
+};
+
+// One prompt of a running command.
+struct Question {
+  std::u16string prompt;
+  bool literal_blanks = false;
+  std::function<void(std::u16string_view answer)> answer;
+  // Set on prompts that wait for the user's pick (objects, points).
+  std::function<void(const UserAction&)> on_user;
+};
+
+class Cad {
+ public:
+  Cad(Host& host, int release, Drawing drawing, std::u16string drawing_path);
+  Cad(const Cad&) = delete;
+  Cad& operator=(const Cad&) = delete;
+
+  // --- The outside: what a host and a test see ---------------------------
+  // A WM_COPYDATA message. Only data tag 1 is input. False when refused.
+  bool Receive(std::uintptr_t tag, std::span<const std::byte> data);
+  // Keystrokes typed on the keyboard (3 is Ctrl+C, 13 Enter).
+  void Type(std::u16string_view keys);
+  std::u16string Prompt() const;
+  std::u16string History() const;
+  const std::vector<std::u16string>& HistoryLines() const { return history_; }
+  const ReleaseProfile& Release() const { return release_; }
+  std::u16string MainTitle() const { return release_.MainTitle(drawing_path_); }
+  std::u16string TextTitle() const { return release_.TextTitle(drawing_path_); }
+  Drawing& TheDrawing() { return drawing_; }
+  Faults& TheFaults() { return faults_; }
+  // The scripted user: each prompt that waits for the user takes the next
+  // action and carries it out delay_ms later. With none left, it waits.
+  void Script(UserAction action) { script_.push_back(action); }
+  std::size_t ScriptLeft() const { return script_.size(); }
+  // The user acts now (a click in a real window).
+  void Act(const UserAction& action);
+  bool WaitingForUser() const { return pending_ && pending_->on_user; }
+  bool Busy() const { return busy_; }
+  // Folders searched for a block file that is not where -INSERT says.
+  std::vector<std::u16string>& BlockFolders() { return block_folders_; }
+  // The entity a pick at p hits (within pick_tolerance drawing units), or 0.
+  Handle HitTest(const Point& p) const;
+  double pick_tolerance = 50;
+
+  // --- For the commands --------------------------------------------------
+  void Ask(Question question);
+  // Asks the last question again (after an invalid answer).
+  void Again();
+  void Say(std::u16string line);
+  // The command is done; effect runs when it finishes (at once, or later
+  // when a fault slows it down).
+  void Finish(std::function<void()> effect = {});
+  std::vector<Handle>& PreviousSelection() { return previous_; }
+  // System variables that are not part of the drawing's tables, by upper-case
+  // name, as text (FILEDIA, ATTREQ, ...).
+  std::map<std::u16string, std::u16string>& Settings() { return settings_; }
+  platform::TextCodec& Codec() { return host_.Codec(); }
+  std::u16string& DrawingPath() { return drawing_path_; }
+  bool UcsIsWorld() const { return ucs_world_; }
+  void SetUcs(bool world);
+  bool PreviousUcs();
+  Host& TheHost() { return host_; }
+  // host.After, but nothing runs once this Cad is gone.
+  void Later(std::uint32_t ms, std::function<void()> fn);
+
+ private:
+  void Pump();
+  void Deliver();
+  void Cancel();
+  void RunCommand(std::u16string_view name);
+  void ShowCommandPrompt();
+  bool Affected() const;
+  void Changed();
+
+  Host& host_;
+  ReleaseProfile release_;
+  Drawing drawing_;
+  std::u16string drawing_path_;
+  Faults faults_;
+  std::deque<UserAction> script_;
+  std::vector<std::u16string> block_folders_;
+
+  std::string pending_bytes_;  // a lead byte whose trail byte is still to come
+  std::u16string input_;       // typed and not yet read
+  std::u16string token_;       // the answer being typed
+  std::optional<Question> pending_;
+  Question last_question_;
+  std::u16string shown_prompt_;
+  std::vector<std::u16string> history_;
+  std::u16string command_;       // running command, upper case; empty at the command prompt
+  std::u16string last_command_;  // what Enter at an empty command prompt repeats
+  bool busy_ = false;
+  bool pumping_ = false;
+  std::uint64_t wait_serial_ = 0;
+  std::vector<Handle> previous_;
+  std::map<std::u16string, std::u16string> settings_;
+  bool ucs_world_ = true;
+  std::vector<bool> ucs_previous_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace cadsim

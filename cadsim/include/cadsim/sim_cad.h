@@ -1,0 +1,57 @@
+// cadsim on the simulated desktop: the windows the link library looks for,
+// answering copy-data and WM_GETTEXT from a Cad, and time from the desktop's
+// virtual clock. Every native test and the demo use it.
+//
+//   platform::sim::Desktop desktop;
+//   cadsim::SimCad acad(desktop, cadsim::ReadDxfFile("data/sample.dxf", desktop.Codec()),
+//                       {.release = 8});
+//   acad.Cad().Script(cadsim::UserAction::Pick(0x2F, 2000));  // picks 2 s after asked
+//   platform::ScopedPlatform bind(desktop);  // then korvel::PwAcad::Search() finds it
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cadsim/cad.h"
+#include "platform/sim/desktop.h"
+
+namespace cadsim {
+
+struct SimCadOptions {
+  int release = 1;  // row of korvel::Releases()
+  std::u16string drawing_path = u"C:\\図面\\Drawing1.dwg";
+  // Where -INSERT looks for "X.dxf" when asked for a "X.dwg" it cannot find.
+  std::vector<std::u16string> block_folders;
+  bool main_command_line = true;  // the command line docked in the main window
+};
+
+class SimCad final : public Host {
+ public:
+  SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions options = {});
+  ~SimCad() override;
+  SimCad(const SimCad&) = delete;
+  SimCad& operator=(const SimCad&) = delete;
+
+  cadsim::Cad& Cad() { return *cad_; }
+  Drawing& TheDrawing() { return cad_->TheDrawing(); }
+
+  // Hides or shows the command line docked in the main window.
+  void HideCommandLine(bool hidden);
+  // All windows go away, as when AutoCAD quits or crashes.
+  void Vanish() override;
+
+  std::uint32_t process = 0, thread = 0;
+  platform::Hwnd main = 0, main_command = 0, text = 0, command = 0, history = 0;
+
+  // Host.
+  void After(std::uint32_t ms, std::function<void()> fn) override;
+  platform::TextCodec& Codec() override { return desktop_.Codec(); }
+  void Changed() override;
+
+ private:
+  platform::sim::Desktop& desktop_;
+  std::unique_ptr<cadsim::Cad> cad_;
+};
+
+}  // namespace cadsim

@@ -1,0 +1,253 @@
+#include "cadsim/cad.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "commands/commands.h"
+
+namespace cadsim {
+namespace {
+
+constexpr std::size_t kHistoryLines = 400;  // AutoCAD's text window keeps a few hundred
+
+bool LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+double Distance(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+double DistanceToSegment(const Point& p, const Point& a, const Point& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+  if (len2 == 0) return Distance(p, a);
+  const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0);
+  return Distance(p, Point{a.x + t * dx, a.y + t * dy, 0});
+}
+
+}  // namespace
+
+Cad::Cad(Host& host, int release, Drawing drawing, std::u16string drawing_path)
+    : host_(host),
+      release_(Profile(release)),
+      drawing_(std::move(drawing)),
+      drawing_path_(std::move(drawing_path)) {
+  drawing_.Complete();
+  ShowCommandPrompt();
+}
+
+void Cad::Later(std::uint32_t ms, std::function<void()> fn) {
+  host_.After(ms, [alive = std::weak_ptr<bool>(alive_), fn = std::move(fn)] {
+    if (alive.lock()) fn();
+  });
+}
+
+bool Cad::Receive(std::uintptr_t tag, std::span<const std::byte> data) {
+  if (faults_.refuse_copy_data || tag != 1) return false;
+  // The buffer may be longer than its text: AutoCAD reads up to the NUL.
+  std::string bytes = pending_bytes_;
+  for (std::byte b : data) {
+    if (b == std::byte{0}) break;
+    bytes += static_cast<char>(b);
+  }
+  // A double-byte character split between two messages waits for its second
+  // byte. Control characters and blanks are never second bytes in code page
+  // 932, so the keystrokes that matter are always seen whole.
+  std::size_t whole = 0;
+  while (whole < bytes.size()) {
+    const std::size_t step = LeadByte(static_cast<unsigned char>(bytes[whole])) ? 2 : 1;
+    if (whole + step > bytes.size()) break;
+    whole += step;
+  }
+  pending_bytes_ = bytes.substr(whole);
+  bytes.resize(whole);
+  Type(Codec().FromAnsi(bytes));
+  return true;
+}
+
+void Cad::Type(std::u16string_view keys) {
+  input_ += keys;
+  Pump();
+  Changed();
+}
+
+std::u16string Cad::Prompt() const { return shown_prompt_ + token_; }
+
+std::u16string Cad::History() const {
+  std::u16string all;
+  for (const std::u16string& line : history_) {
+    if (!all.empty()) all += u"\r\n";
+    all += line;
+  }
+  return all;
+}
+
+void Cad::Say(std::u16string line) {
+  history_.push_back(std::move(line));
+  if (history_.size() > kHistoryLines) history_.erase(history_.begin());
+}
+
+void Cad::Changed() { host_.Changed(); }
+
+void Cad::Pump() {
+  if (pumping_) return;  // a command answering inside Deliver: the outer loop goes on
+  pumping_ = true;
+  while (!busy_ && !input_.empty()) {
+    const char16_t c = input_.front();
+    input_.erase(0, 1);
+    const bool literal = pending_ && pending_->literal_blanks;
+    if (c == 3)
+      Cancel();
+    else if (c == u'\r' || c == u'\n' || (c == u' ' && !literal))
+      Deliver();
+    else
+      token_ += c;
+  }
+  pumping_ = false;
+}
+
+void Cad::Deliver() {
+  std::u16string answer = std::move(token_);
+  token_.clear();
+  Say(shown_prompt_ + answer);
+  if (pending_) {
+    Question q = std::move(*pending_);
+    pending_.reset();
+    last_question_ = q;
+    q.answer(answer);
+  } else {
+    RunCommand(answer);
+  }
+  if (!pending_ && !busy_ && !command_.empty()) {
+    command_.clear();
+    ShowCommandPrompt();
+  }
+}
+
+void Cad::Cancel() {
+  Say(shown_prompt_ + token_ + release_.cancel_marker);
+  token_.clear();
+  command_.clear();
+  ShowCommandPrompt();
+}
+
+void Cad::RunCommand(std::u16string_view typed) {
+  std::u16string name = commands::Upper(typed);
+  while (!name.empty() && (name.front() == u'_' || name.front() == u'.')) name.erase(0, 1);
+  if (name.empty()) {
+    // Enter at an empty command prompt repeats the last command, as AutoCAD does.
+    if (last_command_.empty()) return ShowCommandPrompt();
+    name = last_command_;
+  }
+  std::u16string canonical;
+  commands::Command command = commands::Find(name, &canonical);
+  command_ = command ? canonical : name;
+  if (faults_.vanish_after_ms && Affected()) {
+    const std::uint32_t ms = *faults_.vanish_after_ms;
+    faults_.vanish_after_ms.reset();
+    Later(ms, [this] { host_.Vanish(); });
+  }
+  if (command) {
+    last_command_ = canonical;
+    command(*this);
+  } else if (commands::Variable(*this, name)) {
+    last_command_ = name;
+  } else {
+    Say(u"\"" + std::u16string(typed) + u"\" は不明なコマンドです。F1 キーを押すとヘルプが表示されます。");
+    command_.clear();
+    ShowCommandPrompt();
+  }
+}
+
+void Cad::ShowCommandPrompt() {
+  pending_.reset();
+  shown_prompt_ = release_.command_prompt;
+}
+
+bool Cad::Affected() const {
+  return !command_.empty() && (faults_.only_command.empty() || SameName(faults_.only_command, command_));
+}
+
+void Cad::Ask(Question question) {
+  shown_prompt_ = question.prompt;
+  pending_ = std::move(question);
+  const std::uint64_t serial = ++wait_serial_;
+  if (pending_->on_user && !script_.empty()) {
+    const UserAction action = script_.front();
+    script_.pop_front();
+    Later(action.delay_ms, [this, serial, action] {
+      // A wait that ended otherwise (typed input, a cancel) drops the action.
+      if (serial == wait_serial_ && WaitingForUser() && !busy_) Act(action);
+    });
+  }
+}
+
+void Cad::Again() { Ask(last_question_); }
+
+void Cad::Finish(std::function<void()> effect) {
+  if (Affected() && (faults_.prompt_never_returns || faults_.finish_after_ms > 0)) {
+    busy_ = true;
+    pending_.reset();
+    shown_prompt_ = history_.empty() ? std::u16string() : history_.back();
+    if (faults_.prompt_never_returns) return;
+    Later(faults_.finish_after_ms, [this, effect = std::move(effect)] {
+      if (effect) effect();
+      busy_ = false;
+      command_.clear();
+      ShowCommandPrompt();
+      Pump();
+      Changed();
+    });
+    return;
+  }
+  if (effect) effect();
+  command_.clear();
+  ShowCommandPrompt();
+}
+
+void Cad::Act(const UserAction& action) {
+  if (busy_) {
+    if (action.kind == UserAction::kEscape) input_ += u'\x03';
+    return;
+  }
+  if (action.kind == UserAction::kEscape) {
+    Cancel();
+  } else if (WaitingForUser()) {
+    Question q = std::move(*pending_);
+    pending_.reset();
+    last_question_ = q;
+    Say(shown_prompt_);
+    token_.clear();
+    q.on_user(action);
+    if (!pending_ && !busy_ && !command_.empty()) {
+      command_.clear();
+      ShowCommandPrompt();
+    }
+  }
+  Pump();
+  Changed();
+}
+
+Handle Cad::HitTest(const Point& p) const {
+  Handle best = 0;
+  double best_distance = pick_tolerance;
+  for (const Entity& e : drawing_.entities) {
+    double d = Distance(p, ReferencePoint(e));
+    if (const auto* l = std::get_if<Line>(&e)) d = DistanceToSegment(p, l->start, l->end);
+    if (const auto* c = std::get_if<Circle>(&e)) d = std::abs(Distance(p, c->center) - c->radius);
+    if (const auto* n = std::get_if<Insert>(&e))
+      d = std::max(0.0, Distance(p, n->position) - std::abs(n->sx));
+    if (d <= best_distance) best_distance = d, best = CommonOf(e).handle;
+  }
+  return best;
+}
+
+void Cad::SetUcs(bool world) {
+  ucs_previous_.push_back(ucs_world_);
+  ucs_world_ = world;
+}
+
+bool Cad::PreviousUcs() {
+  if (ucs_previous_.empty()) return false;
+  ucs_world_ = ucs_previous_.back();
+  ucs_previous_.pop_back();
+  return true;
+}
+
+}  // namespace cadsim

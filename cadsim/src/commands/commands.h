@@ -1,0 +1,48 @@
+// The commands cadsim understands, and the helpers they share.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cadsim/cad.h"
+
+namespace cadsim::commands {
+
+using Command = void (*)(Cad&);
+
+// The command typed as name (upper case, "_" and "." prefixes removed), or
+// null. *canonical receives the name faults and repetition go by.
+Command Find(std::u16string_view name, std::u16string* canonical);
+
+void Select(Cad& cad);
+void SaveAs(Cad& cad);
+void DxfOut(Cad& cad);
+void Insert(Cad& cad);
+void AttEdit(Cad& cad);
+void Layer(Cad& cad);
+void Change(Cad& cad);
+void Ucs(Cad& cad);
+void Id(Cad& cad);
+// A system variable typed by name: shows its value prompt and takes a new
+// value, or reports a read-only one. False if name is no variable.
+bool Variable(Cad& cad, std::u16string_view name);
+
+// Object selection at "オブジェクトを選択: " until Enter, or until the first
+// object in single mode; done receives the set, which becomes the previous
+// selection.
+void SelectObjects(Cad& cad, bool single, std::function<void(std::vector<Handle>)> done);
+
+std::u16string Upper(std::u16string_view text);
+// One of the keywords, compared without regard to case.
+bool Is(std::u16string_view answer, std::initializer_list<std::u16string_view> keywords);
+std::optional<double> ParseNumber(std::u16string_view text);
+// "x,y" or "x,y,z".
+std::optional<Point> ParsePoint(std::u16string_view text);
+// A number the way AutoCAD reports it with LUPREC decimals ("1000.0000").
+std::u16string Decimal(double value, int decimals = 4);
+std::u16string Ascii(std::string_view text);
+
+}  // namespace cadsim::commands

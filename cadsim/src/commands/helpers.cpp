@@ -1,0 +1,91 @@
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "commands.h"
+
+namespace cadsim::commands {
+
+Command Find(std::u16string_view name, std::u16string* canonical) {
+  struct Entry {
+    std::u16string_view name, canonical;
+    Command command;
+  };
+  // The dialog forms (INSERT, LAYER, ATTEDIT) run their command-line forms:
+  // cadsim has no dialogs.
+  static constexpr Entry kCommands[] = {
+      {u"SELECT", u"SELECT", Select},
+      {u"SAVEAS", u"SAVEAS", SaveAs},
+      {u"DXFOUT", u"DXFOUT", DxfOut},
+      {u"-INSERT", u"-INSERT", Insert},
+      {u"INSERT", u"-INSERT", Insert},
+      {u"-ATTEDIT", u"-ATTEDIT", AttEdit},
+      {u"ATTEDIT", u"-ATTEDIT", AttEdit},
+      {u"-LAYER", u"-LAYER", Layer},
+      {u"LAYER", u"-LAYER", Layer},
+      {u"CHANGE", u"CHANGE", Change},
+      {u"UCS", u"UCS", Ucs},
+      {u"ID", u"ID", Id},
+  };
+  for (const Entry& e : kCommands) {
+    if (e.name == name) {
+      *canonical = e.canonical;
+      return e.command;
+    }
+  }
+  return nullptr;
+}
+
+std::u16string Upper(std::u16string_view text) {
+  std::u16string s(text);
+  for (char16_t& c : s)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  return s;
+}
+
+bool Is(std::u16string_view answer, std::initializer_list<std::u16string_view> keywords) {
+  for (std::u16string_view k : keywords)
+    if (SameName(answer, k)) return true;
+  return false;
+}
+
+std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+std::optional<double> ParseNumber(std::u16string_view text) {
+  std::string s;
+  for (char16_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    s += static_cast<char>(c);
+  }
+  while (!s.empty() && s.front() == ' ') s.erase(0, 1);
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  if (s.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  if (*end != '\0') return std::nullopt;
+  return v;
+}
+
+std::optional<Point> ParsePoint(std::u16string_view text) {
+  Point p;
+  double* parts[] = {&p.x, &p.y, &p.z};
+  int n = 0;
+  while (n < 3) {
+    const std::size_t comma = text.find(u',');
+    const auto v = ParseNumber(text.substr(0, comma));
+    if (!v) return std::nullopt;
+    *parts[n++] = *v;
+    if (comma == std::u16string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (n < 2) return std::nullopt;
+  return p;
+}
+
+std::u16string Decimal(double value, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  return Ascii(buf);
+}
+
+}  // namespace cadsim::commands

@@ -1,0 +1,99 @@
+#include "dxf_tags.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <string>
+
+namespace cadsim::dxf {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::vector<Tag> Tokenize(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    const std::size_t nl = bytes.find('\n');
+    std::string_view line = bytes.substr(0, nl);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (nl == std::string_view::npos) break;
+    bytes.remove_prefix(nl + 1);
+  }
+  std::vector<Tag> tags;
+  tags.reserve(lines.size() / 2);
+  for (std::size_t i = 0; i < lines.size(); i += 2) {
+    const std::string_view code_text = Trim(lines[i]);
+    if (code_text.empty() && i + 1 == lines.size()) break;  // a final empty line
+    int code = 0;
+    const auto [end, ec] = std::from_chars(code_text.data(), code_text.data() + code_text.size(), code);
+    if (ec != std::errc() || end != code_text.data() + code_text.size())
+      throw DxfError(i + 1, "group code expected, found \"" + std::string(code_text) + "\"");
+    if (i + 1 >= lines.size()) throw DxfError(i + 1, "group code " + std::to_string(code) + " has no value");
+    tags.push_back(Tag{code, lines[i + 1], i + 1});
+  }
+  return tags;
+}
+
+double Real(const Tag& tag) {
+  const std::string text(Trim(tag.raw));
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0') throw DxfError(tag.line + 1, "number expected, found \"" + text + "\"");
+  return v;
+}
+
+int Int(const Tag& tag) {
+  const std::string_view text = Trim(tag.raw);
+  int v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size())
+    throw DxfError(tag.line + 1, "integer expected, found \"" + std::string(text) + "\"");
+  return v;
+}
+
+std::uint64_t Hex(const Tag& tag) {
+  const std::string_view text = Trim(tag.raw);
+  std::uint64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 16);
+  if (ec != std::errc() || end != text.data() + text.size())
+    throw DxfError(tag.line + 1, "handle expected, found \"" + std::string(text) + "\"");
+  return v;
+}
+
+std::u16string Text(const Tag& tag, platform::TextCodec& codec) {
+  std::u16string s = codec.FromAnsi(tag.raw);
+  // DXF writers spell characters outside the code page as \U+XXXX.
+  std::size_t at = 0;
+  while ((at = s.find(u"\\U+", at)) != std::u16string::npos) {
+    if (at + 7 > s.size()) break;
+    int v = 0;
+    bool ok = true;
+    for (std::size_t k = at + 3; k < at + 7; ++k) {
+      const int d = HexDigit(s[k]);
+      ok = ok && d >= 0;
+      v = v * 16 + d;
+    }
+    if (ok) {
+      s.replace(at, 7, 1, static_cast<char16_t>(v));
+      ++at;
+    } else {
+      at += 3;
+    }
+  }
+  return s;
+}
+
+}  // namespace cadsim::dxf

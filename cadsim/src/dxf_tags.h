@@ -1,0 +1,31 @@
+// DXF group-code/value pairs, as the reader sees them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cadsim/dxf.h"
+#include "platform/text_codec.h"
+
+namespace cadsim::dxf {
+
+struct Tag {
+  int code = 0;
+  std::string_view raw;  // the value line without its line end
+  std::size_t line = 0;  // of the group code, 1-based
+};
+
+// Splits the file into tags. Accepts CR LF and LF line ends, and a last line
+// without one. Throws DxfError for a group code that is not a number or a code
+// without a value.
+std::vector<Tag> Tokenize(std::string_view bytes);
+
+double Real(const Tag& tag);
+int Int(const Tag& tag);
+std::uint64_t Hex(const Tag& tag);
+// The value as text: code-page bytes decoded, "\U+XXXX" escapes resolved.
+std::u16string Text(const Tag& tag, platform::TextCodec& codec);
+
+}  // namespace cadsim::dxf

@@ -1,0 +1,76 @@
+#include "cadsim/sim_cad.h"
+
+namespace cadsim {
+
+using platform::sim::WindowSpec;
+
+SimCad::SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions options) : desktop_(desktop) {
+  cad_ = std::make_unique<cadsim::Cad>(*this, options.release, std::move(drawing), options.drawing_path);
+  cad_->BlockFolders() = options.block_folders;
+  process = desktop.NewProcessId();
+  thread = desktop.NewThreadId();
+  const ReleaseProfile& r = cad_->Release();
+
+  WindowSpec m;
+  m.class_name = r.MainClass();
+  m.title = cad_->MainTitle();
+  m.thread = thread, m.process = process;
+  m.on_copy_data = [this](std::uintptr_t tag, std::span<const std::byte> data) -> std::intptr_t {
+    return cad_->Receive(tag, data) ? 1 : 0;
+  };
+  m.on_null = [] {};
+  main = desktop.CreateWindow(std::move(m));
+
+  // The command line docked in the main window shows the same prompt.
+  if (options.main_command_line) {
+    WindowSpec mc;
+    mc.class_name = u"AfxWnd42";
+    mc.title = u"Headlands Command Line";
+    mc.parent = main, mc.thread = thread, mc.process = process;
+    mc.text = [this] { return cad_->Prompt(); };
+    main_command = desktop.CreateWindow(std::move(mc));
+  }
+
+  WindowSpec t;
+  t.class_name = r.TextClass();
+  t.title = cad_->TextTitle();
+  t.thread = thread, t.process = process;
+  text = desktop.CreateWindow(std::move(t));
+
+  // The command-line window's title is its internal name; its text (what
+  // WM_GETTEXT answers) is the prompt line.
+  WindowSpec c;
+  c.class_name = u"Edit";
+  c.title = u"Headlands";
+  c.parent = text, c.thread = thread, c.process = process;
+  c.text = [this] { return cad_->Prompt(); };
+  command = desktop.CreateWindow(std::move(c));
+
+  WindowSpec h;
+  h.class_name = u"Edit";
+  h.title = u"MountTam";
+  h.parent = text, h.thread = thread, h.process = process;
+  h.text = [this] { return cad_->History(); };
+  history = desktop.CreateWindow(std::move(h));
+}
+
+SimCad::~SimCad() { Vanish(); }
+
+void SimCad::HideCommandLine(bool hidden) {
+  if (main_command) desktop_.SetVisible(main_command, !hidden);
+}
+
+void SimCad::Vanish() {
+  desktop_.DestroyWindow(main);
+  desktop_.DestroyWindow(text);
+}
+
+void SimCad::After(std::uint32_t ms, std::function<void()> fn) { desktop_.After(ms, std::move(fn)); }
+
+void SimCad::Changed() {
+  // SAVEAS renames the drawing, and the titles follow.
+  desktop_.Get(main).spec.title = cad_->MainTitle();
+  desktop_.Get(text).spec.title = cad_->TextTitle();
+}
+
+}  // namespace cadsim
