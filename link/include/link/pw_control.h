@@ -13,9 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "link/dxf_table.h"
 #include "link/messages.h"
 
 namespace korvel {
+
+class PwAcad;
 
 class PwControl : public std::enable_shared_from_this<PwControl> {
  public:
@@ -69,6 +72,17 @@ class PwControl : public std::enable_shared_from_this<PwControl> {
                            std::u16string_view Title = kDefaultBoxTitle);
   // Ends a running wait at the end of its current cycle.
   void Terminate() { cancel_requested_ = true; }
+  // Has AutoCAD write one picked object ("sgl"), all objects ("all") or the
+  // drawing ("auto") as DXF of release VerOp into "Wexa.dxf" in the temporary
+  // folder, typing through hnd's Control and waiting for hnd's CommandPrompt.
+  // 0 when the pick was cancelled or its wait failed (after telling the user,
+  // with the record cleared); any other SelectOp sends nothing and gives -1.
+  std::int32_t DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, PwAcad* hnd);
+  // Reads, from "Wexa.dxf" in the temporary folder, the groups Fom_Str (codes
+  // joined by "|") of every Obj_Str record in section Sec_Str. Hairetu is
+  // replaced only on success: bounds (0..n, 0..count+1), (0,0) the count.
+  std::int32_t DxfScan(std::u16string_view Sec_Str, std::u16string_view Obj_Str, std::u16string_view Fom_Str,
+                       DxfTable& Hairetu);
 
  private:
   PwControl();
@@ -78,6 +92,9 @@ class PwControl : public std::enable_shared_from_this<PwControl> {
   void CheckLink(std::u16string_view operation) const;
   void CheckCommandLine(std::u16string_view operation) const;
   std::u16string ReadWindowText(std::int32_t window, std::u16string_view operation) const;
+  // The temporary folder, ending with the separator, asked for anew on every
+  // call. Fails with 53 when the platform cannot report it.
+  std::u16string GetTempFolder() const;
 
   bool cancel_requested_ = false;
   std::int32_t command_time_out_ = 60000;

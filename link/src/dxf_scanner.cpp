@@ -1,0 +1,503 @@
+// How the scanner reads a DXF file.
+//
+// A DXF file is pairs of lines: a group code (a number, right-aligned in
+// AutoCAD's files) and its value. Almost every line of a whole-drawing export
+// is skipped, so the cost of a skipped line decides the speed: the group code
+// is parsed where it lies in the block, a skipped value is passed over by
+// looking for its line feed sixteen bytes at a time, and nothing is copied or
+// converted. The bytes of record types and section names are compared with
+// the wanted ones in the file's code page; only kept values are decoded.
+//
+// Every ANSI code page Windows uses keeps the ASCII bytes as they are, so
+// ASCII lines are compared and widened directly, and only lines with other
+// bytes go through the codec.
+#include "link/dxf_scanner.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+
+#include "link/errors.h"
+#include "link/messages.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace korvel {
+namespace {
+
+// The block is followed by a line feed that marks where its data ends, and by
+// room for a sixteen-byte load that starts just before that mark.
+constexpr std::size_t kPadding = 64;
+// The smallest block that still holds a useful line.
+constexpr std::size_t kMinBlockBytes = 16;
+
+struct ScanAbort {
+  std::int32_t number;
+  std::u16string description;
+};
+
+std::u16string Decimal(std::uint64_t value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
+
+[[noreturn]] void Abort(std::int32_t number, std::u16string_view detail) {
+  throw ScanAbort{number, RuntimeErrorText(number) + u"(" + std::u16string(detail) + u")"};
+}
+
+bool IsAscii(std::string_view bytes) {
+  unsigned char any = 0;
+  for (char c : bytes) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
+bool IsAscii(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+// A whole number with blanks around it and an optional sign, as the group-code
+// lines of DXF hold them. Values beyond 32 bits are no group code.
+template <typename Char>
+std::optional<std::int32_t> ParseNumber(std::basic_string_view<Char> text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  std::size_t digits = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT32_MAX) return std::nullopt;
+  }
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (digits == 0 || i != text.size()) return std::nullopt;
+  return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+// A group-code line that lies whole in the block. AutoCAD writes the code
+// right-aligned, blanks and then digits; anything else takes the long way.
+inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  while (p < end && *p == ' ') ++p;
+  if (p < end && end - p <= 9) {
+    std::int32_t value = 0;
+    const char* q = p;
+    for (; q < end; ++q) {
+      const unsigned digit = static_cast<unsigned char>(*q) - unsigned{'0'};
+      if (digit > 9) break;
+      value = value * 10 + static_cast<std::int32_t>(digit);
+    }
+    if (q == end) {
+      *code = value;
+      return true;
+    }
+  }
+  const std::optional<std::int32_t> number = ParseNumber(line);
+  if (number) *code = *number;
+  return number.has_value();
+}
+
+// A text the scan compares lines with (a section name, a record type).
+struct Target {
+  std::u16string text;
+  bool ascii = false;
+  std::string narrow;  // the text's bytes when it is ASCII
+  // No line longer than this decodes to the text: every code page needs at
+  // most four bytes for one UTF-16 unit.
+  std::size_t longest_line = 0;
+
+  explicit Target(std::u16string_view t) : text(t), ascii(IsAscii(t)) {
+    if (ascii) narrow.assign(t.begin(), t.end());
+    longest_line = 4 * t.size() + 4;
+  }
+};
+
+class LineReader {
+ public:
+  LineReader(DxfSource& source, char* block, std::size_t block_bytes)
+      : source_(source), begin_(block), capacity_(block_bytes), pos_(block), end_(block) {
+    *end_ = '\n';
+  }
+
+  std::uint64_t LinesRead() const { return lines_; }
+
+  // True when no byte is left.
+  bool AtEnd() {
+    if (pos_ < end_) return false;
+    Refill();
+    return pos_ == end_;
+  }
+
+  // The next group, when both its lines lie whole in the block: the code line
+  // and the value line, each without its line end. False (nothing read)
+  // otherwise; the caller then reads the lines one by one.
+  bool NextPair(std::string_view* code_line, std::string_view* value_line) {
+    const char* const s = pos_;
+    const char* lf1;
+    const char* lf2;
+#if defined(__SSE2__)
+    // One look at 32 bytes finds both line feeds of most groups.
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
+                    (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
+    if (mask == 0) return false;
+    lf1 = s + __builtin_ctz(mask);
+    // The end marker is a line feed, so lf1 <= end_. Past the marker there
+    // is no marker to stop a search, and old line feeds may lie there.
+    if (lf1 >= end_) return false;
+    mask &= mask - 1;
+    lf2 = mask != 0 ? s + __builtin_ctz(mask) : FindLineFeed(lf1 + 1);
+#else
+    lf1 = FindLineFeed(s);
+    if (lf1 >= end_) return false;
+    lf2 = FindLineFeed(lf1 + 1);
+#endif
+    if (lf2 >= end_) return false;
+    *code_line = WithoutCr(s, lf1);
+    *value_line = WithoutCr(lf1 + 1, lf2);
+    pos_ = lf2 + 1;
+    lines_ += 2;
+    return true;
+  }
+
+  // Reads the next line as a group code. False when it is not a number.
+  // The caller has made sure that a line follows.
+  bool ReadCode(std::int32_t* code) {
+    ++lines_;
+    const char* p = pos_;
+    // 0 leading blanks, 1 after the sign, 2 digits, 3 trailing blanks, 4 after a CR
+    int phase = 0;
+    bool negative = false;
+    std::int64_t value = 0;
+    for (;;) {
+      const char c = *p;
+      if (c == '\n') {
+        if (p != end_) [[likely]] {
+          ++p;
+          break;
+        }
+        pos_ = end_;  // the digits so far live in value; nothing to keep
+        if (!Refill()) break;
+        p = pos_;
+        continue;
+      }
+      ++p;
+      if (c >= '0' && c <= '9') {
+        if (phase > 2) return false;
+        phase = 2;
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX) return false;
+      } else if (c == ' ' || c == '\t') {
+        if (phase == 1 || phase == 4) return false;
+        if (phase == 2) phase = 3;
+      } else if (c == '\r') {
+        if (phase != 2 && phase != 3) return false;
+        phase = 4;
+      } else if ((c == '-' || c == '+') && phase == 0) {
+        phase = 1;
+        negative = c == '-';
+      } else {
+        return false;
+      }
+    }
+    pos_ = p;
+    if (phase < 2) return false;
+    *code = static_cast<std::int32_t>(negative ? -value : value);
+    return true;
+  }
+
+  // Reads the next line without its line end. Lines longer than the block are
+  // kept up to `keep` bytes (*whole is false when more were dropped). False
+  // when no line is left. The view lasts until the next read.
+  bool ReadLine(std::string_view* line, std::size_t keep, bool* whole) {
+    ++lines_;
+    const char* lf = FindLineFeed(pos_);
+    if (lf != end_) [[likely]] {
+      *line = WithoutCr(pos_, lf);
+      *whole = true;
+      pos_ = lf + 1;
+      return true;
+    }
+    return ReadLineAcrossBlocks(line, keep, whole);
+  }
+
+  // Passes over the next line. False when no line is left.
+  bool SkipLine() {
+    ++lines_;
+    const char* lf = FindLineFeed(pos_);
+    if (lf != end_) [[likely]] {
+      pos_ = lf + 1;
+      return true;
+    }
+    bool any = pos_ < end_;
+    for (;;) {
+      pos_ = end_;
+      if (!Refill()) return any;
+      any = true;
+      lf = FindLineFeed(pos_);
+      if (lf != end_) {
+        pos_ = lf + 1;
+        return true;
+      }
+    }
+  }
+
+ private:
+  // The first line feed at or after p; end_ when the block has none (the end
+  // marker stops the search).
+  const char* FindLineFeed(const char* p) const {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (;; p += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
+      if (mask != 0) return p + __builtin_ctz(mask);
+    }
+#else
+    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end_ - p) + 1));
+#endif
+  }
+
+  static std::string_view WithoutCr(const char* from, const char* to) {
+    if (to > from && to[-1] == '\r') --to;
+    return std::string_view(from, static_cast<std::size_t>(to - from));
+  }
+
+  // Moves the unread bytes [pos_, end_) to the front of the block and reads
+  // more behind them. False when nothing more could be read.
+  bool Refill() {
+    const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
+    if (pos_ != begin_) std::memmove(begin_, pos_, kept);
+    pos_ = begin_;
+    end_ = begin_ + kept;
+    std::size_t got = 0;
+    if (!ended_ && kept < capacity_) {
+      got = source_.Read(end_, capacity_ - kept);
+      if (got == 0) {
+        ended_ = true;
+        if (source_.Failed()) Abort(kErrFileNotFound, u"DXF ファイルを読み込めませんでした");
+      }
+    }
+    end_ += got;
+    *end_ = '\n';
+    return got > 0;
+  }
+
+  bool ReadLineAcrossBlocks(std::string_view* line, std::size_t keep, bool* whole) {
+    bool spilled = false;
+    bool any = pos_ < end_;
+    *whole = true;
+    spill_.clear();
+    for (;;) {
+      if (static_cast<std::size_t>(end_ - pos_) == capacity_) {
+        // The line fills the whole block: it goes on in spill_.
+        Spill(pos_, end_, keep, whole);
+        spilled = true;
+        pos_ = end_;
+      }
+      if (!Refill()) {
+        // The file ends inside this line: it is its last line, without a line end.
+        if (!any) return false;
+        const char* from = pos_;
+        pos_ = end_;
+        if (!spilled) {
+          *line = WithoutCr(from, end_);
+          return true;
+        }
+        Spill(from, end_, keep, whole);
+        *line = WithoutCr(spill_.data(), spill_.data() + spill_.size());
+        return true;
+      }
+      any = true;
+      const char* lf = FindLineFeed(pos_);
+      if (lf != end_) {
+        const char* from = pos_;
+        pos_ = lf + 1;
+        if (!spilled) {
+          *line = WithoutCr(from, lf);
+          return true;
+        }
+        Spill(from, lf, keep, whole);
+        *line = WithoutCr(spill_.data(), spill_.data() + spill_.size());
+        return true;
+      }
+    }
+  }
+
+  void Spill(const char* from, const char* to, std::size_t keep, bool* whole) {
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    const std::size_t room = keep > spill_.size() ? keep - spill_.size() : 0;
+    if (n > room) *whole = false;
+    spill_.append(from, std::min(n, room));
+  }
+
+  DxfSource& source_;
+  char* begin_;
+  std::size_t capacity_;
+  const char* pos_;
+  char* end_;
+  bool ended_ = false;
+  std::uint64_t lines_ = 0;
+  std::string spill_;
+};
+
+// One scan: the query, the table being filled and the states of the reading.
+class ScanRun {
+ public:
+  ScanRun(platform::TextCodec& codec, std::u16string_view section, std::u16string_view type,
+          std::u16string_view codes)
+      : codec_(codec), section_(section), type_(type), section_mark_(u"SECTION"), end_mark_(u"ENDSEC") {
+    // An empty list has no elements, yet the table keeps one position for it.
+    if (!codes.empty()) {
+      std::size_t from = 0;
+      for (;;) {
+        const std::size_t bar = codes.find(u'|', from);
+        const std::u16string_view element = codes.substr(from, bar - from);
+        const std::optional<std::int32_t> number = ParseNumber(element);
+        if (!number && !bad_element_) bad_element_ = std::u16string(element);
+        elements_.push_back(number.value_or(0));
+        if (bar == std::u16string_view::npos) break;
+        from = bar + 1;
+      }
+    }
+    columns_ = std::max<std::size_t>(elements_.size(), 1) + 1;
+    for (std::int32_t code : elements_)
+      if (code >= 0 && static_cast<std::size_t>(code) < listed_.size()) listed_[code] = true;
+    longest_compared_ = std::max({section_.longest_line, type_.longest_line, std::size_t{64}});
+  }
+
+  void Run(LineReader& in, std::vector<std::u16string>& cells) {
+    cells.assign(2 * columns_, std::u16string());
+    cells[0] = u"0";
+    std::uint64_t count = 0;
+    bool inside = false;
+    bool wanted = false;
+    std::string_view code_line, value;
+    bool whole = true;
+    while (!in.AtEnd()) {
+      std::int32_t code = 0;
+      if (in.NextPair(&code_line, &value)) [[likely]] {
+        whole = true;
+        if (!ParseCodeLine(code_line, &code)) NotACode(in.LinesRead() - 1);
+      } else {
+        // A group across the end of the block.
+        if (!in.ReadCode(&code)) NotACode(in.LinesRead());
+        const bool needed = code == 0 || (wanted && IsListed(code));
+        if (needed ? !in.ReadLine(&value, code == 0 ? longest_compared_ : std::string_view::npos, &whole)
+                   : !in.SkipLine())
+          PastEnd(in);
+      }
+      if (code == 0) {
+        wanted = false;
+        if (whole && Equals(value, section_mark_)) {
+          if (!in.SkipLine()) PastEnd(in);
+          if (!in.ReadLine(&value, longest_compared_, &whole)) PastEnd(in);
+          if (whole && Equals(value, section_)) inside = true;
+        } else if (whole && Equals(value, end_mark_)) {
+          if (inside) break;  // the wanted section is finished; the rest is not read
+        } else if (inside && whole && Equals(value, type_)) {
+          wanted = true;
+          ++count;
+          cells.resize(cells.size() + columns_);
+        }
+      } else if (wanted) {
+        if (elements_.empty())
+          Abort(kErrSubscript, Decimal(in.LinesRead() - 1) + u" 行目: グループ コードの一覧が空です");
+        if (bad_element_)
+          Abort(kErrTypeMismatch, u"グループ コードの一覧の「" + *bad_element_ + u"」が数値ではありません");
+        if (IsListed(code)) Keep(code, value, &cells[count * columns_]);
+      }
+    }
+    cells[0] = Decimal(count);
+  }
+
+  std::size_t Columns() const { return columns_; }
+
+ private:
+  [[noreturn]] static void NotACode(std::uint64_t line) {
+    Abort(kErrTypeMismatch, Decimal(line) + u" 行目がグループ コードではありません");
+  }
+
+  [[noreturn]] static void PastEnd(const LineReader& in) {
+    Abort(kErrPastEndOfFile, u"ファイルが " + Decimal(in.LinesRead() - 1) + u" 行目の後で終わっています");
+  }
+
+  bool IsListed(std::int32_t code) const {
+    if (code >= 0 && static_cast<std::size_t>(code) < listed_.size()) return listed_[code];
+    return std::find(elements_.begin(), elements_.end(), code) != elements_.end();
+  }
+
+  // True when the line decodes to the target's text.
+  bool Equals(std::string_view line, const Target& target) const {
+    if (IsAscii(line)) return target.ascii && line == target.narrow;
+    return codec_.FromAnsi(line) == target.text;
+  }
+
+  void DecodeInto(std::string_view bytes, std::u16string& out) const {
+    if (IsAscii(bytes))
+      out.assign(bytes.begin(), bytes.end());
+    else
+      out = codec_.FromAnsi(bytes);
+  }
+
+  // A later value of the same code in the record replaces the earlier one; a
+  // code listed twice fills both positions.
+  void Keep(std::int32_t code, std::string_view bytes, std::u16string* row) const {
+    const std::u16string* first = nullptr;
+    for (std::size_t k = 0; k < elements_.size(); ++k) {
+      if (elements_[k] != code) continue;
+      if (first == nullptr) {
+        DecodeInto(bytes, row[k]);
+        first = &row[k];
+      } else {
+        row[k] = *first;
+      }
+    }
+  }
+
+  platform::TextCodec& codec_;
+  Target section_, type_, section_mark_, end_mark_;
+  std::vector<std::int32_t> elements_;
+  std::optional<std::u16string> bad_element_;  // the first element that is not a number
+  std::array<bool, 2048> listed_{};            // the listed codes below 2048, for a quick no
+  std::size_t columns_ = 2;
+  std::size_t longest_compared_ = 0;
+};
+
+}  // namespace
+
+std::size_t DxfMemorySource::Read(char* buffer, std::size_t size) {
+  const std::size_t n = std::min(size, bytes_.size());
+  std::memcpy(buffer, bytes_.data(), n);
+  bytes_.remove_prefix(n);
+  return n;
+}
+
+DxfScanner::DxfScanner(platform::TextCodec& codec, std::size_t block_bytes)
+    : codec_(codec), block_bytes_(std::max(block_bytes, kMinBlockBytes)) {}
+
+bool DxfScanner::Scan(DxfSource& source, std::u16string_view section, std::u16string_view type,
+                      std::u16string_view codes, DxfTable& table, DxfScanFailure& failure) {
+  try {
+    if (buffer_.empty()) buffer_.assign(block_bytes_ + kPadding, '\0');
+    ScanRun scan(codec_, section, type, codes);
+    LineReader in(source, buffer_.data(), block_bytes_);
+    DxfTable result;
+    scan.Run(in, result.cells_);
+    result.columns_ = scan.Columns();
+    table = std::move(result);
+    return true;
+  } catch (const ScanAbort& abort) {
+    failure = DxfScanFailure{abort.number, abort.description};
+    return false;
+  }
+}
+
+}  // namespace korvel
