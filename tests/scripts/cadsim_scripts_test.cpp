@@ -1,0 +1,129 @@
+// Scripts, system variables, point picks and the launch against cadsim, the
+// substitute AutoCAD with a real command line, on the simulated desktop.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "cadsim/sim_cad.h"
+#include "link/releases.h"
+#include "support/link_fixture.h"
+
+namespace plendra_test {
+namespace {
+
+std::u16string Example(const char* name) {
+  const char* root = std::getenv("PLENDRA_SOURCE_DIR");
+  return (std::filesystem::path(root != nullptr ? root : ".") / "data" / "scripts" / name).u16string();
+}
+
+cadsim::Drawing EmptyDrawing() {
+  cadsim::Drawing d;
+  d.Complete();
+  return d;
+}
+
+// cadsim imitating AutoCAD 2006 (full-width prompt), found through its row.
+class CadsimScripts : public LinkTest {
+ protected:
+  CadsimScripts() {
+    const korvel::AcadRelease& row = korvel::Releases()[kRelease];
+    acad.put_MainCompareTitle(row.MainCompareTitle);
+    acad.put_TextCompareTitle(row.TextCompareTitle);
+    acad.put_CommandPrompt(row.CommandPrompt);
+    control = Connect(acad);
+  }
+
+  static cadsim::SimCadOptions Options() {
+    cadsim::SimCadOptions o;
+    o.release = kRelease;
+    return o;
+  }
+
+  static constexpr int kRelease = 8;
+  cadsim::SimCad cad{desktop, EmptyDrawing(), Options()};
+  korvel::PwAcad acad;
+  std::shared_ptr<korvel::PwControl> control;
+  std::vector<std::u16string> vars = std::vector<std::u16string>(10);
+};
+
+TEST_F(CadsimScripts, VariablesRoundTripThroughTheValuePrompt) {
+  EXPECT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"20")));
+  std::u16string value;
+  EXPECT_TRUE(Succeeded(control->GetVariable(u"DIMSCALE", value)));
+  EXPECT_EQ(value, u"20.0000");
+  std::u16string prompt;
+  EXPECT_TRUE(Succeeded(control->WaitPrompt(u"コマンド: ")));  // the Ctrl+C ended the value prompt
+}
+
+TEST_F(CadsimScripts, GetPositionReadsThePick) {
+  cad.Cad().Script(cadsim::UserAction::PickAt({1250.5, -30.25, 0}, 2000));
+  double x = 0, y = 0, z = -1;
+  EXPECT_TRUE(Succeeded(control->GetPosition(x, y, z)));
+  EXPECT_DOUBLE_EQ(x, 1250.5);
+  EXPECT_DOUBLE_EQ(y, -30.25);
+  EXPECT_DOUBLE_EQ(z, 0);
+}
+
+TEST_F(CadsimScripts, TextSizeExample) {
+  ASSERT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"100")));
+  EXPECT_TRUE(Succeeded(control->RunScript(Example("textsize_from_dimscale.scr"), &vars)));
+  EXPECT_EQ(vars[1], u"250");
+  std::u16string textsize;
+  EXPECT_TRUE(Succeeded(control->GetVariable(u"TEXTSIZE", textsize)));
+  EXPECT_EQ(textsize.substr(0, 3), u"250");
+}
+
+TEST_F(CadsimScripts, AskYesNoExample) {
+  desktop.AnswerNextBox(platform::kIdYes);
+  EXPECT_TRUE(Succeeded(control->RunScript(Example("ask_yes_no.scr"), &vars)));
+  EXPECT_EQ(vars[0], u"YES");
+  std::u16string history;
+  EXPECT_TRUE(Succeeded(control->GetHistory(history, u"REGEN")));
+  EXPECT_FALSE(history.empty());  // the command was typed
+  EXPECT_EQ(desktop.ShownBoxes().back().owner, cad.main);
+}
+
+TEST_F(CadsimScripts, PickPointExample) {
+  cad.Cad().Script(cadsim::UserAction::PickAt({120.5, 80, 0}, 1500));
+  EXPECT_TRUE(Succeeded(control->RunScript(Example("pick_point.scr"), &vars)));
+  EXPECT_EQ(vars[0], u"120.5");
+  EXPECT_EQ(vars[1], u"80");
+  EXPECT_EQ(vars[2], u"0");
+}
+
+TEST_F(CadsimScripts, CancelInsideAConditionEndsTheScript) {
+  desktop.UserEvent(3000, [this] { control->Terminate(); });
+  const std::filesystem::path path = desktop.TempFolder() / "cancel.scr";
+  std::ofstream(path, std::ios::binary) << "?a==a>SEND_COMMAND\tID^M\t\"*never*\"\r\n%USER3%=x\r\n";
+  EXPECT_EQ(control->RunScript(path.u16string(), &vars), korvel::CancelByUser);
+  EXPECT_EQ(vars[3], u"");
+}
+
+// Execute in mode WaitPrompt starting cadsim: found and ready at the prompt.
+TEST(CadsimLaunch, WaitPromptEndsWithAWorkingChannel) {
+  platform::sim::Desktop desktop;
+  platform::ScopedPlatform bind(desktop);
+  std::unique_ptr<cadsim::SimCad> cad;
+  const std::u16string exe = u"C:\\Program Files\\AutoCAD LT 2002\\aclt.exe";
+  desktop.AddProgram(exe, platform::sim::LaunchableProgram{
+                              .idle_after_ms = 3000, .start = [&](std::uint32_t) {
+                                desktop.After(1000, [&] {
+                                  cadsim::SimCadOptions o;
+                                  o.release = 3;
+                                  cad = std::make_unique<cadsim::SimCad>(desktop, EmptyDrawing(), o);
+                                });
+                              }});
+  korvel::PwAcad acad;
+  EXPECT_TRUE(Succeeded(acad.Execute(exe, u"", 0, korvel::WaitPrompt)));
+  ASSERT_NE(acad.get_Control(), nullptr);
+  std::vector<std::u16string> vars(10);
+  desktop.AnswerNextBox(platform::kIdNo);
+  EXPECT_TRUE(Succeeded(acad.get_Control()->RunScript(Example("ask_yes_no.scr"), &vars)));
+  EXPECT_EQ(vars[0], u"NO");
+}
+
+}  // namespace
+}  // namespace plendra_test

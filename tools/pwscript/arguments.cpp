@@ -1,0 +1,118 @@
+#include "arguments.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace pwscript {
+namespace {
+
+std::optional<double> Number(std::u16string_view text) {
+  std::string ascii;
+  for (char16_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  double value = 0;
+  const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ec != std::errc() || end != ascii.data() + ascii.size() || ascii.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<Pick> ParsePick(std::u16string_view text) {
+  std::vector<double> parts;
+  for (;;) {
+    const std::size_t comma = text.find(u',');
+    const std::optional<double> n = Number(text.substr(0, comma));
+    if (!n) return std::nullopt;
+    parts.push_back(*n);
+    if (comma == std::u16string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
+  return Pick{parts[0], parts[1], parts.size() == 3 ? parts[2] : 0.0};
+}
+
+std::optional<int> ParseAnswer(std::u16string_view text) {
+  if (text == u"OK") return 1;
+  if (text == u"CANCEL") return 2;
+  if (text == u"YES") return 6;
+  if (text == u"NO") return 7;
+  return std::nullopt;
+}
+
+}  // namespace
+
+const char16_t kUsage[] =
+    u"使い方: pwscript [オプション] スクリプト [値0 [値1 ... 値9]]\n"
+    u"  起動中の AutoCAD に対してスクリプトを実行し、%USER0%～%USER9% を表示します。\n"
+    u"シミュレーション (Linux 版) のオプション:\n"
+    u"  --drawing 図面.dxf   --release 0～8   --pick X,Y[,Z]   --answer OK|CANCEL|YES|NO\n"
+    u"  --set 変数名=値\n";
+
+std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args, std::u16string* error) {
+  Arguments a;
+  bool script_seen = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& arg = args[i];
+    const bool is_option = script_seen ? false : arg.size() > 2 && arg.substr(0, 2) == u"--";
+    if (!is_option) {
+      if (!script_seen) {
+        a.script = arg;
+        script_seen = true;
+      } else if (a.values.size() < 10) {
+        a.values.push_back(arg);
+      } else {
+        *error = u"ユーザー変数は10個までです。";
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      *error = arg + u" に値がありません。";
+      return std::nullopt;
+    }
+    const std::u16string& value = args[++i];
+    a.simulated_options = true;
+    if (arg == u"--drawing") {
+      a.drawing = value;
+    } else if (arg == u"--release") {
+      const std::optional<double> n = Number(value);
+      if (!n || *n < 0 || *n > 8 || *n != static_cast<int>(*n)) {
+        *error = u"--release は 0 から 8 です。";
+        return std::nullopt;
+      }
+      a.release = static_cast<int>(*n);
+    } else if (arg == u"--pick") {
+      const std::optional<Pick> p = ParsePick(value);
+      if (!p) {
+        *error = u"--pick は X,Y または X,Y,Z です: " + value;
+        return std::nullopt;
+      }
+      a.picks.push_back(*p);
+    } else if (arg == u"--answer") {
+      const std::optional<int> answer = ParseAnswer(value);
+      if (!answer) {
+        *error = u"--answer は OK, CANCEL, YES, NO のどれかです: " + value;
+        return std::nullopt;
+      }
+      a.answers.push_back(*answer);
+    } else if (arg == u"--set") {
+      const std::size_t equals = value.find(u'=');
+      if (equals == std::u16string::npos || equals == 0) {
+        *error = u"--set は 変数名=値 です: " + value;
+        return std::nullopt;
+      }
+      a.set.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+    } else {
+      *error = u"不明なオプションです: " + arg;
+      return std::nullopt;
+    }
+  }
+  if (!script_seen) {
+    *error = u"スクリプトファイルを指定して下さい。";
+    return std::nullopt;
+  }
+  return a;
+}
+
+}  // namespace pwscript

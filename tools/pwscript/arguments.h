@@ -1,0 +1,33 @@
+// pwscript's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pwscript {
+
+struct Pick {
+  double x = 0, y = 0, z = 0;
+};
+
+struct Arguments {
+  std::u16string script;
+  std::vector<std::u16string> values;  // %USER0% ... (at most ten)
+  // The simulated world (the native build): cadsim's drawing and release, and
+  // what the scripted user does.
+  std::u16string drawing;  // a DXF file; empty: an empty drawing
+  int release = 3;         // AutoCAD LT 2002
+  std::vector<Pick> picks;
+  std::vector<int> answers;                                    // message-box answer codes
+  std::vector<std::pair<std::u16string, std::u16string>> set;  // system variables before the run
+  bool simulated_options = false;                              // any of the above given
+};
+
+// Parses the arguments after the program name. On a mistake, nothing and a
+// message in *error.
+std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args, std::u16string* error);
+
+extern const char16_t kUsage[];
+
+}  // namespace pwscript

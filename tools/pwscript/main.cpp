@@ -1,0 +1,78 @@
+// pwscript: runs a korvel script against the running AutoCAD.
+//
+//   pwscript [options] SCRIPT [VALUE0 ... VALUE9]
+//
+// Built for Windows it attaches to the AutoCAD on the desktop; built for Linux
+// it runs on the simulated desktop against cadsim (see docs/scripts.md).
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "runner.h"
+
+#ifndef _WIN32
+#include "sim_world.h"
+#endif
+
+namespace {
+
+int Main(const std::vector<std::u16string>& args) {
+  std::u16string error;
+  const std::optional<pwscript::Arguments> a = pwscript::ParseArguments(args, &error);
+  if (!a) {
+    std::cerr << pwscript::OutputText(error) << "\n" << pwscript::OutputText(pwscript::kUsage);
+    return 2;
+  }
+#ifdef _WIN32
+  if (a->simulated_options) {
+    std::cerr << pwscript::OutputText(u"シミュレーションのオプションは Linux 版だけのものです。") << "\n";
+    return 2;
+  }
+#else
+  const auto world = pwscript::SimWorld::Make(*a, &error);
+  if (!world) {
+    std::cerr << pwscript::OutputText(error) << "\n";
+    return 2;
+  }
+#endif
+  return pwscript::RunAgainstAcad(a->script, a->values, std::cout, std::cerr);
+}
+
+#ifndef _WIN32
+// Command-line arguments arrive as UTF-8.
+std::u16string FromUtf8(std::string_view s) {
+  std::u16string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    std::uint32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
+    for (int k = 1; k < n && i + k < s.size(); ++k)
+      c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += n;
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return Main(args);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
+  return Main(args);
+}
+#endif
