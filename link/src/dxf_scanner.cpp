@@ -184,8 +184,9 @@ class LineReader {
           break;
         }
         pos_ = end_;  // the digits so far live in value; nothing to keep
-        if (!Refill()) break;
+        const bool more = Refill();
         p = pos_;
+        if (!more) break;
         continue;
       }
       ++p;

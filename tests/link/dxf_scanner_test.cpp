@@ -1,0 +1,154 @@
+// The scanner's reading of lines across block edges, of group-code forms and of
+// line ends, on bytes in memory.
+#include "link/dxf_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ansi_codec.h"
+
+namespace korvel {
+namespace {
+
+struct Outcome {
+  bool ok = false;
+  DxfTable table;
+  DxfScanFailure failure;
+
+  bool operator==(const Outcome& o) const {
+    return ok == o.ok && table == o.table && failure.number == o.failure.number &&
+           failure.description == o.failure.description;
+  }
+};
+
+class DxfScannerTest : public ::testing::Test {
+ protected:
+  Outcome Scan(std::string_view bytes, std::u16string_view section, std::u16string_view type,
+               std::u16string_view codes, std::size_t block = DxfScanner::kDefaultBlockBytes) {
+    DxfScanner scanner(*codec, block);
+    DxfMemorySource source(bytes);
+    Outcome o;
+    o.ok = scanner.Scan(source, section, type, codes, o.table, o.failure);
+    return o;
+  }
+
+  std::unique_ptr<platform::TextCodec> codec = platform::MakeAnsiCodec(932);
+};
+
+std::string Lines(const std::vector<std::string>& lines, std::string_view eol = "\r\n") {
+  std::string text;
+  for (const auto& line : lines) text += line + std::string(eol);
+  return text;
+}
+
+// A drawing with lines of every kind: long kept values, a long record type,
+// CP932 text, a lone CR inside a value, LF-only and CRLF line ends mixed.
+std::string MixedDrawing() {
+  const std::string long_value(300, 'v');
+  std::string text =
+      Lines({"  0", "SECTION", "  2", "HEADER",    "  9", "$DWGCODEPAGE", "  3", "ANSI_932",
+             "  0", "ENDSEC",  "  0", "SECTION",   "  2", "ENTITIES",     "  0", std::string(200, 'X'),
+             "  1", "skipped", "  0", "TEXT",      "  1", long_value,     "  7", "\x95\x5C\x83\x5C",
+             "  0", "TEXT",    "999", "a comment", "  1", "a\rb",         " 10", "1.0"});
+  text += "  1\nshort\n  0\nTEXT\n  1\n\n  0\nENDSEC\n  0\nEOF\n";
+  return text;
+}
+
+TEST_F(DxfScannerTest, EveryBlockSizeAndEveryCutOfTheFileGivesTheSameOutcome) {
+  const std::string file = MixedDrawing();
+  for (std::size_t cut = 0; cut <= file.size(); ++cut) {
+    const std::string_view bytes(file.data(), cut);
+    const Outcome whole = Scan(bytes, u"ENTITIES", u"TEXT", u"1|7|10|1");
+    for (std::size_t block : {16, 17, 23, 64, 301}) {
+      ASSERT_EQ(Scan(bytes, u"ENTITIES", u"TEXT", u"1|7|10|1", block), whole)
+          << "cut at " << cut << ", block of " << block;
+    }
+  }
+  const Outcome o = Scan(file, u"ENTITIES", u"TEXT", u"1|7|10|1", 16);
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(o.table.At(0, 0), u"3");
+  EXPECT_EQ(o.table.At(0, 1), std::u16string(300, u'v'));  // longer than the block, kept whole
+  EXPECT_EQ(o.table.At(1, 1), u"表ソ");
+  EXPECT_EQ(o.table.At(0, 2), u"short");
+  EXPECT_EQ(o.table.At(3, 2), u"short");
+  EXPECT_EQ(o.table.At(2, 2), u"1.0");
+  EXPECT_EQ(o.table.At(0, 3), u"");
+}
+
+TEST_F(DxfScannerTest, LongRecordTypeIsComparedWhole) {
+  const std::string type(100, 'T');
+  const std::string file = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", type + "x", "  1", "no", "  0",
+                                  type, "  1", "yes", "  0", "ENDSEC"});
+  const Outcome o = Scan(file, u"ENTITIES", std::u16string(100, u'T'), u"1", 16);
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(o.table.At(0, 0), u"1");
+  EXPECT_EQ(o.table.At(0, 1), u"yes");
+}
+
+TEST_F(DxfScannerTest, GroupCodeLineForms) {
+  struct Case {
+    std::string line;
+    bool number;
+  } cases[] = {
+      {" 10", true},
+      {"10", true},
+      {"0010", true},
+      {"+10", true},
+      {"\t10\t", true},
+      {"10  ", true},
+      {"", false},
+      {"   ", false},
+      {"1 0", false},
+      {"1e1", false},
+      {"0x0A", false},
+      {"10.0", false},
+      {"- 10", false},
+      {"10\r", false},  // a second CR is no line
+                        // end
+      {"99999999999", false},
+  };
+  for (const Case& c : cases) {
+    const std::string file =
+        Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "POINT", c.line, "5.0", "  0", "ENDSEC"});
+    const Outcome o = Scan(file, u"ENTITIES", u"POINT", u"10");
+    EXPECT_EQ(o.ok, c.number) << "\"" << c.line << "\"";
+    if (c.number) {
+      EXPECT_EQ(o.table.At(0, 1), u"5.0") << "\"" << c.line << "\"";
+    } else {
+      EXPECT_EQ(o.failure.number, 13) << "\"" << c.line << "\"";
+    }
+  }
+}
+
+TEST_F(DxfScannerTest, NegativeAndLargeCodesAreOrdinaryCodes) {
+  const std::string file = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "POINT", " -3", "minus", "5000",
+                                  "large", "  0", "ENDSEC"});
+  const Outcome o = Scan(file, u"ENTITIES", u"POINT", u"-3|5000");
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(o.table.At(0, 1), u"minus");
+  EXPECT_EQ(o.table.At(1, 1), u"large");
+}
+
+TEST_F(DxfScannerTest, OnlyOneCarriageReturnBelongsToTheLineEnd) {
+  const std::string file = "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nab\r\r\n  0\nENDSEC\n";
+  const Outcome o = Scan(file, u"ENTITIES", u"TEXT", u"1");
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(o.table.At(0, 1), u"ab\r");
+}
+
+TEST_F(DxfScannerTest, FailureNamesTheLine) {
+  const std::string file =
+      Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "TEXT", "  1", "a", "oops", "b"});
+  for (std::size_t block : {std::size_t{16}, DxfScanner::kDefaultBlockBytes}) {
+    const Outcome o = Scan(file, u"ENTITIES", u"TEXT", u"1", block);
+    ASSERT_FALSE(o.ok);
+    EXPECT_EQ(o.failure.number, 13);
+    EXPECT_NE(o.failure.description.find(u"9 行目"), std::u16string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace korvel
