@@ -169,11 +169,14 @@ void Cad::Ask(Question question) {
   pending_ = std::move(question);
   const std::uint64_t serial = ++wait_serial_;
   if (pending_->on_user && !script_.empty()) {
-    const UserAction action = script_.front();
-    script_.pop_front();
-    Later(action.delay_ms, [this, serial, action] {
-      // A wait that ended otherwise (typed input, a cancel) drops the action.
-      if (serial == wait_serial_ && WaitingForUser() && !busy_) Act(action);
+    // The user acts delay_ms after this prompt appears, if it still waits
+    // then; a wait that ended otherwise (typed input, a cancel) leaves the
+    // action for the next prompt that waits for the user.
+    Later(script_.front().delay_ms, [this, serial] {
+      if (serial != wait_serial_ || !WaitingForUser() || busy_ || script_.empty()) return;
+      const UserAction action = script_.front();
+      script_.pop_front();
+      Act(action);
     });
   }
 }

@@ -98,8 +98,9 @@ class Cad {
   std::u16string TextTitle() const { return release_.TextTitle(drawing_path_); }
   Drawing& TheDrawing() { return drawing_; }
   Faults& TheFaults() { return faults_; }
-  // The scripted user: each prompt that waits for the user takes the next
-  // action and carries it out delay_ms later. With none left, it waits.
+  // The scripted user: the next action is carried out delay_ms after a prompt
+  // that waits for the user appears, if that prompt still waits then;
+  // otherwise it waits for the next such prompt. With none left, cadsim waits.
   void Script(UserAction action) { script_.push_back(action); }
   std::size_t ScriptLeft() const { return script_.size(); }
   // The user acts now (a click in a real window).

@@ -1,0 +1,126 @@
+// A cadsim on the simulated desktop with the sample drawing, and a link
+// library connected to it, for tests that type what the system types.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "cadsim/dxf.h"
+#include "cadsim/sim_cad.h"
+#include "link/errors.h"
+#include "link/pw_acad.h"
+#include "link/pw_control.h"
+#include "link/releases.h"
+#include "platform/sim/desktop.h"
+
+namespace cadsim_test {
+
+inline std::filesystem::path SourceDir() {
+  const char* dir = std::getenv("PLENDRA_SOURCE_DIR");
+  return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
+}
+
+inline std::filesystem::path DataDir() { return SourceDir() / "data"; }
+
+class CadsimTest : public ::testing::Test {
+ protected:
+  // Starts cadsim (release row, drawing) and connects the link library with
+  // that row's titles and prompt, as the application's start-up does.
+  void Start(int release = 1, std::optional<cadsim::Drawing> drawing = std::nullopt) {
+    cadsim::SimCadOptions options;
+    options.release = release;
+    options.drawing_path = u"C:\\図面\\sample.dwg";
+    options.block_folders = {DataDir().u16string()};
+    acad = std::make_unique<cadsim::SimCad>(desktop, drawing ? std::move(*drawing) : Sample(), options);
+    Connect(release);
+  }
+
+  void Connect(int row) {
+    const korvel::AcadRelease& r = korvel::Releases()[static_cast<std::size_t>(row)];
+    link.put_CheckMainCmdWindow(true);
+    link.put_MainCompareTitle(r.MainCompareTitle);
+    link.put_TextCompareTitle(r.TextCompareTitle);
+    link.put_CommandCompareTitle(r.CommandCompareTitle);
+    link.put_HistoryCompareTitle(r.HistoryCompareTitle);
+    link.put_CommandPrompt(r.CommandPrompt);
+    ASSERT_EQ(link.Search(), -1) << "row " << row;
+    control = link.get_Control();
+  }
+
+  cadsim::Drawing Sample() { return cadsim::ReadDxfFile(DataDir() / "sample.dxf", desktop.Codec()); }
+
+  std::u16string Prompt() { return link.get_CommandPrompt(); }
+  std::int32_t Send(std::u16string_view keys) { return control->SendCommand(keys, Prompt()); }
+  std::int32_t Post(std::u16string_view keys) { return control->PostCommand(keys); }
+  std::u16string History() {
+    std::u16string h;
+    control->GetHistory(h);
+    return h;
+  }
+  std::u16string CurrentPrompt() {
+    std::u16string p;
+    control->GetPrompt(p);
+    return p;
+  }
+  cadsim::Cad& Cad() { return acad->Cad(); }
+  // The dimension with this measured value.
+  cadsim::Handle DimensionMeasuring(double value) {
+    for (const cadsim::Entity& e : TheDrawing().entities)
+      if (const auto* d = std::get_if<cadsim::Dimension>(&e); d && std::abs(d->measurement - value) < 1e-6)
+        return d->handle;
+    ADD_FAILURE() << "no dimension measuring " << value;
+    return 0;
+  }
+  cadsim::Drawing& TheDrawing() { return acad->TheDrawing(); }
+
+  // The folder the link library hands AutoCAD for its scratch file.
+  std::u16string Folder() { return desktop.Codec().FromAnsi(desktop.Folders().TempPathAnsi(255)); }
+  std::filesystem::path Scratch() { return desktop.TempFolder() / "Wexa.dxf"; }
+  cadsim::Drawing ReadScratch() { return cadsim::ReadDxfFile(Scratch(), desktop.Codec()); }
+
+  // The export strings of the three selection options, as the link library
+  // types them.
+  std::u16string SglExport() {
+    return u"filedia^M0^Msaveas^Mdxf^Mv^M2000^Mo^Mp^M^M^M" + Folder() + u"Wexa.dxf^M";
+  }
+  std::u16string AllExport() {
+    return u"filedia^M0^Msaveas^Mdxf^Mv^M2000^Mo^Mall^M^M^M" + Folder() + u"Wexa.dxf^M";
+  }
+  std::u16string AutoExport() { return u"filedia^M0^Mdxfout^M" + Folder() + u"Wexa.dxf^Mv^M2000^M^M"; }
+
+  // The export after the post, as the link library finishes it: answer the
+  // replace question if one is shown, then restore FILEDIA and wait.
+  void FinishExport() {
+    if (CurrentPrompt() != Prompt()) Send(u"y^M");
+    ASSERT_EQ(Send(u"filedia^M1^M"), -1);
+  }
+
+  platform::sim::Desktop desktop;
+  platform::ScopedPlatform bind{desktop};
+  std::unique_ptr<cadsim::SimCad> acad;
+  korvel::PwAcad link;
+  std::shared_ptr<korvel::PwControl> control;
+};
+
+template <class T>
+std::vector<const T*> All(const cadsim::Drawing& d) {
+  std::vector<const T*> found;
+  for (const cadsim::Entity& e : d.entities)
+    if (const auto* x = std::get_if<T>(&e)) found.push_back(x);
+  return found;
+}
+
+inline std::u16string Decimal(std::size_t n) {
+  const std::string s = std::to_string(n);
+  return std::u16string(s.begin(), s.end());
+}
+
+inline bool EndsWith(std::u16string_view text, std::u16string_view end) { return text.ends_with(end); }
+
+}  // namespace cadsim_test
