@@ -74,12 +74,21 @@ TEST_F(CadsimScripts, TextSizeExample) {
   std::u16string textsize;
   EXPECT_TRUE(Succeeded(control->GetVariable(u"TEXTSIZE", textsize)));
   EXPECT_EQ(textsize.substr(0, 3), u"250");
+
+  // "50.0*" must not take 500 for 50: an unknown scale is reported instead.
+  ASSERT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"500")));
+  EXPECT_TRUE(Succeeded(control->RunScript(Example("textsize_from_dimscale.scr"), &vars)));
+  EXPECT_EQ(vars[1], u"");
+  ASSERT_EQ(desktop.ShownBoxes().size(), 1u);
+  EXPECT_EQ(desktop.ShownBoxes()[0].text, u"尺度 500.0000 の文字の高さは登録されていません。");
 }
 
 TEST_F(CadsimScripts, AskYesNoExample) {
   desktop.AnswerNextBox(platform::kIdYes);
   EXPECT_TRUE(Succeeded(control->RunScript(Example("ask_yes_no.scr"), &vars)));
   EXPECT_EQ(vars[0], u"YES");
+  EXPECT_EQ(desktop.ShownBoxes()[0].style, 32u + 4u);
+  EXPECT_EQ(desktop.ShownBoxes()[1].text, u"図面を再作図しました。");
   std::u16string history;
   EXPECT_TRUE(Succeeded(control->GetHistory(history, u"REGEN")));
   EXPECT_FALSE(history.empty());  // the command was typed
@@ -92,6 +101,7 @@ TEST_F(CadsimScripts, PickPointExample) {
   EXPECT_EQ(vars[0], u"120.5");
   EXPECT_EQ(vars[1], u"80");
   EXPECT_EQ(vars[2], u"0");
+  EXPECT_EQ(desktop.ShownBoxes().back().text, u"指定した点:\rX = 120.5\rY = 80\rZ = 0");
 }
 
 TEST_F(CadsimScripts, CancelInsideAConditionEndsTheScript) {
