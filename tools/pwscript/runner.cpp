@@ -8,6 +8,7 @@
 namespace pwscript {
 namespace {
 
+#ifndef _WIN32
 std::string Utf8(std::u16string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -32,6 +33,7 @@ std::string Utf8(std::u16string_view text) {
   }
   return out;
 }
+#endif
 
 // One row at a time, as the application's start-up does.
 bool Connect(korvel::PwAcad& acad) {
