@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -141,9 +142,9 @@ int main(int argc, char** argv) {
   std::filesystem::path folder;
   if (file.empty()) {
     if (keep.empty()) {
-      std::string pattern = (std::filesystem::temp_directory_path() / "dxf-scan-bench-XXXXXX").string();
-      folder = mkdtemp(pattern.data()) != nullptr ? std::filesystem::path(pattern) : std::filesystem::path();
-      if (folder.empty()) return 1;
+      folder = std::filesystem::temp_directory_path() /
+               ("dxf-scan-bench-" + std::to_string(std::random_device()()));
+      if (!std::filesystem::create_directory(folder)) return 1;
       file = folder / "drawing.dxf";
     } else {
       file = keep;

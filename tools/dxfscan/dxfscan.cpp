@@ -23,8 +23,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the declarations of windows.h first.
+#include <shellapi.h>
 #endif
 
 namespace {
@@ -68,6 +69,7 @@ void AppendText(std::string& out, std::u16string_view text, bool escape) {
   }
 }
 
+#ifndef _WIN32
 std::u16string FromUtf8(std::string_view bytes) {
   std::u16string out;
   for (std::size_t i = 0; i < bytes.size();) {
@@ -95,6 +97,7 @@ std::u16string FromUtf8(std::string_view bytes) {
   }
   return out;
 }
+#endif
 
 int Usage() {
   std::fputs("usage: dxfscan [--encoding=CODEPAGE] FILE SECTION TYPE CODES\n", stderr);
