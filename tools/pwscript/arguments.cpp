@@ -18,20 +18,6 @@ std::optional<double> Number(std::u16string_view text) {
   return value;
 }
 
-std::optional<Pick> ParsePick(std::u16string_view text) {
-  std::vector<double> parts;
-  for (;;) {
-    const std::size_t comma = text.find(u',');
-    const std::optional<double> n = Number(text.substr(0, comma));
-    if (!n) return std::nullopt;
-    parts.push_back(*n);
-    if (comma == std::u16string_view::npos) break;
-    text.remove_prefix(comma + 1);
-  }
-  if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
-  return Pick{parts[0], parts[1], parts.size() == 3 ? parts[2] : 0.0};
-}
-
 std::optional<int> ParseAnswer(std::u16string_view text) {
   if (text == u"OK") return 1;
   if (text == u"CANCEL") return 2;
@@ -46,7 +32,7 @@ const char16_t kUsage[] =
     u"使い方: pwscript [オプション] スクリプト [値0 [値1 ... 値9]]\n"
     u"  起動中の AutoCAD に対してスクリプトを実行し、%USER0%～%USER9% を表示します。\n"
     u"シミュレーション (Linux 版) のオプション:\n"
-    u"  --drawing 図面.dxf   --release 0～8   --pick X,Y[,Z]   --answer OK|CANCEL|YES|NO\n"
+    u"  --drawing 図面.dxf   --release 0～8   --picks 1000:at:X;Y[;Z],...   --answer OK|CANCEL|YES|NO\n"
     u"  --set 変数名=値\n";
 
 std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args, std::u16string* error) {
@@ -82,13 +68,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args,
         return std::nullopt;
       }
       a.release = static_cast<int>(*n);
-    } else if (arg == u"--pick") {
-      const std::optional<Pick> p = ParsePick(value);
-      if (!p) {
-        *error = u"--pick は X,Y または X,Y,Z です: " + value;
-        return std::nullopt;
-      }
-      a.picks.push_back(*p);
+    } else if (arg == u"--picks") {
+      a.picks = value;  // read by the simulated world, which knows the format
     } else if (arg == u"--answer") {
       const std::optional<int> answer = ParseAnswer(value);
       if (!answer) {

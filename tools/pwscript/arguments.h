@@ -7,19 +7,15 @@
 
 namespace pwscript {
 
-struct Pick {
-  double x = 0, y = 0, z = 0;
-};
-
 struct Arguments {
   std::u16string script;
   std::vector<std::u16string> values;  // %USER0% ... (at most ten)
   // The simulated world (the native build): cadsim's drawing and release, and
   // what the scripted user does.
-  std::u16string drawing;  // a DXF file; empty: an empty drawing
-  int release = 3;         // AutoCAD LT 2002
-  std::vector<Pick> picks;
-  std::vector<int> answers;                                    // message-box answer codes
+  std::u16string drawing;    // a DXF file; empty: an empty drawing
+  int release = 3;           // AutoCAD LT 2002
+  std::u16string picks;      // cadsim's scripted-user text: "1000:at:120;80,2000:esc"
+  std::vector<int> answers;  // message-box answer codes
   std::vector<std::pair<std::u16string, std::u16string>> set;  // system variables before the run
   bool simulated_options = false;                              // any of the above given
 };

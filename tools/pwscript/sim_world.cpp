@@ -5,22 +5,20 @@
 
 #include "cadsim/dxf.h"
 #include "cadsim/sim_cad.h"
+#include "cadsim/user_script.h"
 #include "platform/ansi_codec.h"
 #include "platform/sim/desktop.h"
 
 namespace pwscript {
 namespace {
 
-// The scripted user takes a second for each pick.
-constexpr std::uint32_t kPickDelayMs = 1000;
-
 class CadsimWorld final : public SimWorld {
  public:
-  CadsimWorld(const Arguments& a, cadsim::Drawing drawing)
+  CadsimWorld(const Arguments& a, cadsim::Drawing drawing, const std::vector<cadsim::UserAction>& user)
       : cad_(desktop_, std::move(drawing), Options(a)), bind_(desktop_) {
+    // A variable set before the run is typed as a user would type it.
     for (const auto& [name, value] : a.set) cad_.Cad().Type(name + u"\r" + value + u"\r");
-    for (const Pick& p : a.picks)
-      cad_.Cad().Script(cadsim::UserAction::PickAt({p.x, p.y, p.z}, kPickDelayMs));
+    for (const cadsim::UserAction& action : user) cad_.Cad().Script(action);
     for (int answer : a.answers) desktop_.AnswerNextBox(answer);
   }
 
@@ -39,6 +37,11 @@ class CadsimWorld final : public SimWorld {
 }  // namespace
 
 std::unique_ptr<SimWorld> SimWorld::Make(const Arguments& arguments, std::u16string* error) {
+  const auto user = cadsim::ParseUserScript(arguments.picks);
+  if (!user) {
+    *error = u"--picks を読めませんでした: " + arguments.picks;
+    return nullptr;
+  }
   const auto codec = platform::MakeAnsiCodec(932);
   cadsim::Drawing drawing;
   if (arguments.drawing.empty()) {
@@ -51,7 +54,7 @@ std::unique_ptr<SimWorld> SimWorld::Make(const Arguments& arguments, std::u16str
       return nullptr;
     }
   }
-  return std::make_unique<CadsimWorld>(arguments, std::move(drawing));
+  return std::make_unique<CadsimWorld>(arguments, std::move(drawing), *user);
 }
 
 }  // namespace pwscript
