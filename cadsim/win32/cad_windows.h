@@ -1,0 +1,67 @@
+// cadsim's windows on a real desktop: AutoCAD's main window with its docked
+// command line, and the separate text window with the command-line window
+// ("Headlands") and the history ("MountTam").
+//
+// They are ANSI windows, as AutoCAD's are: another process's SendMessageA
+// with WM_GETTEXT then receives code-page bytes with no conversion between,
+// and WM_GETTEXTLENGTH counts bytes, not characters.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "cadsim/cad.h"
+#include "cadsim/scene.h"
+
+namespace cadsim_win {
+
+class CadWindows final : public cadsim::Host {
+ public:
+  CadWindows(int release, cadsim::Drawing drawing, std::u16string drawing_path);
+  ~CadWindows() override;
+  CadWindows(const CadWindows&) = delete;
+  CadWindows& operator=(const CadWindows&) = delete;
+
+  // Registers the classes and shows the windows; false if that failed.
+  bool Create(HINSTANCE instance, bool hide_command_line);
+  cadsim::Cad& Cad() { return *cad_; }
+
+  // Host.
+  void After(std::uint32_t ms, std::function<void()> fn) override;
+  platform::TextCodec& Codec() override { return *codec_; }
+  void Changed() override;
+  void Vanish() override;
+
+ private:
+  static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  static LRESULT CALLBACK TextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  static LRESULT CALLBACK LineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  static LRESULT CALLBACK HistoryProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+
+  LRESULT OnMain(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT AnswerText(const std::u16string& text, UINT message, WPARAM wparam, LPARAM lparam);
+  void Layout();
+  void PaintDrawing(HDC dc, const RECT& area);
+  void PaintLines(HDC dc, const RECT& area, int last_lines, bool with_prompt);
+  void OnClick(int x, int y);
+  void OnKey(wchar_t c);
+  std::string Ansi(std::u16string_view text) { return codec_->ToAnsi(text); }
+
+  std::unique_ptr<platform::TextCodec> codec_;
+  std::unique_ptr<cadsim::Cad> cad_;
+  HWND main_ = nullptr, main_command_ = nullptr, text_ = nullptr, command_ = nullptr, history_ = nullptr;
+  std::map<UINT_PTR, std::function<void()>> timers_;
+  UINT_PTR next_timer_ = 1;
+  bool vanished_ = false;
+  std::string key_bytes_;  // a lead byte typed, waiting for its trail byte
+  // The last drawing transform: client = (world - low) * scale, y downwards.
+  cadsim::Point view_low_, view_high_;
+  double view_scale_ = 1;
+  RECT view_area_{};
+};
+
+}  // namespace cadsim_win

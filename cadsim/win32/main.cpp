@@ -1,0 +1,80 @@
+// cadsim.exe: the substitute AutoCAD as a real Windows program, for the
+// MinGW build and Wine. Its windows carry the release's titles, it takes
+// typed input from copy-data messages, answers WM_GETTEXT with the prompt and
+// the history, draws the drawing, and lets a person pick by clicking (Esc
+// cancels) or a script pick for them (see options.h).
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cad_windows.h"
+#include "cadsim/dxf.h"
+#include "cadsim/svg.h"
+#include "options.h"
+#include "platform/ansi_codec.h"
+
+namespace {
+
+std::vector<std::u16string> Arguments() {
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::u16string> args;
+  for (int i = 1; argv && i < count; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
+void Complain(const std::u16string& text) {
+  MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()), L"cadsim", MB_OK | MB_ICONERROR);
+}
+
+// Writes what an unattended run asked for when cadsim ends.
+void WriteResults(const cadsim_win::Options& o, cadsim_win::CadWindows& windows) {
+  if (!o.out.empty())
+    cadsim::WriteDxfFile(std::filesystem::path(o.out), windows.Cad().TheDrawing(), windows.Codec());
+  if (!o.svg.empty())
+    std::ofstream(std::filesystem::path(o.svg), std::ios::binary)
+        << cadsim::RenderSvg(windows.Cad().TheDrawing());
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  std::u16string error;
+  const auto options = cadsim_win::ParseOptions(Arguments(), &error);
+  if (!options) {
+    Complain(error +
+             u"\n\ncadsim.exe [--drawing IN.dxf] [--release 0..8] [--picks SCRIPT] [--out OUT.dxf] ...");
+    return 2;
+  }
+  auto codec = platform::MakeAnsiCodec(932);
+  cadsim::Drawing drawing;
+  if (!options->drawing.empty()) {
+    try {
+      drawing = cadsim::ReadDxfFile(std::filesystem::path(options->drawing), *codec);
+    } catch (const cadsim::DxfError& e) {
+      const std::string what = e.what();
+      Complain(options->drawing + u": " + std::u16string(what.begin(), what.end()));
+      return 1;
+    }
+  }
+  cadsim_win::CadWindows windows(options->release, std::move(drawing), options->name);
+  windows.Cad().BlockFolders() = options->block_folders;
+  windows.Cad().TheFaults() = options->faults;
+  for (const cadsim::UserAction& a : options->picks) windows.Cad().Script(a);
+  if (!windows.Create(instance, options->hide_command_line)) {
+    Complain(u"cannot create the windows");
+    return 1;
+  }
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  WriteResults(*options, windows);
+  return 0;
+}

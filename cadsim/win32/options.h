@@ -1,0 +1,34 @@
+// cadsim.exe's command line.
+//
+//   cadsim.exe [--drawing IN.dxf] [--release 0..8] [--name C:\図面\x.dwg]
+//              [--blocks FOLDER]... [--picks SCRIPT] [--out OUT.dxf] [--svg OUT.svg]
+//              [--finish-after MS] [--only COMMAND] [--never-return]
+//              [--refuse] [--vanish-after MS] [--hide-command-line]
+//
+// --picks is the scripted user (see cadsim/user_script.h); with it and --out
+// cadsim runs unattended: a test closes it (WM_CLOSE) and reads OUT.dxf.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cadsim/cad.h"
+
+namespace cadsim_win {
+
+struct Options {
+  std::u16string drawing;
+  int release = 3;
+  std::u16string name;  // the drawing's path in the titles
+  std::vector<std::u16string> block_folders;
+  std::vector<cadsim::UserAction> picks;
+  std::u16string out, svg;
+  cadsim::Faults faults;
+  bool hide_command_line = false;
+};
+
+// nullopt (with *error set) when the command line cannot be read.
+std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std::u16string* error);
+
+}  // namespace cadsim_win
