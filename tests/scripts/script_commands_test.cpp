@@ -218,6 +218,14 @@ TEST_F(ScriptCommands, ShowMessageMapsIconsButtonsAndAnswers) {
   }
 }
 
+TEST_F(ScriptCommands, ATerminateWhileTheBoxIsShownEndsTheScriptAfterThatLine) {
+  desktop.on_box = [this](const platform::sim::MessageBoxRecord&) { control->Terminate(); };
+  desktop.AnswerNextBox(platform::kIdYes);
+  EXPECT_EQ(Run(u"SHOW_MESSAGE\t%USER0%\t続けますか?\t?YESNO\n%USER1%=not reached\n"), CancelByUser);
+  EXPECT_EQ(vars[0], u"YES");  // the line itself ran to its end
+  EXPECT_EQ(vars[1], u"");
+}
+
 TEST_F(ScriptCommands, ShowMessageWithTwoParametersStoresNothing) {
   vars[0] = u"kept";
   EXPECT_TRUE(Succeeded(Run(u"SHOW_MESSAGE\t%USER0%\t終わりました\n")));
