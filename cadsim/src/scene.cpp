@@ -129,7 +129,14 @@ Scene MakeScene(const Drawing& drawing) {
   };
   for (const Segment& s : scene.segments) see(s.a, 0), see(s.b, 0);
   for (const Round& r : scene.circles) see(r.center, r.radius);
-  for (const Label& l : scene.labels) see(l.at, l.height * (1 + l.text.size()));
+  for (const Label& l : scene.labels) {
+    // A text runs about 0.8 of its height a character from its alignment point.
+    const double width = l.height * 0.8 * static_cast<double>(l.text.size());
+    const double start = l.halign == 1 || l.halign == 4 ? -width / 2 : l.halign == 2 ? -width : 0;
+    const double r = l.rotation * std::numbers::pi / 180;
+    for (double along : {start, start + width})
+      see({l.at.x + along * std::cos(r), l.at.y + along * std::sin(r), 0}, l.height);
+  }
   if (x0 > x1) x0 = y0 = 0, x1 = 100, y1 = 100;
   const double margin = std::max(x1 - x0, y1 - y0) * 0.03 + 1;
   scene.low = {x0 - margin, y0 - margin, 0};

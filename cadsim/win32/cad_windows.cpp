@@ -211,6 +211,11 @@ LRESULT CALLBACK CadWindows::TextProc(HWND window, UINT message, WPARAM wparam, 
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (self && message == WM_SIZE && self->history_) self->Layout();
+  // AutoCAD's text window only hides when closed; the program goes on.
+  if (message == WM_CLOSE) {
+    ShowWindow(window, SW_HIDE);
+    return 0;
+  }
   if (self && message == WM_CHAR) {
     try {
       self->OnKey(static_cast<wchar_t>(wparam));

@@ -29,6 +29,8 @@ class CadWindows final : public cadsim::Host {
   // Registers the classes and shows the windows; false if that failed.
   bool Create(HINSTANCE instance, bool hide_command_line);
   cadsim::Cad& Cad() { return *cad_; }
+  // Paints the drawing as the main window shows it into a 24-bit BMP file.
+  bool Snapshot(const std::wstring& path, int width, int height);
 
   // Host.
   void After(std::uint32_t ms, std::function<void()> fn) override;

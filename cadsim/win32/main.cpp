@@ -36,6 +36,7 @@ void Complain(const std::u16string& text) {
 void WriteResults(const cadsim_win::Options& o, cadsim_win::CadWindows& windows) {
   if (!o.out.empty())
     cadsim::WriteDxfFile(std::filesystem::path(o.out), windows.Cad().TheDrawing(), windows.Codec());
+  if (!o.snapshot.empty()) windows.Snapshot(std::wstring(o.snapshot.begin(), o.snapshot.end()), 960, 560);
   if (!o.svg.empty())
     std::ofstream(std::filesystem::path(o.svg), std::ios::binary)
         << cadsim::RenderSvg(windows.Cad().TheDrawing());

@@ -42,6 +42,8 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
       o.out = value();
     } else if (a == u"--svg") {
       o.svg = value();
+    } else if (a == u"--snapshot") {
+      o.snapshot = value();
     } else if (a == u"--only") {
       o.faults.only_command = value();
     } else if (a == u"--picks") {

@@ -4,6 +4,7 @@
 //              [--blocks FOLDER]... [--picks SCRIPT] [--out OUT.dxf] [--svg OUT.svg]
 //              [--finish-after MS] [--only COMMAND] [--never-return]
 //              [--refuse] [--vanish-after MS] [--hide-command-line]
+//              [--snapshot OUT.bmp]
 //
 // --picks is the scripted user (see cadsim/user_script.h); with it and --out
 // cadsim runs unattended: a test closes it (WM_CLOSE) and reads OUT.dxf.
@@ -24,6 +25,7 @@ struct Options {
   std::vector<std::u16string> block_folders;
   std::vector<cadsim::UserAction> picks;
   std::u16string out, svg;
+  std::u16string snapshot;  // the drawing as the window paints it, 24-bit BMP
   cadsim::Faults faults;
   bool hide_command_line = false;
 };

@@ -2,6 +2,7 @@
 // and the command-line and history texts.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "cad_windows.h"
 
@@ -91,6 +92,40 @@ void CadWindows::PaintLines(HDC dc, const RECT& area, int last_lines, bool with_
   }
   SelectObject(dc, old);
   DeleteObject(font);
+}
+
+bool CadWindows::Snapshot(const std::wstring& path, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dc || !bitmap) return false;
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const RECT area{0, 0, width, height};
+  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PaintDrawing(dc, area);
+  GdiFlush();
+  const DWORD row = (static_cast<DWORD>(width) * 3 + 3) & ~3u, size = row * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + size;
+  bool ok = false;
+  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+    ok = fwrite(&file, sizeof file, 1, f) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+         fwrite(bits, size, 1, f) == 1;
+    ok = fclose(f) == 0 && ok;
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ok;
 }
 
 }  // namespace cadsim_win
