@@ -1,0 +1,110 @@
+// Under Wine: PwAcad::Execute starting cadsim.exe in mode WaitPrompt, and the
+// example scripts run through pwscript.exe against it, as a user runs them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "child_process.h"
+#include "link/pw_acad.h"
+#include "link/pw_control.h"
+#include "link/releases.h"
+
+namespace wine_scripts {
+namespace {
+
+std::u16string U16(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
+
+std::wstring Example(const char* name) {
+  const char* root = std::getenv("PLENDRA_SOURCE_DIR");
+  return WindowsPath(std::string(root != nullptr ? root : ".") + "/data/scripts/" + name);
+}
+
+std::wstring Pwscript(const std::wstring& script) {
+  return L"\"" + ProgramFolder() + L"pwscript.exe\" \"" + script + L"\"";
+}
+
+class WineScripts : public ::testing::Test {
+ protected:
+  // cadsim.exe imitating the release row, started and waited for by Execute.
+  std::int32_t Launch(int release, const std::u16string& more = u"") {
+    const korvel::AcadRelease& row = korvel::Releases()[release];
+    acad.put_MainCompareTitle(row.MainCompareTitle);
+    acad.put_TextCompareTitle(row.TextCompareTitle);
+    acad.put_CommandPrompt(row.CommandPrompt);
+    const std::u16string parameter = u"--release " + U16(std::to_wstring(release)) + more;
+    const std::int32_t r =
+        acad.Execute(U16(ProgramFolder() + L"cadsim.exe"), parameter, 0, korvel::WaitPrompt);
+    if (r == -1) {
+      // The library never keeps the process; it is found again by its window.
+      DWORD pid = 0;
+      GetWindowThreadProcessId(
+          reinterpret_cast<HWND>(static_cast<std::intptr_t>(acad.get_MainWindowHandle())), &pid);
+      cadsim_process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    }
+    return r;
+  }
+
+  ~WineScripts() override {
+    if (cadsim_process == nullptr) return;
+    PostMessageW(reinterpret_cast<HWND>(static_cast<std::intptr_t>(acad.get_MainWindowHandle())), WM_CLOSE, 0,
+                 0);
+    if (WaitForSingleObject(cadsim_process, 10000) != WAIT_OBJECT_0) TerminateProcess(cadsim_process, 1);
+    CloseHandle(cadsim_process);
+  }
+
+  korvel::PwAcad acad;
+  HANDLE cadsim_process = nullptr;
+};
+
+TEST_F(WineScripts, ExecuteWaitPromptEndsWithAWorkingChannel) {
+  ASSERT_EQ(Launch(6), -1) << "ErrNumber " << acad.get_ErrNumber();
+  const std::shared_ptr<korvel::PwControl> control = acad.get_Control();
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(control->SetVariable(u"DIMSCALE", u"20"), -1);
+  std::u16string value;
+  EXPECT_EQ(control->GetVariable(u"DIMSCALE", value), -1);
+  EXPECT_EQ(value, u"20.0000");
+}
+
+TEST_F(WineScripts, ExecuteOfAMissingProgramStartsNothing) {
+  EXPECT_EQ(acad.Execute(U16(ProgramFolder() + L"no-such-cad.exe"), u"", 0, korvel::WaitPrompt),
+            korvel::FileNotFound);
+  EXPECT_EQ(acad.get_Control(), nullptr);
+}
+
+TEST_F(WineScripts, ExampleScriptsRunThroughPwscript) {
+  ASSERT_EQ(Launch(3, u" --picks 1000:at:120.5;80"), -1) << "ErrNumber " << acad.get_ErrNumber();
+  ASSERT_EQ(acad.get_Control()->SetVariable(u"DIMSCALE", u"50"), -1);
+
+  const ChildResult textsize = RunChild(Pwscript(Example("textsize_from_dimscale.scr")), {}, 60000);
+  ASSERT_TRUE(textsize.finished);
+  EXPECT_EQ(textsize.exit_code, 0u) << textsize.output;
+  EXPECT_NE(textsize.output.find("%USER1%=125\r\n"), std::string::npos) << textsize.output;
+
+  const ChildResult ask =
+      RunChild(Pwscript(Example("ask_yes_no.scr")), {{L"再作図", IDNO}, {L"再作図", IDOK}}, 60000);
+  ASSERT_TRUE(ask.finished);
+  EXPECT_EQ(ask.exit_code, 0u);
+  EXPECT_EQ(ask.boxes_answered, 2);
+  EXPECT_NE(ask.output.find("%USER0%=NO\r\n"), std::string::npos) << ask.output;
+
+  const ChildResult pick = RunChild(Pwscript(Example("pick_point.scr")), {{L"点の座標", IDOK}}, 60000);
+  ASSERT_TRUE(pick.finished);
+  EXPECT_EQ(pick.exit_code, 0u);
+  EXPECT_NE(pick.output.find("%USER0%=120.5\r\n%USER1%=80\r\n%USER2%=0\r\n"), std::string::npos)
+      << pick.output;
+}
+
+TEST_F(WineScripts, PwscriptExitsWithTheErrorNumber) {
+  ASSERT_EQ(Launch(3), -1);
+  const ChildResult missing = RunChild(Pwscript(Example("no_such_script.scr")), {}, 60000);
+  ASSERT_TRUE(missing.finished);
+  EXPECT_EQ(missing.exit_code, 53u);
+  EXPECT_NE(missing.output.find("53 PwAcadCtrl"), std::string::npos) << missing.output;
+}
+
+}  // namespace
+}  // namespace wine_scripts
