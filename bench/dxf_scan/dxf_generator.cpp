@@ -194,9 +194,7 @@ void DimensionBlock(Writer& w, std::uint32_t i, double x, double y, double lengt
   Line(w, "0", x, y + 10, x + length, y + 10);
   Line(w, "0", x, y + 1, x, y + 11.25);
   Line(w, "0", x + length, y + 1, x + length, y + 11.25);
-  // Tick marks, as building-services drawings use them, are drawn as short
-  // lines rather than filled arrowheads.
-  Line(w, "0", x - 1.25, y + 8.75, x + 1.25, y + 11.25);
+  // Arrowheads come from the dimension style's tick block, not from solids.
   w.G(0, "MTEXT");
   w.G(5, w.Handle());
   w.G(100, "AcDbEntity");

@@ -30,8 +30,10 @@ namespace korvel {
 namespace {
 
 // The block is followed by a line feed that marks where its data ends, and by
-// room for a sixteen-byte load that starts just before that mark.
-constexpr std::size_t kPadding = 64;
+// room for a 64-byte look for line feeds that starts at that mark.
+constexpr std::size_t kPadding = 128;
+// Group codes below this are looked up in a table; DXF's go up to 1071.
+constexpr std::size_t kListedCodes = 2048;
 // The smallest block that still holds a useful line.
 constexpr std::size_t kMinBlockBytes = 16;
 
@@ -136,40 +138,97 @@ class LineReader {
   // The next group, when both its lines lie whole in the block: the code line
   // and the value line, each without its line end. False (nothing read)
   // otherwise; the caller then reads the lines one by one.
+  //
+  // Most groups are a dozen bytes, so the line feeds of 64 bytes are found
+  // at once and handed out one by one from a bit mask.
   bool NextPair(std::string_view* code_line, std::string_view* value_line) {
-    const char* const s = pos_;
-    const char* lf1;
-    const char* lf2;
-#if defined(__SSE2__)
-    // One look at 32 bytes finds both line feeds of most groups.
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
-                    (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
-    if (mask == 0) return false;
-    lf1 = s + __builtin_ctz(mask);
-    // The end marker is a line feed, so lf1 <= end_. Past the marker there
-    // is no marker to stop a search, and old line feeds may lie there.
-    if (lf1 >= end_) return false;
-    mask &= mask - 1;
-    lf2 = mask != 0 ? s + __builtin_ctz(mask) : FindLineFeed(lf1 + 1);
-#else
-    lf1 = FindLineFeed(s);
-    if (lf1 >= end_) return false;
-    lf2 = FindLineFeed(lf1 + 1);
-#endif
-    if (lf2 >= end_) return false;
-    *code_line = WithoutCr(s, lf1);
+    if (!mask_valid_) {
+      mask_base_ = pos_;
+      mask_ = LineFeedMask(pos_);
+      mask_valid_ = true;
+    }
+    // The end marker is a line feed, so the first line feed found is at or
+    // before it; bytes after the marker may hold old line feeds.
+    const char* const lf1 = NextMaskedLineFeed();
+    if (lf1 >= end_) return mask_valid_ = false;
+    const char* const lf2 = NextMaskedLineFeed();
+    if (lf2 >= end_) return mask_valid_ = false;
+    *code_line = WithoutCr(pos_, lf1);
     *value_line = WithoutCr(lf1 + 1, lf2);
     pos_ = lf2 + 1;
     lines_ += 2;
     return true;
   }
 
+  enum class Skipped { kStopped, kNotACode, kAcrossBlock };
+
+  // Passes over groups for as long as they lie whole in the block: the loop
+  // that most of a drawing goes through, with its state in locals. Stops
+  // after a group 0 or a group whose code below kListedCodes is marked in
+  // `listed` (null: none), with its code and value; at a code line that is
+  // no number (counted in LinesRead); or before a group that runs past the
+  // block.
+  Skipped SkipUntil(const bool* listed, std::int32_t* code_out, std::string_view* value_line) {
+    if (!mask_valid_) {
+      mask_base_ = pos_;
+      mask_ = LineFeedMask(pos_);
+      mask_valid_ = true;
+    }
+    const char* pos = pos_;
+    const char* base = mask_base_;
+    std::uint64_t mask = mask_;
+    std::uint64_t lines = lines_;
+    const char* const end = end_;
+    const auto next = [&] {
+      while (mask == 0) {
+        base += 64;
+        mask = LineFeedMask(base);
+      }
+      const char* lf = base + __builtin_ctzll(mask);
+      mask &= mask - 1;
+      return lf;
+    };
+    Skipped result;
+    for (;;) {
+      const char* const lf1 = next();
+      if (lf1 >= end) {
+        result = Skipped::kAcrossBlock;
+        break;
+      }
+      const char* const lf2 = next();
+      if (lf2 >= end) {
+        result = Skipped::kAcrossBlock;
+        break;
+      }
+      std::int32_t code;
+      if (!ParseCodeLine(WithoutCr(pos, lf1), &code)) [[unlikely]] {
+        ++lines;
+        result = Skipped::kNotACode;
+        break;
+      }
+      lines += 2;
+      if (code == 0 || (listed != nullptr &&
+                        (code < 0 || code >= static_cast<std::int32_t>(kListedCodes) || listed[code]))) {
+        *code_out = code;
+        *value_line = WithoutCr(lf1 + 1, lf2);
+        pos = lf2 + 1;
+        result = Skipped::kStopped;
+        break;
+      }
+      pos = lf2 + 1;
+    }
+    pos_ = pos;
+    mask_base_ = base;
+    mask_ = mask;
+    lines_ = lines;
+    if (result == Skipped::kAcrossBlock) mask_valid_ = false;
+    return result;
+  }
+
   // Reads the next line as a group code. False when it is not a number.
   // The caller has made sure that a line follows.
   bool ReadCode(std::int32_t* code) {
+    mask_valid_ = false;
     ++lines_;
     const char* p = pos_;
     // 0 leading blanks, 1 after the sign, 2 digits, 3 trailing blanks, 4 after a CR
@@ -218,6 +277,7 @@ class LineReader {
   // kept up to `keep` bytes (*whole is false when more were dropped). False
   // when no line is left. The view lasts until the next read.
   bool ReadLine(std::string_view* line, std::size_t keep, bool* whole) {
+    mask_valid_ = false;
     ++lines_;
     const char* lf = FindLineFeed(pos_);
     if (lf != end_) [[likely]] {
@@ -231,6 +291,7 @@ class LineReader {
 
   // Passes over the next line. False when no line is left.
   bool SkipLine() {
+    mask_valid_ = false;
     ++lines_;
     const char* lf = FindLineFeed(pos_);
     if (lf != end_) [[likely]] {
@@ -251,6 +312,37 @@ class LineReader {
   }
 
  private:
+  // Bit i set when p[i] is a line feed, for the 64 bytes from p. The block's
+  // padding lets p lie anywhere up to the end marker.
+  static std::uint64_t LineFeedMask(const char* p) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))))
+              << (16 * i);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i) mask |= static_cast<std::uint64_t>(p[i] == '\n') << i;
+    return mask;
+#endif
+  }
+
+  // The next line feed of the mask, moving on by 64 bytes while it is empty.
+  // The end marker stops this before the padding ends.
+  const char* NextMaskedLineFeed() {
+    while (mask_ == 0) {
+      mask_base_ += 64;
+      mask_ = LineFeedMask(mask_base_);
+    }
+    const char* lf = mask_base_ + __builtin_ctzll(mask_);
+    mask_ &= mask_ - 1;
+    return lf;
+  }
+
   // The first line feed at or after p; end_ when the block has none (the end
   // marker stops the search).
   const char* FindLineFeed(const char* p) const {
@@ -274,6 +366,7 @@ class LineReader {
   // Moves the unread bytes [pos_, end_) to the front of the block and reads
   // more behind them. False when nothing more could be read.
   bool Refill() {
+    mask_valid_ = false;
     const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
     if (pos_ != begin_) std::memmove(begin_, pos_, kept);
     pos_ = begin_;
@@ -347,6 +440,11 @@ class LineReader {
   bool ended_ = false;
   std::uint64_t lines_ = 0;
   std::string spill_;
+  // The line feeds not yet handed out by NextPair: bit i stands for
+  // mask_base_[i]. Any other read moves pos_ and makes it stale.
+  bool mask_valid_ = false;
+  const char* mask_base_ = nullptr;
+  std::uint64_t mask_ = 0;
 };
 
 // One scan: the query, the table being filled and the states of the reading.
@@ -371,6 +469,7 @@ class ScanRun {
     columns_ = std::max<std::size_t>(elements_.size(), 1) + 1;
     for (std::int32_t code : elements_)
       if (code >= 0 && static_cast<std::size_t>(code) < listed_.size()) listed_[code] = true;
+    list_usable_ = !elements_.empty() && !bad_element_;
     longest_compared_ = std::max({section_.longest_line, type_.longest_line, std::size_t{64}});
   }
 
@@ -384,8 +483,19 @@ class ScanRun {
     bool whole = true;
     while (!in.AtEnd()) {
       std::int32_t code = 0;
-      if (in.NextPair(&code_line, &value)) [[likely]] {
-        whole = true;
+      bool read = false;
+      whole = true;
+      if (!wanted || list_usable_) {
+        // Only group 0 and, inside a wanted record, the listed codes matter
+        // (and that every code is a number).
+        const LineReader::Skipped skipped = in.SkipUntil(wanted ? listed_.data() : nullptr, &code, &value);
+        if (skipped == LineReader::Skipped::kNotACode) NotACode(in.LinesRead());
+        if (skipped == LineReader::Skipped::kAcrossBlock && in.AtEnd()) break;
+        read = skipped == LineReader::Skipped::kStopped;
+      }
+      if (read) {
+        // a group to look at, read whole
+      } else if (in.NextPair(&code_line, &value)) [[likely]] {
         if (!ParseCodeLine(code_line, &code)) NotACode(in.LinesRead() - 1);
       } else {
         // A group across the end of the block.
@@ -437,7 +547,8 @@ class ScanRun {
 
   // True when the line decodes to the target's text.
   bool Equals(std::string_view line, const Target& target) const {
-    if (IsAscii(line)) return target.ascii && line == target.narrow;
+    if (target.ascii && line == target.narrow) return true;
+    if (IsAscii(line)) return false;  // decodes to itself, which is not the target
     return codec_.FromAnsi(line) == target.text;
   }
 
@@ -467,7 +578,8 @@ class ScanRun {
   Target section_, type_, section_mark_, end_mark_;
   std::vector<std::int32_t> elements_;
   std::optional<std::u16string> bad_element_;  // the first element that is not a number
-  std::array<bool, 2048> listed_{};            // the listed codes below 2048, for a quick no
+  std::array<bool, kListedCodes> listed_{};    // the listed codes below kListedCodes, for a quick no
+  bool list_usable_ = false;                   // every element a number, and at least one
   std::size_t columns_ = 2;
   std::size_t longest_compared_ = 0;
 };
