@@ -7,7 +7,7 @@ using platform::sim::WindowSpec;
 SimCad::SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions options) : desktop_(desktop) {
   cad_ = std::make_unique<cadsim::Cad>(*this, options.release, std::move(drawing), options.drawing_path);
   cad_->BlockFolders() = options.block_folders;
-  process = desktop.NewProcessId();
+  process = options.process ? options.process : desktop.NewProcessId();
   thread = desktop.NewThreadId();
   const ReleaseProfile& r = cad_->Release();
 
@@ -71,6 +71,23 @@ void SimCad::Changed() {
   // SAVEAS renames the drawing, and the titles follow.
   desktop_.Get(main).spec.title = cad_->MainTitle();
   desktop_.Get(text).spec.title = cad_->TextTitle();
+}
+
+platform::sim::LaunchableProgram Launchable(platform::sim::Desktop& desktop, Drawing drawing,
+                                            SimCadOptions options, std::uint64_t windows_after_ms,
+                                            std::uint64_t idle_after_ms,
+                                            std::shared_ptr<std::unique_ptr<SimCad>> running) {
+  platform::sim::LaunchableProgram program;
+  program.idle_after_ms = idle_after_ms;
+  auto shared_drawing = std::make_shared<Drawing>(std::move(drawing));
+  program.start = [&desktop, shared_drawing, options, windows_after_ms, running](std::uint32_t process_id) {
+    desktop.After(windows_after_ms, [&desktop, shared_drawing, options, running, process_id] {
+      SimCadOptions o = options;
+      o.process = process_id;
+      *running = std::make_unique<SimCad>(desktop, *shared_drawing, o);
+    });
+  };
+  return program;
 }
 
 }  // namespace cadsim

@@ -76,6 +76,24 @@ TEST_F(InsertEntry, AttributeStyleEditChangesTheNewestAttributeAndEnds) {
   EXPECT_NE(History().find(u"1 個の属性を選択しました。"), std::u16string::npos);
 }
 
+TEST_F(InsertEntry, AttributeStyleEditWithNoStyleNameKeepsTheStyleAndEnds) {
+  Start(1);
+  ASSERT_EQ(Post(InsertKeys(u"^M0^M")), -1);
+  ASSERT_EQ(Send(u"1000^M500^M0^M1230^M^M^M給水^M3^M"), -1);
+  const std::u16string before = Newest().attributes[7].style;
+  ASSERT_EQ(Send(u"-attedit^My^M^M^M^Ml^M^Ms^M^M^M"), -1);
+  EXPECT_EQ(Newest().attributes[7].style, before);
+}
+
+TEST_F(InsertEntry, UnknownTextStyleIsAskedForAgain) {
+  Start(1);
+  ASSERT_EQ(Post(InsertKeys(u"^M0^M")), -1);
+  ASSERT_EQ(Send(u"1000^M500^M0^M1230^M^M^M給水^M3^M"), -1);
+  ASSERT_EQ(Post(u"-attedit^My^M^M^M^Ml^M^Ms^M明朝^M"), -1);
+  EXPECT_TRUE(CurrentPrompt().starts_with(u"新しい文字スタイルを入力"));
+  EXPECT_NE(History().find(u"文字スタイル \"明朝\" が見つかりません。"), std::u16string::npos);
+}
+
 TEST_F(InsertEntry, LayerStepsMoveTheEntryToTheSystemsLayer) {
   Start(1);
   ASSERT_EQ(Send(u"^C^C-layer^Mn^M冷媒^Mt^M冷媒^Mon^M冷媒^Mu^M冷媒^M^M"), -1);

@@ -61,5 +61,23 @@ TEST_F(Releases, SaveAsMakesTheDxfTheCurrentDrawingAndTheTitleFollows) {
   EXPECT_EQ(link.Search(), -1) << "the new title still begins with the release's";
 }
 
+TEST_F(Releases, LaunchedByPathItIsFoundOnceReady) {
+  auto running = std::make_shared<std::unique_ptr<cadsim::SimCad>>();
+  cadsim::SimCadOptions options;
+  options.release = 8;
+  const std::u16string path = u"C:\\Program Files\\AutoCAD 2006\\acad.exe";
+  desktop.AddProgram(path, cadsim::Launchable(desktop, Sample(), options, 800, 2000, running));
+  const korvel::AcadRelease& r = korvel::Releases()[8];
+  link.put_MainCompareTitle(r.MainCompareTitle);
+  link.put_TextCompareTitle(r.TextCompareTitle);
+  link.put_CommandPrompt(r.CommandPrompt);
+  ASSERT_EQ(link.Execute(path, u"", 0, korvel::WaitPrompt), -1);
+  ASSERT_TRUE(*running);
+  EXPECT_EQ(link.get_MainWindowProcessID(), static_cast<std::int32_t>((*running)->process));
+  std::u16string prompt;
+  ASSERT_EQ(link.get_Control()->GetPrompt(prompt), -1);
+  EXPECT_EQ(prompt, u"コマンド: ");
+}
+
 }  // namespace
 }  // namespace cadsim_test

@@ -112,6 +112,14 @@ TEST_F(SelectionExport, DxfOutWritesTheWholeDrawingWithTheFileNameFirst) {
   EXPECT_EQ(Cad().MainTitle(), u"AutoCAD 2004 - [C:\\図面\\sample.dwg]") << "DXFOUT keeps the drawing's name";
 }
 
+TEST_F(SelectionExport, SaveAsRefusesDwgFormatsAndAsksAgain) {
+  Start(6);
+  ASSERT_EQ(Post(u"filedia^M0^Msaveas^M2004^M"), -1);
+  EXPECT_TRUE(CurrentPrompt().starts_with(
+      u"ファイル形式を入力 [R14(LT98&LT97)/2000(LT2000)/2004(LT2004)/Dxf/Template]"));
+  EXPECT_NE(History().find(u"DWG 形式"), std::u16string::npos);
+}
+
 TEST_F(SelectionExport, ExportRestoresFileDia) {
   Start(1);
   ASSERT_EQ(Post(AutoExport()), -1);

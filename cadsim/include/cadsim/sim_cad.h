@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct SimCadOptions {
   // Where -INSERT looks for "X.dxf" when asked for a "X.dwg" it cannot find.
   std::vector<std::u16string> block_folders;
   bool main_command_line = true;  // the command line docked in the main window
+  std::uint32_t process = 0;      // the process its windows belong to; 0: a new one
 };
 
 class SimCad final : public Host {
@@ -53,5 +55,13 @@ class SimCad final : public Host {
   platform::sim::Desktop& desktop_;
   std::unique_ptr<cadsim::Cad> cad_;
 };
+
+// cadsim as a program the simulated shell starts by path (PwAcad::Execute):
+// started, it shows its windows windows_after_ms later and is ready for input
+// (WaitForInputIdle) from idle_after_ms. *running receives it.
+platform::sim::LaunchableProgram Launchable(platform::sim::Desktop& desktop, Drawing drawing,
+                                            SimCadOptions options, std::uint64_t windows_after_ms,
+                                            std::uint64_t idle_after_ms,
+                                            std::shared_ptr<std::unique_ptr<SimCad>> running);
 
 }  // namespace cadsim
