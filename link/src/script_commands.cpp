@@ -68,12 +68,16 @@ std::optional<std::int32_t> ButtonStyle(std::u16string_view keyword) {
 
 }  // namespace
 
-std::u16string& ScriptRunner::ResultVariable(std::u16string_view parameter) {
+std::size_t ScriptRunner::ResultIndex(std::u16string_view parameter) const {
   const std::optional<int> n = UserToken(parameter);
   if (!n) Raise(ScriptFailed, kSourceCommand, MsgNotUserVariable(parameter));
   if (static_cast<std::size_t>(*n) >= user_variable_.size())
     Raise(ScriptFailed, kSourceCommand, MsgUserVariableOutside(parameter));
-  return user_variable_[static_cast<std::size_t>(*n)];
+  return static_cast<std::size_t>(*n);
+}
+
+void ScriptRunner::Store(std::u16string_view parameter, std::u16string value) {
+  user_variable_[ResultIndex(parameter)] = std::move(value);
 }
 
 std::int32_t ScriptRunner::lExecuteCommand(std::u16string_view text) {
@@ -93,7 +97,13 @@ std::int32_t ScriptRunner::lExecuteCommand(std::u16string_view text) {
     return -1;
   }
   if (command == u"ACTIVE") return Outcome(control_.Active(), false);
-  if (command == u"GET_PROMPT") return Outcome(control_.GetPrompt(ResultVariable(Field(fields, 1))), false);
+  if (command == u"GET_PROMPT") {
+    const std::u16string& target = Field(fields, 1);
+    std::u16string prompt = user_variable_[ResultIndex(target)];
+    const std::int32_t r = control_.GetPrompt(prompt);
+    if (r == -1) Store(target, std::move(prompt));
+    return Outcome(r, false);
+  }
   if (command == u"WAIT_PROMPT")
     return Outcome(control_.WaitPrompt(parameters >= 1 ? expanded(1) : command_prompt), true);
   if (command == u"POST_COMMAND") return Outcome(control_.PostCommand(expanded(1)), false);
@@ -103,25 +113,33 @@ std::int32_t ScriptRunner::lExecuteCommand(std::u16string_view text) {
   }
   if (command == u"GET_VARIABLE") {
     const std::u16string name = expanded(1);
-    // The value goes straight into the variable, as GetVariable leaves it.
-    return Outcome(control_.GetVariable(name, ResultVariable(Field(fields, 2))), true);
+    const std::u16string& target = Field(fields, 2);
+    // The variable holds what GetVariable leaves, also after a Terminate.
+    std::u16string value = user_variable_[ResultIndex(target)];
+    const std::int32_t r = control_.GetVariable(name, value);
+    if (r == -1 || r == CancelByUser) Store(target, std::move(value));
+    return Outcome(r, true);
   }
   if (command == u"SET_VARIABLE") return Outcome(control_.SetVariable(expanded(1), expanded(2)), true);
   if (command == u"GET_HISTORY") {
-    std::u16string& target = ResultVariable(Field(fields, 1));
-    return Outcome(control_.GetHistory(target, parameters >= 2 ? expanded(2) : u""), false);
+    const std::u16string& target = Field(fields, 1);
+    ResultIndex(target);
+    std::u16string history;
+    const std::int32_t r = control_.GetHistory(history, parameters >= 2 ? expanded(2) : u"");
+    if (r == -1) Store(target, std::move(history));
+    return Outcome(r, false);
   }
   if (command == u"GET_POSITION") {
     // Parameters that are no %USERn% token are skipped; a token beyond the
     // caller's array is refused before the user is asked to pick.
     for (std::size_t i = 1; i <= 3 && i <= parameters; ++i)
-      if (UserToken(fields[i])) ResultVariable(fields[i]);
+      if (UserToken(fields[i])) ResultIndex(fields[i]);
     double xyz[3] = {0, 0, 0};
     const std::int32_t r = control_.GetPosition(xyz[0], xyz[1], xyz[2]);
     if (r != -1) return Outcome(r, true);
     for (std::size_t i = 0; i < 3; ++i) {
       const std::u16string& parameter = Field(fields, i + 1);
-      if (UserToken(parameter)) ResultVariable(parameter) = DoubleText(xyz[i]);
+      if (UserToken(parameter)) Store(parameter, DoubleText(xyz[i]));
     }
     return -1;
   }
@@ -140,7 +158,7 @@ std::int32_t ScriptRunner::ShowMessageCommand(const std::vector<std::u16string>&
     return -1;
   }
   // Checked before the box is shown: an answer with nowhere to go is refused.
-  std::u16string& answer = ResultVariable(answer_parameter);
+  ResultIndex(answer_parameter);
   std::u16string buttons = lExpandVariables(fields[3]);
   std::int32_t style = buttons.empty() ? 0 : IconStyle(buttons.front());
   if (style != 0) buttons.erase(0, 1);
@@ -149,7 +167,7 @@ std::int32_t ScriptRunner::ShowMessageCommand(const std::vector<std::u16string>&
   style += *button;
   const std::u16string title =
       parameters >= 4 ? lExpandVariables(fields[4]) : std::u16string(kDefaultBoxTitle);
-  answer = AnswerText(control_.ShowMessage(message, style, title));
+  Store(answer_parameter, std::u16string(AnswerText(control_.ShowMessage(message, style, title))));
   return -1;
 }
 

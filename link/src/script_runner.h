@@ -40,9 +40,13 @@ class ScriptRunner {
   std::int32_t lExecuteCommand(std::u16string_view text);
 
  private:
-  // The caller's element that a result parameter names; raises ScriptFailed
-  // when the parameter is no %USERn% token or n lies beyond the array.
-  std::u16string& ResultVariable(std::u16string_view parameter);
+  // The index of the caller's element that a result parameter names; raises
+  // ScriptFailed when the parameter is no %USERn% token or n lies beyond the
+  // array.
+  std::size_t ResultIndex(std::u16string_view parameter) const;
+  // Stores a command's result. The index is checked again: a handler run
+  // during the command's wait may have changed the caller's array.
+  void Store(std::u16string_view parameter, std::u16string value);
   std::int32_t ShowMessageCommand(const std::vector<std::u16string>& fields);
 
   PwControl& control_;

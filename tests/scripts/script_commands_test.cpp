@@ -128,6 +128,18 @@ TEST_F(ScriptCommands, GetVariableEndedByTerminateEndsTheScript) {
   EXPECT_EQ(vars[1], u"");
 }
 
+TEST_F(ScriptCommands, ACallerArrayShrunkDuringAWaitIsNeverWrittenOutside) {
+  // A handler run by the wait shrinks the array the result was meant for.
+  desktop.UserEvent(1000, [this] {
+    vars.resize(1);
+    vars.shrink_to_fit();
+    control->Terminate();
+  });
+  EXPECT_TRUE(FailedAtLine(Run(u"GET_VARIABLE\tNOSUCH\t%USER5%\n"), ScriptFailed, kSourceCommand, 1,
+                           u"ユーザー変数%USER5%は呼び出し元から渡された配列にありません。"));
+  EXPECT_EQ(vars.size(), 1u);
+}
+
 TEST_F(ScriptCommands, GetHistoryWithAndWithoutMatchString) {
   fake.cad.history_text = u"ｺﾏﾝﾄﾞ: A\r\nｺﾏﾝﾄﾞ: B\r\n";
   EXPECT_TRUE(
