@@ -13,7 +13,6 @@ constexpr std::u16string_view kScratchFile = u"Wexa.dxf";
 // What AutoCAD's history ends with when the user pressed Esc at the pick:
 // full-width in releases from 2004, half-width before.
 constexpr std::u16string_view kCancelMarkers[] = {u"*キャンセル*", u"*ｷｬﾝｾﾙ*"};
-constexpr std::u16string_view kMsgCancelledByUser = u"ユーザによってキャンセルされました。";
 // The library's version information has an empty comment, and the boxes of
 // DxfOut carry that comment as their title.
 constexpr std::u16string_view kBoxTitle = u"";

@@ -29,6 +29,7 @@ const std::u16string_view kMsgPositionFailed = u"指定した点の座標値を�
 const std::u16string_view kMsgExecuteError = u"AutoCAD起動中にエラーが発生しました。";
 const std::u16string_view kMsgExecuteModeWrong =
     u"起動後の待機方法(ExecuteMode)には0から3までの値を指定して下さい。";
+const std::u16string_view kMsgCancelledByUser = u"ユーザによってキャンセルされました。";
 
 const std::u16string_view kMsgTooManyUserVariables = u"ユーザー変数が10個を超えています。";
 const std::u16string_view kMsgScriptOpenFailed = u"スクリプトファイルを開くことができませんでした。";

@@ -34,6 +34,9 @@ extern const std::u16string_view kMsgPositionFailed;
 extern const std::u16string_view kMsgExecuteError;      // any other launcher failure
 extern const std::u16string_view kMsgExecuteModeWrong;  // a wait mode outside 0 to 3
 
+// DXF export.
+extern const std::u16string_view kMsgCancelledByUser;  // a pick ended by Terminate
+
 // Scripts.
 extern const std::u16string_view kMsgTooManyUserVariables;
 extern const std::u16string_view kMsgScriptOpenFailed;
