@@ -5,6 +5,7 @@
 // only to keep each file to one purpose.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -62,9 +63,29 @@ std::optional<std::int32_t> ParseNumber(std::basic_string_view<Char> text) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+// The value of a digit, 0 for a blank, 0x80 for any other byte.
+inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
+  std::array<std::uint8_t, 256> table{};
+  for (std::size_t b = 0; b < table.size(); ++b)
+    table[b] = b >= '0' && b <= '9' ? static_cast<std::uint8_t>(b - '0') : b == ' ' ? 0 : 0x80;
+  return table;
+}();
+
 // A group-code line that lies whole in the block. AutoCAD writes the code
-// right-aligned, blanks and then digits; anything else takes the long way.
+// right-aligned, blanks and then digits, and most codes in three columns;
+// those are read without a loop, anything else takes the long way.
 inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
+  if (line.size() == 3) {
+    const auto c0 = static_cast<unsigned char>(line[0]);
+    const auto c1 = static_cast<unsigned char>(line[1]);
+    const auto c2 = static_cast<unsigned char>(line[2]);
+    const unsigned v0 = kDigitOrBlank[c0], v1 = kDigitOrBlank[c1], v2 = kDigitOrBlank[c2];
+    // Blanks only in front: "  0", " 10", "100".
+    if (((v0 | v1 | v2) & 0x80) == 0 && c2 != ' ' && (c1 != ' ' || c0 == ' ')) {
+      *code = static_cast<std::int32_t>(100 * v0 + 10 * v1 + v2);
+      return true;
+    }
+  }
   const char* p = line.data();
   const char* const end = p + line.size();
   while (p < end && *p == ' ') ++p;

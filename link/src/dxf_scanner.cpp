@@ -63,6 +63,13 @@ struct Target {
 
 // One scan: the query, the table being filled and the states of the reading.
 class ScanRun {
+  // Where each element of the table lies in values_, first index fastest;
+  // length 0 for an empty element.
+  struct Slot {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+  };
+
  public:
   ScanRun(platform::TextCodec& codec, std::u16string_view section, std::u16string_view type,
           std::u16string_view codes)
@@ -87,9 +94,10 @@ class ScanRun {
     longest_compared_ = std::max({section_.longest_line, type_.longest_line, std::size_t{64}});
   }
 
-  void Run(LineReader& in, std::vector<std::u16string>& cells) {
-    cells.assign(2 * columns_, std::u16string());
-    cells[0] = u"0";
+  // Reads the file; the kept values are in values_ and slots_ afterwards
+  // (count_ records).
+  void Run(LineReader& in) {
+    slots_.assign(2 * columns_, Slot{});
     std::uint64_t count = 0;
     bool inside = false;
     bool wanted = false;
@@ -121,26 +129,36 @@ class ScanRun {
       }
       if (code == 0) {
         wanted = false;
-        if (whole && Equals(value, section_mark_)) {
+        const bool ascii = IsAscii(value);
+        if (whole && Equals(value, ascii, section_mark_)) {
           if (!in.SkipLine()) PastEnd(in);
           if (!in.ReadLine(&value, longest_compared_, &whole)) PastEnd(in);
-          if (whole && Equals(value, section_)) inside = true;
-        } else if (whole && Equals(value, end_mark_)) {
+          if (whole && Equals(value, IsAscii(value), section_)) inside = true;
+        } else if (whole && Equals(value, ascii, end_mark_)) {
           if (inside) break;  // the wanted section is finished; the rest is not read
-        } else if (inside && whole && Equals(value, type_)) {
+        } else if (inside && whole && Equals(value, ascii, type_)) {
           wanted = true;
           ++count;
-          cells.resize(cells.size() + columns_);
+          slots_.resize(slots_.size() + columns_);
         }
       } else if (wanted) {
         if (elements_.empty())
           Abort(kErrSubscript, Decimal(in.LinesRead() - 1) + u" 行目: グループ コードの一覧が空です");
         if (bad_element_)
           Abort(kErrTypeMismatch, u"グループ コードの一覧の「" + *bad_element_ + u"」が数値ではありません");
-        if (IsListed(code)) Keep(code, value, &cells[count * columns_]);
+        if (IsListed(code)) Keep(code, value, &slots_[count * columns_]);
       }
     }
-    cells[0] = Decimal(count);
+    count_ = count;
+  }
+
+  // The result table: bounds (0..n, 0..count+1), (0,0) the count. Built once
+  // at the end, each string in its final place.
+  void Fill(std::vector<std::u16string>& cells) const {
+    cells.assign(slots_.size(), std::u16string());
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+      if (slots_[i].length != 0) cells[i].assign(values_, slots_[i].offset, slots_[i].length);
+    cells[0] = Decimal(count_);
   }
 
   std::size_t Columns() const { return columns_; }
@@ -159,33 +177,25 @@ class ScanRun {
     return std::find(elements_.begin(), elements_.end(), code) != elements_.end();
   }
 
-  // True when the line decodes to the target's text.
-  bool Equals(std::string_view line, const Target& target) const {
-    if (target.ascii && line == target.narrow) return true;
-    if (IsAscii(line)) return false;  // decodes to itself, which is not the target
+  // True when the line decodes to the target's text. An ASCII line decodes to
+  // itself.
+  bool Equals(std::string_view line, bool line_is_ascii, const Target& target) const {
+    if (line_is_ascii) return target.ascii && line == target.narrow;
     return codec_.FromAnsi(line) == target.text;
   }
 
-  void DecodeInto(std::string_view bytes, std::u16string& out) const {
-    if (IsAscii(bytes))
-      out.assign(bytes.begin(), bytes.end());
-    else
-      out = codec_.FromAnsi(bytes);
-  }
-
   // A later value of the same code in the record replaces the earlier one; a
-  // code listed twice fills both positions.
-  void Keep(std::int32_t code, std::string_view bytes, std::u16string* row) const {
-    const std::u16string* first = nullptr;
-    for (std::size_t k = 0; k < elements_.size(); ++k) {
-      if (elements_[k] != code) continue;
-      if (first == nullptr) {
-        DecodeInto(bytes, row[k]);
-        first = &row[k];
-      } else {
-        row[k] = *first;
-      }
-    }
+  // code listed twice fills both positions. Values are appended to one text
+  // while reading, so a record costs no allocation of its own.
+  void Keep(std::int32_t code, std::string_view bytes, Slot* row) {
+    const std::size_t offset = values_.size();
+    if (IsAscii(bytes))
+      values_.append(bytes.begin(), bytes.end());
+    else
+      values_ += codec_.FromAnsi(bytes);
+    const Slot slot{offset, values_.size() - offset};
+    for (std::size_t k = 0; k < elements_.size(); ++k)
+      if (elements_[k] == code) row[k] = slot;
   }
 
   platform::TextCodec& codec_;
@@ -196,6 +206,9 @@ class ScanRun {
   bool list_usable_ = false;                   // every element a number, and at least one
   std::size_t columns_ = 2;
   std::size_t longest_compared_ = 0;
+  std::vector<Slot> slots_;
+  std::u16string values_;
+  std::uint64_t count_ = 0;
 };
 
 }  // namespace
@@ -216,8 +229,9 @@ bool DxfScanner::Scan(DxfSource& source, std::u16string_view section, std::u16st
     if (buffer_.empty()) buffer_.assign(block_bytes_ + kPadding, '\0');
     ScanRun scan(codec_, section, type, codes);
     LineReader in(source, buffer_.data(), block_bytes_);
+    scan.Run(in);
     DxfTable result;
-    scan.Run(in, result.cells_);
+    scan.Fill(result.cells_);
     result.columns_ = scan.Columns();
     table = std::move(result);
     return true;
