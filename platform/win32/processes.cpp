@@ -1,7 +1,8 @@
 // Processes over shell32, shlwapi and kernel32, ANSI forms.
+#include <windows.h>
+// after windows.h, which they need
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <string>
 
@@ -28,7 +29,9 @@ class Win32Processes final : public Processes {
     const std::string parameter_bytes = codec_.ToAnsi(parameters);
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
-    info.fMask = want_process ? SEE_MASK_NOCLOSEPROCESS : 0;
+    // No error box from the shell: the library reports a failed start itself,
+    // with its own text, and a box here would block a caller that runs unattended.
+    info.fMask = SEE_MASK_FLAG_NO_UI | (want_process ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.hwnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(owner));
     info.lpVerb = "open";
     info.lpFile = file_bytes.c_str();

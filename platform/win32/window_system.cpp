@@ -60,7 +60,10 @@ LRESULT SendBounded(Hwnd window, UINT message, WPARAM wparam, LPARAM lparam) {
 
 class Win32WindowSystem final : public WindowSystem {
  public:
-  explicit Win32WindowSystem(TextCodec& codec) : codec_(codec) {}
+  explicit Win32WindowSystem(TextCodec& codec) : codec_(codec) {
+    CPINFO info{};
+    if (GetCPInfo(codec.CodePage(), &info) && info.MaxCharSize > 0) max_char_bytes_ = info.MaxCharSize;
+  }
 
   bool EnumWindows(const EnumWindowsCallback& callback) override {
     Enumeration e{&callback};
@@ -116,7 +119,17 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   std::intptr_t SendGetTextLength(Hwnd window) override {
-    return SendBounded(window, WM_GETTEXTLENGTH, 0, 0);
+    // Asked in the wide form: Wine's SendMessageTimeoutA waits without limit
+    // for WM_GETTEXTLENGTH when the receiver hangs, which is the very case the
+    // bounded wait exists for. The count of UTF-16 units times the widest
+    // character of the code page is room enough for the ANSI text; user32
+    // gives no more than such a bound either, whenever sender and receiver
+    // differ in ANSI and Unicode.
+    DWORD_PTR units = 0;
+    if (SendMessageTimeoutW(ToHandle(window), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            kSendTimeoutMs, &units) == 0)
+      return 0;
+    return static_cast<std::intptr_t>(units) * max_char_bytes_;
   }
 
   std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) override {
@@ -155,6 +168,7 @@ class Win32WindowSystem final : public WindowSystem {
 
  private:
   TextCodec& codec_;
+  std::intptr_t max_char_bytes_ = 2;  // code page 932's widest character
 };
 
 }  // namespace

@@ -47,7 +47,8 @@ struct WindowSystem {
   // 0 when it refused the message, is gone or did not answer in time.
   virtual std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
                                      std::uint32_t cb_data) = 0;
-  // WM_GETTEXTLENGTH: the window's text length in ANSI bytes, 0 on failure.
+  // WM_GETTEXTLENGTH: room enough for the window's text in ANSI bytes, 0 on
+  // failure. As user32 documents, this may be more than the text needs.
   virtual std::intptr_t SendGetTextLength(Hwnd window) = 0;
   // WM_GETTEXT with a buffer of buffer_bytes ANSI bytes. *copied receives the
   // message's result (bytes copied, 0 on failure); the text up to the first NUL
