@@ -7,9 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include "cadsim/sim_cad.h"
 #include "link/releases.h"
-#include "support/link_fixture.h"
+#include "script_fixture.h"
 
 namespace plendra_test {
 namespace {
@@ -17,12 +16,6 @@ namespace {
 std::u16string Example(const char* name) {
   const char* root = std::getenv("PLENDRA_SOURCE_DIR");
   return (std::filesystem::path(root != nullptr ? root : ".") / "data" / "scripts" / name).u16string();
-}
-
-cadsim::Drawing EmptyDrawing() {
-  cadsim::Drawing d;
-  d.Complete();
-  return d;
 }
 
 // cadsim imitating AutoCAD 2006 (full-width prompt), found through its row.

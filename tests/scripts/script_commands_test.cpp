@@ -1,4 +1,4 @@
-// The twelve script commands, each against the fake command line.
+// The twelve script commands, each against cadsim.
 #include "script_fixture.h"
 
 namespace plendra_test {
@@ -6,6 +6,7 @@ namespace {
 
 using ScriptCommands = ScriptTest;
 
+using cadsim::UserAction;
 using korvel::CancelByUser;
 using korvel::ScriptFailed;
 
@@ -38,14 +39,14 @@ TEST_F(ScriptCommands, SleepNeedsANumber) {
 
 TEST_F(ScriptCommands, ActiveBringsAutoCadToTheFront) {
   EXPECT_TRUE(Succeeded(Run(u"ACTIVE\n")));
-  EXPECT_EQ(desktop.Foreground(), fake.cad.main);
-  desktop.Get(fake.cad.main).foreground_fails = true;
+  EXPECT_EQ(desktop.Foreground(), cad.main);
+  desktop.Get(cad.main).foreground_fails = true;
   EXPECT_TRUE(FailedAtLine(Run(u"\nACTIVE\n"), korvel::CommandFailed, u"PwAcadCtrl.PwControl.Active", 2,
                            u"AutoCADが起動していないか、応答がありません。"));
 }
 
 TEST_F(ScriptCommands, GetPromptStoresThePrompt) {
-  fake.cad.prompt = u"点を指定: ";
+  cad.Cad().Type(u"ID\r");
   EXPECT_TRUE(Succeeded(Run(u"GET_PROMPT\t%USER4%\n")));
   EXPECT_EQ(vars[4], u"点を指定: ");
 }
@@ -59,48 +60,48 @@ TEST_F(ScriptCommands, ResultParametersMustBeUserVariablesOfTheArray) {
   EXPECT_TRUE(FailedAtLine(Run(u"GET_VARIABLE\tDIMSCALE\t%USER2%\n"), ScriptFailed, kSourceCommand, 1,
                            u"ユーザー変数%USER2%は呼び出し元から渡された配列にありません。"));
   EXPECT_EQ(vars.size(), 2u);
-  EXPECT_TRUE(fake.cad.received.empty());  // refused before anything was typed
+  EXPECT_TRUE(Typed().empty());  // refused before anything was typed
 }
 
 TEST_F(ScriptCommands, PostCommandTypesTheExpandedTextWithControlCodes) {
-  vars[0] = u"LINE";
-  EXPECT_TRUE(Succeeded(Run(u"POST_COMMAND\t^C^C%USER0%^M0,0^M\n")));
-  ASSERT_EQ(fake.cad.received.size(), 1u);
-  EXPECT_EQ(fake.cad.received[0], u"\x03\x03LINE\r0,0\r");
+  vars[0] = u"ID";
+  EXPECT_TRUE(Succeeded(Run(u"POST_COMMAND\t^C^C%USER0%^M10,20^M\n")));
+  ASSERT_EQ(Typed().size(), 1u);
+  EXPECT_EQ(Typed()[0], u"\x03\x03ID\r10,20\r");
+  EXPECT_TRUE(HistoryHas(u"X = 10.0000"));
   EXPECT_EQ(desktop.Queue().Elapsed(), 0u);  // no wait
   EXPECT_TRUE(
       FailedAtLine(Run(u"POST_COMMAND\n"), 9, u"PwAcadCtrl", 1, u"インデックスが有効範囲にありません。"));
 }
 
 TEST_F(ScriptCommands, SendCommandWaitsForTheCommandPromptOfPwAcad) {
-  fake.command_ms = 700;
-  EXPECT_TRUE(Succeeded(Run(u"SEND_COMMAND\tREGEN^M\n")));
+  cad.Cad().TheFaults().finish_after_ms = 700;
+  EXPECT_TRUE(Succeeded(Run(u"SEND_COMMAND\tUCS^MW^M\n")));
   EXPECT_GE(desktop.Queue().Elapsed(), 700u);
-  EXPECT_EQ(fake.commands.back(), u"REGEN");
 }
 
 TEST_F(ScriptCommands, SendCommandWithAPromptWaitsForThatPrompt) {
-  fake.variables[u"DIMTXT"] = u"2.5";
-  vars[0] = u"*<2.5>: ";
+  vars[0] = u"*<*>: ";
   EXPECT_TRUE(Succeeded(Run(u"SEND_COMMAND\tDIMTXT^M\t%USER0%\nGET_PROMPT\t%USER1%\n")));
-  EXPECT_EQ(vars[1], u"DIMTXT に新しい値を入力 <2.5>: ");
+  EXPECT_EQ(vars[1], u"DIMTXT の新しい値を入力 <2.5000>: ");
 }
 
 TEST_F(ScriptCommands, SendCommandTimesOutWithTheScriptsTimeOut) {
-  fake.command_ms = 10'000;
-  EXPECT_TRUE(FailedAtLine(Run(u"%COMMAND_TIMEOUT%=3000\nSEND_COMMAND\tREGEN^M\n"), korvel::CommandFailed,
+  cad.Cad().TheFaults().finish_after_ms = 10'000;
+  EXPECT_TRUE(FailedAtLine(Run(u"%COMMAND_TIMEOUT%=3000\nSEND_COMMAND\tUCS^MW^M\n"), korvel::CommandFailed,
                            u"PwAcadCtrl.PwControl.SendCommand", 2,
                            u"待機時間内に指定した応答がありませんでした。"));
   EXPECT_LT(desktop.Queue().Elapsed(), 10'000u);
 }
 
 TEST_F(ScriptCommands, WaitPromptWaitsForTheCommandPromptOrTheGivenOne) {
-  fake.command_ms = 400;
-  EXPECT_TRUE(Succeeded(Run(u"POST_COMMAND\tREGEN^M\nWAIT_PROMPT\n")));
+  cad.Cad().TheFaults().finish_after_ms = 400;
+  EXPECT_TRUE(Succeeded(Run(u"POST_COMMAND\tUCS^MW^M\nWAIT_PROMPT\n")));
   EXPECT_GE(desktop.Queue().Elapsed(), 400u);
-  fake.cad.PromptAfter(1000, u"終点を指定: ");
-  EXPECT_TRUE(Succeeded(Run(u"WAIT_PROMPT\t\"*を指定: \"\n")));  // quotes keep the blank
-  EXPECT_GE(desktop.Queue().Elapsed(), 1400u);
+  cad.Cad().Script(UserAction::PickAt({1, 2, 0}, 1000));
+  EXPECT_TRUE(Succeeded(
+      Run(u"POST_COMMAND\tID^M\nWAIT_PROMPT\t\"*を指定: \"\nWAIT_PROMPT\n")));  // quotes keep the blank
+  EXPECT_GE(desktop.Queue().Elapsed(), 1400u);  // the pick brought the command prompt back
 }
 
 TEST_F(ScriptCommands, WaitPromptEndedByTerminateEndsTheScript) {
@@ -110,14 +111,13 @@ TEST_F(ScriptCommands, WaitPromptEndedByTerminateEndsTheScript) {
 }
 
 TEST_F(ScriptCommands, GetAndSetVariableRoundTrip) {
-  fake.variables[u"DIMSCALE"] = u"50";
-  fake.variables[u"DIMTXT"] = u"2.5";
+  ASSERT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"50")));
   vars[1] = u"DIMSCALE";
   EXPECT_TRUE(Succeeded(Run(
       u"GET_VARIABLE\t%USER1%\t%USER0%\nSET_VARIABLE\tDIMTXT\t%USER0%\nGET_VARIABLE\tDIMTXT\t%USER2%\n")));
-  EXPECT_EQ(vars[0], u"50");
-  EXPECT_EQ(fake.variables[u"DIMTXT"], u"50");
-  EXPECT_EQ(vars[2], u"50");
+  EXPECT_EQ(vars[0], u"50.0000");
+  EXPECT_EQ(vars[2], u"50.0000");
+  EXPECT_EQ(cad.TheDrawing().FindDimStyle(u"Standard")->dimtxt, 50.0);
 }
 
 TEST_F(ScriptCommands, GetVariableEndedByTerminateEndsTheScript) {
@@ -141,25 +141,25 @@ TEST_F(ScriptCommands, ACallerArrayShrunkDuringAWaitIsNeverWrittenOutside) {
 }
 
 TEST_F(ScriptCommands, GetHistoryWithAndWithoutMatchString) {
-  fake.cad.history_text = u"ｺﾏﾝﾄﾞ: A\r\nｺﾏﾝﾄﾞ: B\r\n";
+  cad.Cad().Type(u"ID\r1,2\rID\r3,4\r");
   EXPECT_TRUE(
-      Succeeded(Run(u"GET_HISTORY\t%USER0%\nGET_HISTORY\t%USER1%\tｺﾏﾝﾄﾞ: \nGET_HISTORY\t%USER2%\tnone\n")));
-  EXPECT_EQ(vars[0], u"ｺﾏﾝﾄﾞ: A\r\nｺﾏﾝﾄﾞ: B\r\n");
-  EXPECT_EQ(vars[1], u"ｺﾏﾝﾄﾞ: B\r\n");
+      Succeeded(Run(u"GET_HISTORY\t%USER0%\nGET_HISTORY\t%USER1%\tX =\nGET_HISTORY\t%USER2%\tnone\n")));
+  EXPECT_EQ(vars[0], cad.Cad().History());
+  EXPECT_EQ(vars[1].substr(0, 10), u"X = 3.0000");  // from the last occurrence
   EXPECT_EQ(vars[2], u"");
 }
 
 TEST_F(ScriptCommands, GetPositionStoresThreeCoordinates) {
-  fake.picks.push_back({1250.5, -30.25, 7});
+  cad.Cad().Script(UserAction::PickAt({1250.5, -30.25, 7}, 1500));
   EXPECT_TRUE(Succeeded(Run(u"GET_POSITION\t%USER0%\t%USER1%\t%USER2%\n")));
   EXPECT_EQ(vars[0], u"1250.5");
   EXPECT_EQ(vars[1], u"-30.25");
   EXPECT_EQ(vars[2], u"7");
-  EXPECT_GE(desktop.Queue().Elapsed(), fake.pick_ms);
+  EXPECT_GE(desktop.Queue().Elapsed(), 1500u);
 }
 
 TEST_F(ScriptCommands, GetPositionSkipsParametersThatAreNoVariables) {
-  fake.picks.push_back({1, 2, 3});
+  cad.Cad().Script(UserAction::PickAt({1, 2, 3}));
   vars[1] = u"kept";
   EXPECT_TRUE(Succeeded(Run(u"GET_POSITION\t%USER0%\tY\t%USER2%\n")));
   EXPECT_EQ(vars[0], u"1");
@@ -168,10 +168,10 @@ TEST_F(ScriptCommands, GetPositionSkipsParametersThatAreNoVariables) {
 }
 
 TEST_F(ScriptCommands, GetPositionNoticesAMissingParameterAfterThePick) {
-  fake.picks.push_back({1, 2, 3});
+  cad.Cad().Script(UserAction::PickAt({1, 2, 3}));
   EXPECT_TRUE(FailedAtLine(Run(u"GET_POSITION\t%USER0%\t%USER1%\n"), 9, u"PwAcadCtrl", 1,
                            u"インデックスが有効範囲にありません。"));
-  EXPECT_EQ(fake.commands.back(), u"_id");
+  EXPECT_EQ(cad.Cad().ScriptLeft(), 0u);  // picked
   EXPECT_EQ(vars[0], u"1");
   EXPECT_EQ(vars[1], u"2");
 }
@@ -180,12 +180,12 @@ TEST_F(ScriptCommands, GetPositionRefusesAVariableBeyondTheArrayBeforeThePick) {
   vars.resize(3);
   EXPECT_TRUE(FailedAtLine(Run(u"GET_POSITION\t%USER0%\t%USER1%\t%USER7%\n"), ScriptFailed, kSourceCommand, 1,
                            u"ユーザー変数%USER7%は呼び出し元から渡された配列にありません。"));
-  EXPECT_TRUE(fake.commands.empty());
+  EXPECT_TRUE(Typed().empty());
 }
 
 TEST_F(ScriptCommands, GetPositionEndedByTerminateStoresNothing) {
+  cad.Cad().Type(u"ID\r1,2,3\r");  // an earlier report answers the terminated wait
   desktop.UserEvent(500, [this] { control->Terminate(); });
-  fake.cad.history_text += u"点を指定:  X = 1  Y = 2  Z = 3\r\n";
   EXPECT_EQ(Run(u"GET_POSITION\t%USER0%\t%USER1%\t%USER2%\n"), CancelByUser);
   EXPECT_EQ(vars[0], u"");
 }
@@ -200,7 +200,7 @@ TEST_F(ScriptCommands, ShowMessageAsksYesNoWithAnExclamationAndStoresTheAnswer) 
   EXPECT_EQ(box.style, 48u + 4u);
   EXPECT_EQ(box.text, u"続けますか?\r次へ");
   EXPECT_EQ(box.caption, u"確認");
-  EXPECT_EQ(box.owner, fake.cad.main);
+  EXPECT_EQ(box.owner, cad.main);
   EXPECT_EQ(vars[0], u"NO");
   EXPECT_EQ(desktop.ShownBoxes()[1].caption, u"PwAcadCtrl");
   EXPECT_EQ(vars[2], u"YES");

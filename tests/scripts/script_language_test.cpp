@@ -17,7 +17,7 @@ TEST_F(ScriptLanguage, ScriptOfBlankAndCommentLinesReturnsTrueAndTypesNothing) {
   vars[0] = u"keep";
   EXPECT_TRUE(Succeeded(Run(u"\n   \n// %USER0% = gone\n  //SEND_COMMAND\tLINE\n")));
   EXPECT_EQ(vars[0], u"keep");
-  EXPECT_TRUE(fake.cad.received.empty());
+  EXPECT_TRUE(Typed().empty());
 }
 
 TEST_F(ScriptLanguage, AssignsTrimmedQuotedAndExpandedValues) {
@@ -227,10 +227,10 @@ TEST_F(ScriptLanguage, RefusesNoArrayAndMoreThanTenVariables) {
 
 TEST_F(ScriptLanguage, ChecksTheLinkAndTheCommandLineFirst) {
   const std::u16string path = WriteScript(desktop, u"%USER0%=x\n");
-  desktop.SetVisible(fake.cad.main_command, false);
+  cad.HideCommandLine(true);
   EXPECT_TRUE(Failed(control->RunScript(path, &vars), korvel::WindowClosed, kSourceRun,
                      u"AutoCADが応答しないか、コマンドウィンドウが表示されていません。"));
-  fake.cad.Quit();
+  cad.Vanish();
   EXPECT_TRUE(Failed(control->RunScript(path, &vars), korvel::LinkFailed, kSourceRun,
                      u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_EQ(vars[0], u"");
