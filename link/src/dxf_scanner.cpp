@@ -36,6 +36,10 @@ using dxf_reading::ParseCodeLine;
 using dxf_reading::ParseNumber;
 using dxf_reading::ScanAbort;
 
+// Replaced values of one record are dropped once they pass this many
+// characters and half of the record's.
+constexpr std::size_t kCompactAfter = 4096;
+
 bool IsAscii(std::string_view bytes) {
   unsigned char any = 0;
   for (char c : bytes) any |= static_cast<unsigned char>(c);
@@ -91,6 +95,7 @@ class ScanRun {
     for (std::int32_t code : elements_)
       if (code >= 0 && static_cast<std::size_t>(code) < listed_.size()) listed_[code] = true;
     list_usable_ = !elements_.empty() && !bad_element_;
+    old_offsets_.resize(elements_.size());
     longest_compared_ = std::max({section_.longest_line, type_.longest_line, std::size_t{64}});
   }
 
@@ -139,6 +144,8 @@ class ScanRun {
         } else if (inside && whole && Equals(value, ascii, type_)) {
           wanted = true;
           ++count;
+          record_start_ = values_.size();
+          record_garbage_ = 0;
           slots_.resize(slots_.size() + columns_);
         }
       } else if (wanted) {
@@ -194,8 +201,38 @@ class ScanRun {
     else
       values_ += codec_.FromAnsi(bytes);
     const Slot slot{offset, values_.size() - offset};
-    for (std::size_t k = 0; k < elements_.size(); ++k)
-      if (elements_[k] == code) row[k] = slot;
+    bool replaced = false;
+    for (std::size_t k = 0; k < elements_.size(); ++k) {
+      if (elements_[k] != code) continue;
+      if (!replaced) record_garbage_ += row[k].length;  // a code listed twice shares one value
+      replaced = true;
+      row[k] = slot;
+    }
+    // A record may repeat a code many times (the vertices of a polyline):
+    // memory must follow the table, not the file.
+    if (record_garbage_ > kCompactAfter && 2 * record_garbage_ > values_.size() - record_start_) Compact(row);
+  }
+
+  // Drops the replaced values of the current record from the end of values_.
+  void Compact(Slot* row) {
+    const std::u16string tail = values_.substr(record_start_);
+    values_.resize(record_start_);
+    for (std::size_t k = 0; k < elements_.size(); ++k) {
+      if (row[k].length == 0) continue;
+      const std::size_t old_offset = row[k].offset;
+      bool shared = false;
+      for (std::size_t j = 0; j < k && !shared; ++j) {
+        if (row[j].length != 0 && old_offsets_[j] == old_offset) {
+          row[k].offset = row[j].offset;
+          shared = true;
+        }
+      }
+      old_offsets_[k] = old_offset;
+      if (shared) continue;
+      row[k].offset = values_.size();
+      values_.append(tail, old_offset - record_start_, row[k].length);
+    }
+    record_garbage_ = 0;
   }
 
   platform::TextCodec& codec_;
@@ -209,6 +246,11 @@ class ScanRun {
   std::vector<Slot> slots_;
   std::u16string values_;
   std::uint64_t count_ = 0;
+  // The current record's values start at record_start_ in values_, and
+  // record_garbage_ of the characters since then were replaced.
+  std::size_t record_start_ = 0;
+  std::size_t record_garbage_ = 0;
+  std::vector<std::size_t> old_offsets_;  // Compact's scratch, one per element
 };
 
 }  // namespace

@@ -139,6 +139,31 @@ TEST_F(DxfScannerTest, OnlyOneCarriageReturnBelongsToTheLineEnd) {
   EXPECT_EQ(o.table.At(0, 1), u"ab\r");
 }
 
+TEST_F(DxfScannerTest, ManyRepeatedCodesInARecordKeepTheirLastValues) {
+  // A polyline's vertices repeat 10 and 20; the replaced values are dropped
+  // on the way, which must not disturb the kept ones or other records.
+  std::vector<std::string> lines = {"  0", "SECTION", "  2", "ENTITIES", "  0", "LWPOLYLINE", " 10", "first"};
+  lines.insert(lines.end(), {"  0", "LWPOLYLINE", " 42", "bulge"});
+  for (int i = 0; i < 3000; ++i) {
+    lines.push_back(" 10");
+    lines.push_back("x" + std::to_string(i) + std::string(20, '.'));
+    lines.push_back(" 20");
+    lines.push_back("y" + std::to_string(i));
+  }
+  lines.insert(lines.end(), {"  0", "LWPOLYLINE", " 20", "last", "  0", "ENDSEC"});
+  const Outcome o = Scan(Lines(lines), u"ENTITIES", u"LWPOLYLINE", u"10|42|20|10");
+  ASSERT_TRUE(o.ok);
+  ASSERT_EQ(o.table.At(0, 0), u"3");
+  EXPECT_EQ(o.table.At(0, 1), u"first");
+  const std::u16string x = u"x2999" + std::u16string(20, u'.');
+  EXPECT_EQ(o.table.At(0, 2), x);
+  EXPECT_EQ(o.table.At(1, 2), u"bulge");
+  EXPECT_EQ(o.table.At(2, 2), u"y2999");
+  EXPECT_EQ(o.table.At(3, 2), x);
+  EXPECT_EQ(o.table.At(2, 3), u"last");
+  EXPECT_EQ(o.table.At(0, 3), u"");
+}
+
 TEST_F(DxfScannerTest, FailureNamesTheLine) {
   const std::string file =
       Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "TEXT", "  1", "a", "oops", "b"});
