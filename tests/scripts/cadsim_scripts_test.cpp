@@ -1,10 +1,9 @@
-// Scripts, system variables, point picks and the launch against cadsim, the
-// substitute AutoCAD with a real command line, on the simulated desktop.
+// The example scripts of data/scripts against cadsim imitating a full-width
+// release, and Execute launching cadsim on the simulated desktop.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "link/releases.h"
@@ -41,24 +40,6 @@ class CadsimScripts : public LinkTest {
   std::shared_ptr<korvel::PwControl> control;
   std::vector<std::u16string> vars = std::vector<std::u16string>(10);
 };
-
-TEST_F(CadsimScripts, VariablesRoundTripThroughTheValuePrompt) {
-  EXPECT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"20")));
-  std::u16string value;
-  EXPECT_TRUE(Succeeded(control->GetVariable(u"DIMSCALE", value)));
-  EXPECT_EQ(value, u"20.0000");
-  std::u16string prompt;
-  EXPECT_TRUE(Succeeded(control->WaitPrompt(u"コマンド: ")));  // the Ctrl+C ended the value prompt
-}
-
-TEST_F(CadsimScripts, GetPositionReadsThePick) {
-  cad.Cad().Script(cadsim::UserAction::PickAt({1250.5, -30.25, 0}, 2000));
-  double x = 0, y = 0, z = -1;
-  EXPECT_TRUE(Succeeded(control->GetPosition(x, y, z)));
-  EXPECT_DOUBLE_EQ(x, 1250.5);
-  EXPECT_DOUBLE_EQ(y, -30.25);
-  EXPECT_DOUBLE_EQ(z, 0);
-}
 
 TEST_F(CadsimScripts, TextSizeExample) {
   ASSERT_TRUE(Succeeded(control->SetVariable(u"DIMSCALE", u"100")));
@@ -97,15 +78,6 @@ TEST_F(CadsimScripts, PickPointExample) {
   EXPECT_EQ(desktop.ShownBoxes().back().text, u"指定した点:\rX = 120.5\rY = 80\rZ = 0");
 }
 
-TEST_F(CadsimScripts, CancelInsideAConditionEndsTheScript) {
-  desktop.UserEvent(3000, [this] { control->Terminate(); });
-  const std::filesystem::path path = desktop.TempFolder() / "cancel.scr";
-  std::ofstream(path, std::ios::binary) << "?a==a>SEND_COMMAND\tID^M\t\"*never*\"\r\n%USER3%=x\r\n";
-  EXPECT_EQ(control->RunScript(path.u16string(), &vars), korvel::CancelByUser);
-  EXPECT_EQ(vars[3], u"");
-}
-
-// Execute in mode WaitPrompt starting cadsim: found and ready at the prompt.
 TEST(CadsimLaunch, WaitPromptEndsWithAWorkingChannel) {
   platform::sim::Desktop desktop;
   platform::ScopedPlatform bind(desktop);
