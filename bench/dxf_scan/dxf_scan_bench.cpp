@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -48,8 +49,13 @@ class CountingSource final : public korvel::DxfSource {
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
+// Processor time of the whole process, user and system: on a shared machine
+// it says more about the code than the wall clock does.
+double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
 struct Figure {
-  double mb_per_s = 0;
+  double mb_per_s = 0;      // by the wall clock
+  double cpu_mb_per_s = 0;  // by processor time
   std::uint64_t bytes = 0;
   std::uint64_t count = 0;
 };
@@ -80,6 +86,7 @@ Figure CountNewlines(const std::filesystem::path& path, int runs, std::size_t bl
   std::vector<char> block(block_bytes);
   for (int run = 0; run < runs; ++run) {
     const auto start = Clock::now();
+    const double cpu_start = CpuSeconds();
     std::FILE* f = std::fopen(path.string().c_str(), "rb");
     if (f == nullptr) std::exit(1);
     std::setvbuf(f, nullptr, _IONBF, 0);
@@ -90,7 +97,9 @@ Figure CountNewlines(const std::filesystem::path& path, int runs, std::size_t bl
     }
     std::fclose(f);
     const double mbs = bytes / 1e6 / Seconds(start);
-    if (mbs > best.mb_per_s) best = Figure{mbs, bytes, lines};
+    const double cpu = bytes / 1e6 / std::max(CpuSeconds() - cpu_start, 1e-6);
+    if (mbs > best.mb_per_s) best = Figure{mbs, best.cpu_mb_per_s, bytes, lines};
+    best.cpu_mb_per_s = std::max(best.cpu_mb_per_s, cpu);
   }
   return best;
 }
@@ -100,6 +109,7 @@ Figure Scan(const std::filesystem::path& path, platform::TextCodec& codec, std::
   Figure best;
   for (int run = 0; run < runs; ++run) {
     const auto start = Clock::now();
+    const double cpu_start = CpuSeconds();
     auto file = korvel::DxfFile::OpenPath(path);
     if (!file) std::exit(1);
     CountingSource source(*file);
@@ -111,8 +121,10 @@ Figure Scan(const std::filesystem::path& path, platform::TextCodec& codec, std::
       std::exit(1);
     }
     const double mbs = source.Bytes() / 1e6 / Seconds(start);
+    const double cpu = source.Bytes() / 1e6 / std::max(CpuSeconds() - cpu_start, 1e-6);
     if (mbs > best.mb_per_s)
-      best = Figure{mbs, source.Bytes(), static_cast<std::uint64_t>(table.UBound(2) - 1)};
+      best = Figure{mbs, best.cpu_mb_per_s, source.Bytes(), static_cast<std::uint64_t>(table.UBound(2) - 1)};
+    best.cpu_mb_per_s = std::max(best.cpu_mb_per_s, cpu);
   }
   return best;
 }
@@ -167,8 +179,9 @@ int main(int argc, char** argv) {
 
   auto codec = platform::MakeAnsiCodec(932);
   const Figure lines = CountNewlines(file, runs, block);
-  std::printf("newline count:  %8.0f MB/s  (%.1f MB, %llu lines)\n", lines.mb_per_s, lines.bytes / 1e6,
-              static_cast<unsigned long long>(lines.count));
+  std::printf("%-50s %9s %9s\n", "best of the runs, MB/s", "wall", "processor");
+  std::printf("%-50s %9.0f %9.0f   (%.1f MB, %llu lines)\n", "newline count", lines.mb_per_s,
+              lines.cpu_mb_per_s, lines.bytes / 1e6, static_cast<unsigned long long>(lines.count));
   struct Query {
     std::u16string_view section, type, codes;
   } queries[] = {
@@ -177,16 +190,19 @@ int main(int argc, char** argv) {
       {u"BLOCKS", u"MTEXT", u"10|20|1"},
       {u"OBJECTS", u"NOTHING", u"5"},
   };
-  double slowest = 0;
+  double slowest = 0, slowest_cpu = 0;
   for (const Query& q : queries) {
     const Figure f = Scan(file, *codec, q.section, q.type, q.codes, runs, block);
-    std::printf(
-        "scan %-8s %-9s %-26s %8.0f MB/s  (%.1f MB read, %llu records, newline count / scan = %.2f)\n",
-        Narrow(q.section).c_str(), Narrow(q.type).c_str(), Narrow(q.codes).c_str(), f.mb_per_s, f.bytes / 1e6,
-        static_cast<unsigned long long>(f.count), lines.mb_per_s / f.mb_per_s);
+    const std::string name = "scan " + Narrow(q.section) + " " + Narrow(q.type) + " " + Narrow(q.codes);
+    std::printf("%-50s %9.0f %9.0f   (%.1f MB read, %llu records; newline count / scan %.2f, %.2f)\n",
+                name.c_str(), f.mb_per_s, f.cpu_mb_per_s, f.bytes / 1e6,
+                static_cast<unsigned long long>(f.count), lines.mb_per_s / f.mb_per_s,
+                lines.cpu_mb_per_s / f.cpu_mb_per_s);
     slowest = std::max(slowest, lines.mb_per_s / f.mb_per_s);
+    slowest_cpu = std::max(slowest_cpu, lines.cpu_mb_per_s / f.cpu_mb_per_s);
   }
-  std::printf("slowest scan is %.2f times slower than the newline count\n", slowest);
+  std::printf("slowest scan: %.2f times the newline count's time (wall), %.2f (processor)\n", slowest,
+              slowest_cpu);
   if (!folder.empty()) std::filesystem::remove_all(folder);
   return 0;
 }
