@@ -115,6 +115,8 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
     // The command prompt after FILEDIA is back to 1 is the only sign that
     // AutoCAD has finished writing the file.
     Channel(hnd)->SendCommand(u"filedia^M1^M", Prompt(hnd));
+    // The steps after the pick report nothing of their own: the result is -1,
+    // and the record keeps what the last of them left (empty when all went well).
     return -1;
   });
 }
