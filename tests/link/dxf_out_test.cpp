@@ -137,6 +137,15 @@ TEST_F(DxfOutTest, CaretCodesInTheFolderAreTypedInSmallLetters) {
   EXPECT_NE(Typed()[0].find(u"C:\\Users\\^max\\^j^c\\Wexa.dxf\r"), std::u16string::npos);
 }
 
+TEST_F(DxfOutTest, FailedExportStepsStillGiveMinusOne) {
+  // AutoCAD refuses every typed line: the export, and the restore after it.
+  acad.refuse = true;
+  EXPECT_EQ(control->DxfOut(u"all", u"2000", &pw), -1);
+  // The record keeps what the last step left.
+  EXPECT_EQ(pw.get_ErrNumber(), korvel::CommandFailed);
+  EXPECT_EQ(pw.get_ErrSource(), u"PwAcadCtrl.PwControl.PostCommand");
+}
+
 // ------------------------------------------------------------ the pick
 
 TEST_F(DxfOutTest, EscAtThePickExportsNothingAndSaysNothing) {
