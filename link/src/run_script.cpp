@@ -82,7 +82,7 @@ std::int32_t PwControl::RunScript(std::u16string_view PathName, std::vector<std:
         if (line.empty() || StartsWith(line, u"//")) {
           // blank or comment
         } else if (!run.PendingLabel().empty()) {
-          if (line == run.PendingLabel()) run.ClearPendingLabel();
+          if (line.front() == u'*' && line == run.PendingLabel()) run.ClearPendingLabel();
         } else if (line.front() == u'?') {
           status = run.lExecuteCondition(line);
         } else if (line.front() != u'*') {

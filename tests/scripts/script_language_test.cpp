@@ -99,6 +99,12 @@ TEST_F(ScriptLanguage, AJumpBackwardsFailsAtTheLastLine) {
   EXPECT_EQ(vars[1], u"");
 }
 
+TEST_F(ScriptLanguage, OnlyALabelLineEndsAJump) {
+  EXPECT_TRUE(FailedAtLine(Run(u"GOTO\tEND\nEND\n%USER0%=x\n"), ScriptFailed, kSourceCommand, 3,
+                           u"行ラベル(END)が見つかりません。"));
+  EXPECT_EQ(vars[0], u"");
+}
+
 TEST_F(ScriptLanguage, AJumpWithoutATabLooksForTheWholeText) {
   EXPECT_TRUE(FailedAtLine(Run(u"GOTO *END\n*END"), ScriptFailed, kSourceCommand, 2,
                            u"行ラベル(GOTO *END)が見つかりません。"));
