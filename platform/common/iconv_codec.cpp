@@ -12,6 +12,16 @@
 namespace platform {
 namespace {
 
+// Five single bytes that glibc's CP932 leaves undefined but Windows' table of
+// code page 932 maps, both ways: 0x80 to U+0080, and 0xA0, 0xFD, 0xFE, 0xFF to
+// the private-use characters U+F8F0 to U+F8F3.
+constexpr struct {
+  unsigned char byte;
+  char16_t character;
+} kWindowsOnly932[] = {{0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
+
+bool IsLeadByte932(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 class IconvCodec final : public TextCodec {
  public:
   explicit IconvCodec(unsigned code_page) : code_page_(code_page) {
@@ -37,10 +47,16 @@ class IconvCodec final : public TextCodec {
     }
     std::string out;
     Convert(to_ansi_, in, out, [&](std::size_t at, std::string& o) {
+      const std::size_t i = at / 2;
+      if (code_page_ == 932)
+        for (const auto& w : kWindowsOnly932)
+          if (text[i] == w.character) {
+            o.push_back(static_cast<char>(w.byte));
+            return 2u;
+          }
       // An unmappable character (or a lone surrogate) becomes "?"; a surrogate
       // pair counts as one character.
       o.push_back('?');
-      const std::size_t i = at / 2;
       const bool pair = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() &&
                         text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
       return pair ? 4u : 2u;
@@ -50,10 +66,20 @@ class IconvCodec final : public TextCodec {
 
   std::u16string FromAnsi(std::string_view bytes) override {
     std::string out;
-    Convert(from_ansi_, std::string(bytes), out, [&](std::size_t, std::string& o) {
+    Convert(from_ansi_, std::string(bytes), out, [&](std::size_t at, std::string& o) {
+      const auto b = static_cast<unsigned char>(bytes[at]);
+      if (code_page_ == 932)
+        for (const auto& w : kWindowsOnly932)
+          if (b == w.byte) {
+            o.push_back(static_cast<char>(w.character & 0xFF));
+            o.push_back(static_cast<char>(w.character >> 8));
+            return 1u;
+          }
       o.push_back(static_cast<char>(0xFB));  // U+30FB, little-endian
       o.push_back(static_cast<char>(0x30));
-      return 1u;
+      // As in Windows, a lead byte takes the next byte with it, even one that
+      // is no valid second byte.
+      return code_page_ == 932 && IsLeadByte932(b) && at + 1 < bytes.size() ? 2u : 1u;
     });
     std::u16string text(out.size() / 2, u'\0');
     for (std::size_t i = 0; i < text.size(); ++i)

@@ -27,10 +27,18 @@ TEST(Codepage932, UnmappableAndInvalidInputIsReplacedNotDropped) {
   auto codec = MakeAnsiCodec(932);
   EXPECT_EQ(codec->ToAnsi(u"a\U0002000Bb"), "a?b");  // one "?" for the surrogate pair
   EXPECT_EQ(codec->ToAnsi(u"x\xD800y"), "x?y");      // a lone surrogate
-  EXPECT_EQ(codec->FromAnsi("a\xff"
+  EXPECT_EQ(codec->FromAnsi("a\x85\x40"
                             "b"),
-            u"a\u30FBb");
-  EXPECT_EQ(codec->FromAnsi("ab\x83"), u"ab\u30FB");  // a lead byte cut off at the end
+            u"a\u30FBb");                              // a pair in an unassigned row
+  EXPECT_EQ(codec->FromAnsi("a\x81 b"), u"a\u30FBb");  // the lead byte takes the space along
+  EXPECT_EQ(codec->FromAnsi("ab\x83"), u"ab\u30FB");   // a lead byte cut off at the end
+}
+
+TEST(Codepage932, SingleBytesOnlyWindowsDefinesRoundTrip) {
+  // Windows' table, which user32's ANSI calls use, maps these; glibc's does not.
+  auto codec = MakeAnsiCodec(932);
+  EXPECT_EQ(codec->FromAnsi("\x80\xa0\xfd\xfe\xff"), u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3");
+  EXPECT_EQ(codec->ToAnsi(u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"), "\x80\xa0\xfd\xfe\xff");
 }
 
 TEST(Codepage932, LongTextsConvertWhole) {
