@@ -6,8 +6,9 @@
 // method is only a last guard, since nothing may unwind through a COM frame.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <oleauto.h>
 
 #include <new>
 #include <string>

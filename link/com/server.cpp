@@ -1,10 +1,10 @@
 // The four entry points of the in-process server: the class factory for
 // PwAcad, and registration of the classes and the type library.
-#include <olectl.h>
-
 #include <string>
 
 #include "objects.h"
+// after windows.h (through objects.h), which it needs
+#include <olectl.h>
 
 namespace korvel::com {
 namespace {

@@ -1,8 +1,9 @@
 // korvel.dll through COM: the registry, the type library's defaults, the
 // error record and arrays crossing the interface.
+#include <windows.h>
+// after windows.h, which they need
 #include <gtest/gtest.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>
