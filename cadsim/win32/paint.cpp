@@ -29,11 +29,15 @@ void CadWindows::PaintDrawing(HDC dc, const RECT& area) {
   const cadsim::Scene scene = cadsim::MakeScene(cad_->TheDrawing());
   const double w = area.right - area.left, h = area.bottom - area.top;
   if (w <= 0 || h <= 0) return;
-  view_low_ = scene.low, view_high_ = scene.high, view_area_ = area;
+  view_low_ = scene.low, view_high_ = scene.high;
   view_scale_ = std::min(w / (scene.high.x - scene.low.x), h / (scene.high.y - scene.low.y));
+  // Centred in the area: the drawing's aspect rarely fits the window's.
+  const LONG spare_x = static_cast<LONG>(w - (scene.high.x - scene.low.x) * view_scale_) / 2;
+  const LONG spare_y = static_cast<LONG>(h - (scene.high.y - scene.low.y) * view_scale_) / 2;
+  view_area_ = RECT{area.left + spare_x, area.top + spare_y, area.right - spare_x, area.bottom - spare_y};
   auto px = [&](const cadsim::Point& p) {
-    return POINT{area.left + static_cast<LONG>(std::lround((p.x - scene.low.x) * view_scale_)),
-                 area.top + static_cast<LONG>(std::lround((scene.high.y - p.y) * view_scale_))};
+    return POINT{view_area_.left + static_cast<LONG>(std::lround((p.x - scene.low.x) * view_scale_)),
+                 view_area_.top + static_cast<LONG>(std::lround((scene.high.y - p.y) * view_scale_))};
   };
   const int saved = SaveDC(dc);
   SelectObject(dc, GetStockObject(NULL_BRUSH));

@@ -18,8 +18,10 @@
 
 namespace {
 
-// A loaded machine only makes waits longer, never a test wrong.
-constexpr DWORD kPatienceMs = 30000;
+// A loaded machine only makes waits longer, never a test wrong. The first
+// program of a fresh Wine session can take long to show a window while Wine
+// starts its services.
+constexpr DWORD kPatienceMs = 90000;
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms = kPatienceMs) {
   const DWORD start = GetTickCount();
@@ -72,7 +74,11 @@ class CadsimExe : public ::testing::Test {
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process_));
     const korvel::AcadRelease& row = korvel::Releases()[static_cast<std::size_t>(release)];
-    ASSERT_TRUE(WaitUntil([&] { return Connect(row); })) << "cadsim.exe's windows did not appear";
+    ASSERT_TRUE(WaitUntil([&] { return Connect(row); }))
+        << "cadsim.exe's windows did not appear; the last search failed with " << std::hex
+        << link.get_ErrNumber() << ", main window " << link.get_MainWindowHandle() << ", running "
+        << (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+        << ", its windows: " << TitlesOfProcess();
   }
 
   bool Connect(const korvel::AcadRelease& row) {
@@ -84,6 +90,26 @@ class CadsimExe : public ::testing::Test {
     if (link.Search() != -1) return false;
     control = link.get_Control();
     return true;
+  }
+
+  // The titles of the program's top-level windows, for a failure message.
+  std::string TitlesOfProcess() {
+    struct Search {
+      DWORD process;
+      std::string titles;
+    } search{process_.dwProcessId, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          char title[256] = {};
+          if (pid == s->process)
+            GetWindowTextA(w, title, sizeof title), s->titles += std::string("[") + title + "]";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.titles;
   }
 
   bool Ended() { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
@@ -103,7 +129,7 @@ class CadsimExe : public ::testing::Test {
 };
 
 TEST_F(CadsimExe, FoundByItsReleaseRowAndAnswersWithThePrompt) {
-  Launch(8);
+  ASSERT_NO_FATAL_FAILURE(Launch(8));
   EXPECT_EQ(link.get_TextWindowTitle(), u"AutoCAD テキスト ウィンドウ - sample.dxf");
   std::u16string prompt;
   ASSERT_EQ(control->GetPrompt(prompt), -1);
@@ -119,7 +145,7 @@ TEST_F(CadsimExe, ScriptedPickIsExportedAndScanned) {
   ASSERT_NE(dim, 0u);
   wchar_t picks[64];
   swprintf(picks, 64, L"--picks 800:pick:%llX", static_cast<unsigned long long>(dim));
-  Launch(3, picks);
+  ASSERT_NO_FATAL_FAILURE(Launch(3, picks));
   ASSERT_EQ(control->DxfOut(u"sgl", u"2000", &link), -1);
   korvel::DxfTable table;
   ASSERT_EQ(control->DxfScan(u"ENTITIES", u"DIMENSION", u"11|21|31|42|70|50|3|1070", table), -1);
@@ -131,7 +157,7 @@ TEST_F(CadsimExe, ScriptedPickIsExportedAndScanned) {
 TEST_F(CadsimExe, EntryIsInTheDrawingItWritesWhenClosed) {
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "cadsim-wine-out.dxf";
   std::filesystem::remove(out);
-  Launch(1, L"--out \"" + out.wstring() + L"\"");
+  ASSERT_NO_FATAL_FAILURE(Launch(1, L"--out \"" + out.wstring() + L"\""));
   const std::u16string prompt = link.get_CommandPrompt();
   ASSERT_EQ(
       control->PostCommand(u"^C^C-insert^MC:\\Program Files\\Plendra\\Plendra1.dwg^Ms^M250^M1000,975^M0^M"),
@@ -149,7 +175,7 @@ TEST_F(CadsimExe, EntryIsInTheDrawingItWritesWhenClosed) {
 }
 
 TEST_F(CadsimExe, EscapeFromTheScriptCancelsThePick) {
-  Launch(3, L"--picks 500:esc");
+  ASSERT_NO_FATAL_FAILURE(Launch(3, L"--picks 500:esc"));
   EXPECT_EQ(control->DxfOut(u"sgl", u"2000", &link), 0);
   std::u16string history;
   ASSERT_EQ(control->GetHistory(history), -1);
