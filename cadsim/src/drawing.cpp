@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "dimension_blocks.h"
+
 namespace cadsim {
 
 const Common& CommonOf(const Entity& entity) {
@@ -89,6 +91,8 @@ void Drawing::Complete() {
     standard.name = u"Standard";
     dim_styles.insert(dim_styles.begin(), standard);
   }
+
+  AddMissingDimensionBlocks(*this);
 
   // The seed must lie above every handle already given, or a new entity
   // could take the handle of an old one.

@@ -116,6 +116,13 @@ std::vector<const T*> All(const cadsim::Drawing& d) {
   return found;
 }
 
+// A DIMENSION record without its anonymous block, as small writers leave it.
+inline std::string DimensionWithoutBlock() {
+  return "  0\nSECTION\n  2\nENTITIES\n  0\nDIMENSION\n  5\n2A\n  8\n0\n  2\n*D7\n 10\n0\n 20\n100\n"
+         " 11\n500\n 21\n110\n 70\n32\n 42\n1000\n  3\nStandard\n 13\n0\n 23\n0\n 14\n1000\n 24\n0\n"
+         " 50\n0\n  0\nENDSEC\n  0\nEOF\n";
+}
+
 inline std::u16string Decimal(std::size_t n) {
   const std::string s = std::to_string(n);
   return std::u16string(s.begin(), s.end());

@@ -142,6 +142,19 @@ TEST_F(Dxf, ReadsCodePage932AndAFileWithoutFinalLineEnd) {
   EXPECT_GT(d.next_handle, 0x2Au) << "new handles must not reuse 2A";
 }
 
+TEST_F(Dxf, DimensionWithoutItsBlockGetsOneThatDrawsIt) {
+  const Drawing d = cadsim::ReadDxf(DimensionWithoutBlock(), *codec);
+  const cadsim::Block* b = const_cast<Drawing&>(d).FindBlock(u"*D7");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->flags & 1, 1) << "anonymous";
+  int lines = 0;
+  for (const cadsim::Entity& e : b->entities) lines += std::holds_alternative<cadsim::Line>(e);
+  EXPECT_EQ(lines, 3) << "two extension lines and the dimension line";
+  const auto& line = std::get<cadsim::Line>(b->entities[2]);
+  EXPECT_EQ(line.start.y, 100);
+  EXPECT_EQ(line.end.x, 1000);
+}
+
 TEST_F(Dxf, NamesTheLineOfAGroupCodeThatIsNoNumber) {
   const std::string bytes = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\nxx\r\nLINE\r\n";
   try {

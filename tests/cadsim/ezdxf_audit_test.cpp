@@ -43,6 +43,13 @@ TEST_F(EzdxfAudit, SampleWrittenBackPassesWithNoErrorsOrFixes) {
   EXPECT_NE(Audit(out).find("errors 0 fixes 0"), std::string::npos) << Audit(out);
 }
 
+TEST_F(EzdxfAudit, DimensionsReadWithoutTheirBlocksAreKept) {
+  const std::filesystem::path out = desktop.TempFolder() / "no-blocks-out.dxf";
+  ASSERT_TRUE(
+      cadsim::WriteDxfFile(out, cadsim::ReadDxf(DimensionWithoutBlock(), desktop.Codec()), desktop.Codec()));
+  EXPECT_NE(Audit(out).find("errors 0 fixes 0"), std::string::npos) << Audit(out);
+}
+
 TEST_F(EzdxfAudit, ExportsAfterNewEntriesPass) {
   Start(8);
   ASSERT_EQ(Post(u"^C^C-insert^M" + DataDir().u16string() + u"\\Plendra1.dwg^Ms^M250^M1000,975^M0^M"), -1);
