@@ -76,8 +76,10 @@ TEST_F(Win32Windows, DoubleByteTitlesComeBackWhole) {
   // 6 double-byte characters and 11 single bytes.
   ASSERT_GE(os.TitleLength(main), 23);
   EXPECT_EQ(os.Title(main, os.TitleLength(main) + 1), u"図面 - [給水系統.dwg]");
-  // Cut inside the last kanji's two bytes, the read keeps only whole characters.
+  // A buffer of 15 bytes ends after 系; one of 16 ends inside 統, whose lone
+  // first byte reads as U+30FB, as in the simulated desktop.
   EXPECT_EQ(os.Title(main, 15), u"図面 - [給水系");
+  EXPECT_EQ(os.Title(main, 16), u"図面 - [給水系\u30FB");
 }
 
 TEST_F(Win32Windows, ClassThreadAndProcessAreTheCreatorsOwn) {
