@@ -82,5 +82,40 @@ TEST_F(LinkDxf, ExportOverAnEarlierOneAnswersTheReplaceQuestion) {
   EXPECT_NE(History().find(u"置き換えますか? [はい(Y)/いいえ(N)] <N>: y"), std::u16string::npos);
 }
 
+// One whole entry as the application makes it: the highest number of the
+// system from the drawing, the pick and its scan, the insertion with the
+// attribute answers, the style, the layer steps; the next lookup sees it.
+TEST_F(LinkDxf, AWholeEntryIsSeenByTheNextLookup) {
+  Start(5);
+  auto highest = [&](std::u16string_view system) {
+    EXPECT_EQ(Send(u"^C^C"), -1);
+    EXPECT_EQ(control->DxfOut(u"all", u"2000", &link), -1);
+    korvel::DxfTable a;
+    EXPECT_EQ(control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", a), -1);
+    const int n = std::stoi(std::string(a.At(0, 0).begin(), a.At(0, 0).end()));
+    int h = 0;
+    for (int r = 1; r < n; ++r)
+      if (a.At(0, r) == u"(1)系統" && a.At(1, r) == system)
+        h = std::max(h, std::stoi(std::string(a.At(1, r + 1).begin(), a.At(1, r + 1).end())));
+    return h;
+  };
+  ASSERT_EQ(highest(u"給水"), 2);
+
+  Cad().Script(cadsim::UserAction::PickAt({3912.5, 2250, 0}, 1500));  // the text of the 900 dimension
+  ASSERT_EQ(control->DxfOut(u"sgl", u"2000", &link), -1);
+  korvel::DxfTable d;
+  ASSERT_EQ(control->DxfScan(u"ENTITIES", u"DIMENSION", u"11|21|31|42|70|50|3|1070", d), -1);
+  ASSERT_EQ(d.At(3, 1), u"900.0");
+  ASSERT_EQ(d.At(5, 1), u"90.0");
+
+  ASSERT_EQ(Post(u"^C^C-insert^MC:\\Plendra\\Plendra1.dwg^Ms^M250^M3437.5,2250^M90^M"), -1);
+  ASSERT_EQ(Send(u"3912.5^M2250^M0^M900^M^M^M給水^M3^M"), -1);
+  ASSERT_EQ(Send(u"-attedit^My^M^M^M^Ml^M^Ms^Mゴシック^M^M"), -1);
+  ASSERT_EQ(Send(u"^C^C-layer^Mn^M給水^Mt^M給水^Mon^M給水^Mu^M給水^M^M"), -1);
+  ASSERT_EQ(Send(u"^C^Cchange^Ml^M^Mp^Mla^M給水^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M"), -1);
+  EXPECT_EQ(highest(u"給水"), 3);
+  EXPECT_EQ(highest(u"給湯"), 1);
+}
+
 }  // namespace
 }  // namespace cadsim_test
