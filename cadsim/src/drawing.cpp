@@ -75,6 +75,59 @@ Entity* Drawing::FindEntity(Handle handle) {
   return nullptr;
 }
 
+void Drawing::AddReferencedTableEntries() {
+  // A file without tables (small writers leave them out) still names layers,
+  // linetypes and styles; AutoCAD and other readers expect each to exist.
+  auto linetype = [&](const std::u16string& name) {
+    if (name.empty() || SameName(name, u"ByLayer") || SameName(name, u"ByBlock") ||
+        SameName(name, u"Continuous"))
+      return;
+    for (const std::u16string& known : linetypes)
+      if (SameName(known, name)) return;
+    linetypes.push_back(name);
+  };
+  auto text_style = [&](const std::u16string& name) {
+    if (name.empty() || FindTextStyle(name)) return;
+    TextStyle style;
+    style.name = name;
+    text_styles.push_back(std::move(style));
+  };
+  std::vector<Block> missing_blocks;  // added after the loops over blocks
+  // Handles come later, once the seed lies above every handle in the file.
+  auto layer = [&](const std::u16string& name) {
+    if (FindLayer(name)) return;
+    Layer l;
+    l.name = name;
+    layers.push_back(std::move(l));
+  };
+  auto entity = [&](const Entity& e) {
+    const Common& c = CommonOf(e);
+    layer(c.layer);
+    linetype(c.linetype);
+    if (const auto* t = std::get_if<Text>(&e)) text_style(t->style);
+    if (const auto* a = std::get_if<AttributeDef>(&e)) text_style(a->style);
+    if (const auto* n = std::get_if<Insert>(&e)) {
+      for (const Attribute& a : n->attributes) layer(a.layer), text_style(a.style);
+      if (!FindBlock(n->block)) {
+        Block empty;  // a reference to nothing still needs its definition
+        empty.name = n->block;
+        missing_blocks.push_back(std::move(empty));
+      }
+    }
+    if (const auto* d = std::get_if<Dimension>(&e); d && !FindDimStyle(d->style)) {
+      DimStyle style;
+      style.name = d->style;
+      dim_styles.push_back(std::move(style));
+    }
+  };
+  for (const Entity& e : entities) entity(e);
+  for (const Block& b : blocks)
+    for (const Entity& e : b.entities) entity(e);
+  for (const Layer& l : layers) linetype(l.linetype);
+  for (Block& b : missing_blocks)
+    if (!FindBlock(b.name)) blocks.push_back(std::move(b));
+}
+
 void Drawing::Complete() {
   if (!FindLayer(u"0")) {
     Layer zero;
@@ -93,6 +146,7 @@ void Drawing::Complete() {
   }
 
   AddMissingDimensionBlocks(*this);
+  AddReferencedTableEntries();
 
   // The seed must lie above every handle already given, or a new entity
   // could take the handle of an old one.

@@ -155,6 +155,18 @@ TEST_F(Dxf, DimensionWithoutItsBlockGetsOneThatDrawsIt) {
   EXPECT_EQ(line.end.x, 1000);
 }
 
+TEST_F(Dxf, LayersAndStylesNamedButNotDefinedAreAddedWithFreshHandles) {
+  const std::string bytes =
+      "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  5\n30\n  8\nNOTES\n  6\nDASHED\n  7\nROMANS\n"
+      " 10\n0\n 20\n0\n 40\n2.5\n  1\nA\n  0\nENDSEC\n  0\nEOF\n";
+  Drawing d = cadsim::ReadDxf(bytes, *codec);
+  ASSERT_NE(d.FindLayer(u"NOTES"), nullptr);
+  ASSERT_NE(d.FindTextStyle(u"ROMANS"), nullptr);
+  EXPECT_EQ(d.linetypes, std::vector<std::u16string>{u"DASHED"});
+  EXPECT_NE(d.FindLayer(u"NOTES")->handle, 0x30u) << "the text already has handle 30";
+  EXPECT_NE(d.FindTextStyle(u"ROMANS")->handle, 0x30u);
+}
+
 TEST_F(Dxf, NamesTheLineOfAGroupCodeThatIsNoNumber) {
   const std::string bytes = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\nxx\r\nLINE\r\n";
   try {

@@ -181,6 +181,9 @@ struct Drawing {
   // Makes the drawing complete: layer 0, text style and dimension style
   // Standard, a handle on everything, the seed above every handle in use.
   void Complete();
+
+ private:
+  void AddReferencedTableEntries();
 };
 
 }  // namespace cadsim
