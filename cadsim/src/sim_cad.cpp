@@ -69,8 +69,8 @@ void SimCad::After(std::uint32_t ms, std::function<void()> fn) { desktop_.After(
 
 void SimCad::Changed() {
   // SAVEAS renames the drawing, and the titles follow.
-  desktop_.Get(main).spec.title = cad_->MainTitle();
-  desktop_.Get(text).spec.title = cad_->TextTitle();
+  desktop_.Get(main).traits.title = cad_->MainTitle();
+  desktop_.Get(text).traits.title = cad_->TextTitle();
 }
 
 platform::sim::LaunchableProgram Launchable(platform::sim::Desktop& desktop, Drawing drawing,

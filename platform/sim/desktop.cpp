@@ -37,12 +37,12 @@ Desktop::~Desktop() {
 
 // ---------------------------------------------------------------- windows
 
-Hwnd Desktop::CreateWindow(WindowSpec spec, bool at_front) {
+Hwnd Desktop::CreateWindow(WindowSpec traits, bool at_front) {
   const Hwnd handle = next_handle_;
   next_handle_ += 4;  // user32 handles advance in steps too; 0 is never used
   Window window;
   window.handle = handle;
-  window.spec = std::move(spec);
+  window.traits = std::move(traits);
   windows_.emplace(handle, std::move(window));
   if (at_front)
     order_.insert(order_.begin(), handle);
@@ -72,13 +72,13 @@ void Desktop::DestroyWindow(Hwnd window) {
 }
 
 bool Desktop::IsDescendant(const Window& window, Hwnd ancestor) {
-  Hwnd parent = window.spec.parent;
+  Hwnd parent = window.traits.parent;
   // Parent chains are short; the bound guards against a cycle a test made.
   for (int depth = 0; parent != 0 && depth < 64; ++depth) {
     if (parent == ancestor) return true;
     auto it = windows_.find(parent);
     if (it == windows_.end()) return false;
-    parent = it->second.spec.parent;
+    parent = it->second.traits.parent;
   }
   return false;
 }
@@ -88,7 +88,7 @@ bool Desktop::EnumWindows(const EnumWindowsCallback& callback) {
   std::vector<Hwnd> top;
   for (Hwnd h : order_) {
     const Window* w = Find(h);
-    if (w != nullptr && w->spec.parent == 0) top.push_back(h);
+    if (w != nullptr && w->traits.parent == 0) top.push_back(h);
   }
   for (Hwnd h : top)
     if (!callback(h)) return false;
@@ -116,13 +116,13 @@ std::string Desktop::Truncated(std::u16string_view text, int buffer_bytes) {
 
 int Desktop::TitleLength(Hwnd window) {
   const Window* w = Find(window);
-  return w == nullptr ? 0 : static_cast<int>(codec_->ToAnsi(w->spec.title).size());
+  return w == nullptr ? 0 : static_cast<int>(codec_->ToAnsi(w->traits.title).size());
 }
 
 std::u16string Desktop::Title(Hwnd window, int buffer_bytes) {
   const Window* w = Find(window);
   if (w == nullptr) return {};
-  std::string bytes = Truncated(w->spec.title, buffer_bytes);
+  std::string bytes = Truncated(w->traits.title, buffer_bytes);
   bytes.resize(std::strlen(bytes.c_str()));
   return codec_->FromAnsi(bytes);
 }
@@ -130,7 +130,7 @@ std::u16string Desktop::Title(Hwnd window, int buffer_bytes) {
 std::u16string Desktop::ClassName(Hwnd window, int buffer_bytes) {
   const Window* w = Find(window);
   if (w == nullptr || w->class_fails) return {};
-  return codec_->FromAnsi(Truncated(w->spec.class_name, buffer_bytes));
+  return codec_->FromAnsi(Truncated(w->traits.class_name, buffer_bytes));
 }
 
 std::uint32_t Desktop::GetWindowThreadProcessId(Hwnd window, std::uint32_t* process_id) {
@@ -139,17 +139,17 @@ std::uint32_t Desktop::GetWindowThreadProcessId(Hwnd window, std::uint32_t* proc
     if (process_id != nullptr) *process_id = 0;
     return 0;
   }
-  if (process_id != nullptr) *process_id = w->spec.process;
-  return w->spec.thread;
+  if (process_id != nullptr) *process_id = w->traits.process;
+  return w->traits.thread;
 }
 
 bool Desktop::IsWindow(Hwnd window) { return Find(window) != nullptr; }
 
 bool Desktop::IsWindowVisible(Hwnd window) {
   // As in user32, a window counts as visible only if its ancestors are too.
-  for (Window* w = Find(window); w != nullptr; w = Find(w->spec.parent)) {
-    if (!w->spec.visible) return false;
-    if (w->spec.parent == 0) return true;
+  for (Window* w = Find(window); w != nullptr; w = Find(w->traits.parent)) {
+    if (!w->traits.visible) return false;
+    if (w->traits.parent == 0) return true;
   }
   return false;
 }
@@ -164,10 +164,10 @@ std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<c
   m.cb_data = cb_data;
   m.buffer.assign(reinterpret_cast<const char*>(buffer.data()), buffer.size());
   Window* w = Find(window);
-  if (w != nullptr && !w->hung && w->spec.on_copy_data) {
+  if (w != nullptr && !w->hung && w->traits.on_copy_data) {
     const std::size_t n = std::min<std::size_t>(cb_data, buffer.size());
     // The receiver may destroy windows (and so invalidate w) while it runs.
-    auto handler = w->spec.on_copy_data;
+    auto handler = w->traits.on_copy_data;
     m.result = handler(tag, buffer.first(n));
   }
   log_.push_back(std::move(m));
@@ -181,8 +181,8 @@ std::intptr_t Desktop::SendGetTextLength(Hwnd window) {
   m.message = kWmGetTextLength;
   Window* w = Find(window);
   if (w != nullptr && !w->hung)
-    m.result =
-        static_cast<std::intptr_t>(codec_->ToAnsi(w->spec.text ? w->spec.text() : w->spec.title).size());
+    m.result = static_cast<std::intptr_t>(
+        codec_->ToAnsi(w->traits.text ? w->traits.text() : w->traits.title).size());
   log_.push_back(m);
   return m.result;
 }
@@ -196,7 +196,7 @@ std::u16string Desktop::SendGetText(Hwnd window, int buffer_bytes, std::intptr_t
   std::u16string text;
   Window* w = Find(window);
   if (w != nullptr && !w->hung) {
-    std::string bytes = Truncated(w->spec.text ? w->spec.text() : w->spec.title, buffer_bytes);
+    std::string bytes = Truncated(w->traits.text ? w->traits.text() : w->traits.title, buffer_bytes);
     m.result = static_cast<std::intptr_t>(bytes.size());
     bytes.resize(std::strlen(bytes.c_str()));
     text = codec_->FromAnsi(bytes);
@@ -219,8 +219,8 @@ bool Desktop::PostNull(Hwnd window) {
   // simulation lets anything happen.
   clock_.After(0, [this, window] {
     Window* w = Find(window);
-    if (w != nullptr && w->spec.on_null) {
-      auto handler = w->spec.on_null;
+    if (w != nullptr && w->traits.on_null) {
+      auto handler = w->traits.on_null;
       handler();
     }
   });
@@ -316,7 +316,7 @@ void Desktop::EndProcess(std::uint32_t process_id, std::uint32_t exit_code) {
       p.exit_code = exit_code;
     }
   for (auto& [handle, w] : windows_)
-    if (w.spec.process == process_id) w.alive = false;
+    if (w.traits.process == process_id) w.alive = false;
 }
 
 // ----------------------------------------------------------------- files

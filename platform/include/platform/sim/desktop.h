@@ -45,7 +45,7 @@ struct WindowSpec {
 
 struct Window {
   Hwnd handle = 0;
-  WindowSpec spec;
+  WindowSpec traits;
   bool alive = true;
   Hwnd last_active_popup = 0;  // 0: the window itself
   bool hung = false;           // sent messages time out (result 0)
@@ -100,11 +100,11 @@ class Desktop final : public Platform,
 
   // --- Windows -----------------------------------------------------------
   // New windows go to the end of the enumeration order unless at_front.
-  Hwnd CreateWindow(WindowSpec spec, bool at_front = false);
+  Hwnd CreateWindow(WindowSpec traits, bool at_front = false);
   Window& Get(Hwnd window);
   // Destroys the window and its descendants.
   void DestroyWindow(Hwnd window);
-  void SetVisible(Hwnd window, bool visible) { Get(window).spec.visible = visible; }
+  void SetVisible(Hwnd window, bool visible) { Get(window).traits.visible = visible; }
   std::uint32_t NewProcessId() { return next_process_id_++; }
   std::uint32_t NewThreadId() { return next_thread_id_++; }
 
