@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ansi_codec.h"
+#include "platform/utf8.h"
 
 namespace platform {
 namespace {
@@ -48,6 +49,25 @@ TEST(Codepage932, LongTextsConvertWhole) {
   const std::string bytes = codec->ToAnsi(text);
   EXPECT_EQ(bytes.size(), 40000u);
   EXPECT_EQ(codec->FromAnsi(bytes), text);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(Utf8, ConvertsWholeCodePointsAndReplacesBrokenOnes) {
+  EXPECT_EQ(ToUtf8(u"給水 ｺﾏﾝﾄﾞ"), "給水 ｺﾏﾝﾄﾞ");
+  EXPECT_EQ(ToUtf8(u"\U0002000B"), "\U0002000B");  // a surrogate pair is one character
+  EXPECT_EQ(ToUtf8(u"a\xD800"
+                   u"b"),
+            "a\uFFFDb");  // a lone surrogate
+  EXPECT_EQ(FromUtf8("給水\U0002000B"), u"給水\U0002000B");
+  EXPECT_EQ(FromUtf8("a\xE7\xB5"
+                     "b"),
+            u"a\uFFFDb");                            // cut short
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");  // an overlong form is not a "/"
 }
 
 }  // namespace

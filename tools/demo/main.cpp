@@ -23,6 +23,7 @@
 #include "link/pw_control.h"
 #include "link/releases.h"
 #include "platform/sim/desktop.h"
+#include "platform/utf8.h"
 #include "text_out.h"
 
 namespace {
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
   cadsim::SimCad cad(desktop, cadsim::ReadDxfFile(data / "sample.dxf", desktop.Codec()),
                      {.release = release,
                       .drawing_path = u"C:\\設備図\\3F衛生設備.dwg",
-                      .block_folders = {demo::FromUtf8(data.string())}});
+                      .block_folders = {platform::FromUtf8(data.string())}});
 
   std::printf("== 1. AutoCAD を探す: 九つのリリースを順に\n");
   korvel::PwAcad acad;

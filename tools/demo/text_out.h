@@ -8,7 +8,6 @@ namespace demo {
 
 // UTF-8, with the control characters of typed input shown as ^C, \r and \n.
 std::string Utf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
 // A coordinate or length as the command line takes it: no exponent, no
 // trailing zeros.
 std::u16string Number(double value);

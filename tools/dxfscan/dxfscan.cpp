@@ -19,6 +19,7 @@
 #include "link/dxf_file.h"
 #include "link/dxf_scanner.h"
 #include "platform/ansi_codec.h"
+#include "platform/utf8.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -33,70 +34,20 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD. With escape, TAB, CR and
 // LF become two characters each, so that one record stays on one line.
 void AppendText(std::string& out, std::u16string_view text, bool escape) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (escape && (c == u'\t' || c == u'\r' || c == u'\n')) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = platform::NextCodePoint(text, i);
+    if (escape && (c == u'\t' || c == u'\r' || c == u'\n'))
       out += c == u'\t' ? "\\t" : c == u'\r' ? "\\r" : "\\n";
-      continue;
-    }
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    AppendUtf8(out, c);
+    else
+      platform::AppendUtf8(out, c);
   }
 }
 
 #ifndef _WIN32
-std::u16string FromUtf8(std::string_view bytes) {
-  std::u16string out;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    const int length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
-    bool valid = length != 0 && i + length <= bytes.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto t = static_cast<unsigned char>(bytes[i + k]);
-      valid = (t >> 6) == 2;
-      c = (c << 6) | (t & 0x3F);
-    }
-    if (!valid) {
-      out.push_back(u'\xFFFD');
-      ++i;
-      continue;
-    }
-    i += length;
-    if (c >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
-}
+using platform::FromUtf8;
 #endif
 
 int Usage() {
