@@ -91,7 +91,17 @@ int main(int argc, char** argv) {
     std::printf("  handle %-4s length %-10s type %-4d text at %s,%s\n", Utf8(dims.At(0, r)).c_str(),
                 Utf8(Number(ToNumber(dims.At(1, r)))).c_str(), type,
                 Utf8(Number(ToNumber(dims.At(3, r)))).c_str(), Utf8(Number(ToNumber(dims.At(4, r)))).c_str());
-    if (pick_handle.empty() && (type & 7) == 0) pick_handle = dims.At(0, r);
+  }
+  // The user picks the first rotated dimension that has no entry beside it yet.
+  korvel::DxfTable inserts;
+  control->DxfScan(u"ENTITIES", u"INSERT", u"10|20", inserts);
+  for (int r = 1; r <= count && pick_handle.empty(); ++r) {
+    if ((std::atoi(Utf8(dims.At(2, r)).c_str()) & 7) != 0) continue;
+    bool numbered = false;
+    for (int i = 1; i <= std::atoi(Utf8(inserts.At(0, 0)).c_str()); ++i)
+      numbered = numbered || std::hypot(ToNumber(inserts.At(0, i)) - ToNumber(dims.At(3, r)),
+                                        ToNumber(inserts.At(1, i)) - ToNumber(dims.At(4, r))) < 800;
+    if (!numbered) pick_handle = dims.At(0, r);
   }
 
   std::printf("\n== 3. 既にある部品表の番号 (DxfScan ENTITIES ATTRIB 2|1)\n");
@@ -116,26 +126,31 @@ int main(int argc, char** argv) {
   korvel::DxfTable picked, styles;
   control->DxfScan(u"ENTITIES", u"DIMENSION", u"11|21|31|42|70|50|3", picked);
   control->DxfScan(u"TABLES", u"DIMSTYLE", u"2|40|140", styles);
-  double scale = 1, text_height = 2.5;
+  double dimscale = 1, text_height = 2.5;
   for (int r = 1; r <= std::atoi(Utf8(styles.At(0, 0)).c_str()); ++r)
     if (styles.At(0, r) == picked.At(6, 1)) {
-      scale = ToNumber(styles.At(1, r));
+      dimscale = ToNumber(styles.At(1, r));
       text_height = ToNumber(styles.At(2, r));
     }
   const double x = ToNumber(picked.At(0, 1)), y = ToNumber(picked.At(1, 1)),
                length = ToNumber(picked.At(3, 1));
+  const bool vertical = ToNumber(picked.At(5, 1)) == 90;
   std::printf("  handle %s: length %s, style %s (DIMSCALE %s, DIMTXT %s), text at %s,%s\n",
               Utf8(pick_handle).c_str(), Utf8(Number(length)).c_str(), Utf8(picked.At(6, 1)).c_str(),
-              Utf8(Number(scale)).c_str(), Utf8(Number(text_height)).c_str(), Utf8(Number(x)).c_str(),
+              Utf8(Number(dimscale)).c_str(), Utf8(Number(text_height)).c_str(), Utf8(Number(x)).c_str(),
               Utf8(Number(y)).c_str());
 
   std::printf("\n== 5. 部品表ブロックを挿入して属性に答える (PostCommand, SendCommand)\n");
   const std::u16string system = u"給水";
   const std::u16string number = std::u16string(Number(highest[system] + 1));
-  // Above the dimension text, clear of it by twice its height.
+  // A simple placement, not the application's rules: the block as large as the
+  // dimension text is on paper, beside the text (above it, or left of a
+  // vertical one, turned with it).
+  const double scale = dimscale * text_height, gap = 1.9 * scale;
+  const std::u16string at =
+      vertical ? Number(x - gap) + u"," + Number(y) : Number(x) + u"," + Number(y + gap);
   const std::u16string insert = u"^C^C-insert^MC:\\Program Files\\Plendra\\Plendra1.dwg^Ms^M" +
-                                Number(scale) + u"^M" + Number(x) + u"," +
-                                Number(y + 2 * text_height * scale) + u"^M0^M";
+                                Number(scale) + u"^M" + at + (vertical ? u"^M90^M" : u"^M0^M");
   const std::u16string answers = Number(x) + u"^M" + Number(y) + u"^M0^M" + Number(std::round(length)) +
                                  u"^M^M^M" + system + u"^M" + number + u"^M";
   std::printf("  typed: %s\n", Utf8(insert).c_str());
