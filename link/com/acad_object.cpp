@@ -100,11 +100,11 @@ HRESULT AcadObject::Search(LONG* result) {
   return Fenced([&] { return Put(result, LONG{acad_.Search()}); });
 }
 
-HRESULT AcadObject::get_Control(_PwControl** value) {
+HRESULT AcadObject::get_Control(::_PwControl** value) {
   if (value == nullptr) return E_POINTER;
   return Fenced([&] {
     *value = nullptr;
-    const auto control = acad_.get_Control();
+    const auto control = acad_.Control();
     if (!control) return S_OK;
     if (control_object_ == nullptr || control_object_->Inner() != control) {
       if (control_object_ != nullptr) control_object_->Release();

@@ -181,7 +181,7 @@ HRESULT ControlObject::Terminate() {
   return S_OK;
 }
 
-HRESULT ControlObject::DxfOut(BSTR SelectOp, BSTR VerOp, _PwAcad** hnd, LONG* result) {
+HRESULT ControlObject::DxfOut(BSTR SelectOp, BSTR VerOp, ::_PwAcad** hnd, LONG* result) {
   if (result == nullptr) return E_POINTER;
   return Fenced([&] {
     // Only our own PwAcad objects can drive an export; anything else arrives

@@ -11,7 +11,7 @@ namespace korvel::com {
 
 // The channel object. Wraps the library's PwControl by shared ownership, so a
 // client may keep it after its PwAcad released it (it then reports LinkFailed).
-class ControlObject final : public DispatchObject<_PwControl> {
+class ControlObject final : public DispatchObject<::_PwControl> {
  public:
   explicit ControlObject(std::shared_ptr<korvel::PwControl> control);
   const std::shared_ptr<korvel::PwControl>& Inner() const { return control_; }
@@ -36,7 +36,7 @@ class ControlObject final : public DispatchObject<_PwControl> {
   HRESULT STDMETHODCALLTYPE RunScript(BSTR PathName, SAFEARRAY** UserVariable, LONG* result) override;
   HRESULT STDMETHODCALLTYPE ShowMessage(BSTR Message, LONG Button, BSTR Title, LONG* result) override;
   HRESULT STDMETHODCALLTYPE Terminate() override;
-  HRESULT STDMETHODCALLTYPE DxfOut(BSTR SelectOp, BSTR VerOp, _PwAcad** hnd, LONG* result) override;
+  HRESULT STDMETHODCALLTYPE DxfOut(BSTR SelectOp, BSTR VerOp, ::_PwAcad** hnd, LONG* result) override;
   HRESULT STDMETHODCALLTYPE DxfScan(BSTR Sec_Str, BSTR Obj_Str, BSTR Fom_Str, SAFEARRAY** Hairetu,
                                     LONG* result) override;
 
@@ -50,7 +50,7 @@ class ControlObject final : public DispatchObject<_PwControl> {
 inline constexpr IID kIidAcadObject = {
     0x6d1e6a52, 0x3b8c, 0x4f0e, {0x9a, 0x57, 0x0c, 0x4b, 0x5f, 0x1e, 0x2a, 0x31}};
 
-class AcadObject final : public DispatchObject<_PwAcad> {
+class AcadObject final : public DispatchObject<::_PwAcad> {
  public:
   AcadObject();
   ~AcadObject() override;
@@ -89,7 +89,7 @@ class AcadObject final : public DispatchObject<_PwAcad> {
   HRESULT STDMETHODCALLTYPE Execute(BSTR PathName, BSTR Parameter, LONG hWnd, ::acExecuteMode ExecuteMode,
                                     LONG* result) override;
   HRESULT STDMETHODCALLTYPE Search(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE get_Control(_PwControl** value) override;
+  HRESULT STDMETHODCALLTYPE get_Control(::_PwControl** value) override;
   HRESULT STDMETHODCALLTYPE ControlExists(VARIANT_BOOL* result) override;
   HRESULT STDMETHODCALLTYPE RemoveControl() override;
 

@@ -25,13 +25,13 @@ std::u16string Source(std::u16string_view operation) {
 
 // Each step asks hnd for its channel afresh: a handler run during a wait may
 // have searched again or released it.
-std::shared_ptr<PwControl> Channel(PwAcad* hnd) {
-  std::shared_ptr<PwControl> channel = hnd != nullptr ? hnd->get_Control() : nullptr;
+std::shared_ptr<_PwControl> Channel(_PwAcad* hnd) {
+  std::shared_ptr<_PwControl> channel = hnd != nullptr ? hnd->get_Control() : nullptr;
   if (!channel) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
   return channel;
 }
 
-std::u16string Prompt(PwAcad* hnd) { return hnd->get_CommandPrompt(); }
+std::u16string Prompt(_PwAcad* hnd) { return hnd->get_CommandPrompt(); }
 
 // The folder as it can be typed. The command text gives "^C", "^M" and "^J"
 // their control meaning and has no escape, so a folder such as
@@ -75,7 +75,7 @@ std::u16string PwControl::GetTempFolder() const {
   return Os().Codec().FromAnsi(bytes);
 }
 
-std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, PwAcad* hnd) {
+std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, _PwAcad* hnd) {
   const std::u16string select(SelectOp), version(VerOp);
   // The channel may be another PwControl whose waits run handlers that drop
   // the client's last reference to this one.

@@ -33,6 +33,8 @@ std::u16string PwAcad::get_Version() const {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
+std::shared_ptr<_PwControl> PwAcad::get_Control() const { return control_; }
+
 bool PwAcad::ControlExists() {
   if (!control_) return false;
   if (CheckAcadWindows()) return true;

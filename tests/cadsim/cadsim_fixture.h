@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
+#include "app/releases.h"
 #include "cadsim/dxf.h"
 #include "cadsim/sim_cad.h"
 #include "link/errors.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "link/releases.h"
 #include "platform/sim/desktop.h"
 
 namespace cadsim_test {
@@ -42,15 +42,10 @@ class CadsimTest : public ::testing::Test {
   }
 
   void Connect(int row) {
-    const korvel::AcadRelease& r = korvel::Releases()[static_cast<std::size_t>(row)];
     link.put_CheckMainCmdWindow(true);
-    link.put_MainCompareTitle(r.MainCompareTitle);
-    link.put_TextCompareTitle(r.TextCompareTitle);
-    link.put_CommandCompareTitle(r.CommandCompareTitle);
-    link.put_HistoryCompareTitle(r.HistoryCompareTitle);
-    link.put_CommandPrompt(r.CommandPrompt);
+    plendra::ApplyRelease(link, static_cast<std::size_t>(row));
     ASSERT_EQ(link.Search(), -1) << "row " << row;
-    control = link.get_Control();
+    control = link.Control();
   }
 
   cadsim::Drawing Sample() { return cadsim::ReadDxfFile(DataDir() / "sample.dxf", desktop.Codec()); }

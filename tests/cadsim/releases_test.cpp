@@ -20,21 +20,13 @@ TEST_F(Releases, EachReleaseIsFoundByTheFirstRowThatFitsAndThatRowsPromptIsCadsi
     options.release = release;
     cadsim::SimCad acad(d, cadsim::Drawing{}, options);
     korvel::PwAcad pw;
-    int found = -1;
-    for (int row = 0; row < 9 && found < 0; ++row) {
-      const korvel::AcadRelease& r = korvel::Releases()[static_cast<std::size_t>(row)];
-      pw.put_MainCompareTitle(r.MainCompareTitle);
-      pw.put_TextCompareTitle(r.TextCompareTitle);
-      pw.put_CommandCompareTitle(r.CommandCompareTitle);
-      pw.put_HistoryCompareTitle(r.HistoryCompareTitle);
-      pw.put_CommandPrompt(r.CommandPrompt);
-      if (pw.Search() == -1) found = row;
-    }
+    const std::size_t row = plendra::SearchReleases(pw);
+    ASSERT_LT(row, plendra::kReleaseCount) << "release " << release;
+    const int found = static_cast<int>(row);
     EXPECT_EQ(found, expected_row[release]) << "release " << release;
-    ASSERT_GE(found, 0);
     std::u16string prompt;
-    ASSERT_EQ(pw.get_Control()->GetPrompt(prompt), -1);
-    EXPECT_EQ(prompt, korvel::Releases()[static_cast<std::size_t>(found)].CommandPrompt)
+    ASSERT_EQ(pw.Control()->GetPrompt(prompt), -1);
+    EXPECT_EQ(prompt, plendra::Releases()[static_cast<std::size_t>(found)].CommandPrompt)
         << "release " << release;
   }
 }
@@ -67,7 +59,7 @@ TEST_F(Releases, LaunchedByPathItIsFoundOnceReady) {
   options.release = 8;
   const std::u16string path = u"C:\\Program Files\\AutoCAD 2006\\acad.exe";
   desktop.AddProgram(path, cadsim::Launchable(desktop, Sample(), options, 800, 2000, running));
-  const korvel::AcadRelease& r = korvel::Releases()[8];
+  const plendra::AcadRelease& r = plendra::Releases()[8];
   link.put_MainCompareTitle(r.MainCompareTitle);
   link.put_TextCompareTitle(r.TextCompareTitle);
   link.put_CommandPrompt(r.CommandPrompt);
@@ -75,7 +67,7 @@ TEST_F(Releases, LaunchedByPathItIsFoundOnceReady) {
   ASSERT_TRUE(*running);
   EXPECT_EQ(link.get_MainWindowProcessID(), static_cast<std::int32_t>((*running)->process));
   std::u16string prompt;
-  ASSERT_EQ(link.get_Control()->GetPrompt(prompt), -1);
+  ASSERT_EQ(link.Control()->GetPrompt(prompt), -1);
   EXPECT_EQ(prompt, u"コマンド: ");
 }
 

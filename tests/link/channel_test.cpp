@@ -133,12 +133,12 @@ TEST_F(Channel, HiddenCommandLineIsWindowClosedExceptForActive) {
 TEST_F(Channel, CheckSwitchedOnAfterASearchWithoutItFailsUntilTheNextSearch) {
   pw.put_CheckMainCmdWindow(false);
   ASSERT_TRUE(Succeeded(pw.Search()));
-  control = pw.get_Control();
+  control = pw.Control();
   pw.put_CheckMainCmdWindow(true);  // MainCommand was not searched, so it is empty
   EXPECT_TRUE(Failed(control->PostCommand(u"line"), korvel::WindowClosed, u"PwAcadCtrl.PwControl.PostCommand",
                      korvel::kMsgWindowClosed));
   ASSERT_TRUE(Succeeded(pw.Search()));
-  EXPECT_TRUE(Succeeded(pw.get_Control()->PostCommand(u"line")));
+  EXPECT_TRUE(Succeeded(pw.Control()->PostCommand(u"line")));
 }
 
 TEST_F(Channel, LostWindowIsLinkFailedForEveryOperation) {

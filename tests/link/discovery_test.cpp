@@ -33,7 +33,7 @@ TEST_F(Discovery, FindsAllWindowsWithDefaultTitlesAndNeverTakesTextWindowAsMain)
   EXPECT_EQ(pw.get_CommandWindowHandle(), acad.command);
   EXPECT_EQ(pw.get_HistoryWindowHandle(), acad.history);
   EXPECT_EQ(korvel::Shared().MainCommand.Handle, acad.main_command);
-  EXPECT_NE(pw.get_Control(), nullptr);
+  EXPECT_NE(pw.Control(), nullptr);
 }
 
 TEST_F(Discovery, TitlesCompareCaseSensitively) {
@@ -98,7 +98,7 @@ TEST_F(Discovery, TextWindowWithoutMainWindowFailsAndLeavesNothingBehind) {
   ScriptedAcad acad(desktop);
   PwAcad pw;
   ASSERT_TRUE(Succeeded(pw.Search()));
-  auto old_control = pw.get_Control();
+  auto old_control = pw.Control();
   desktop.DestroyWindow(acad.main);
   EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch,
                      u"AutoCADが起動していないか応答がありません\n\rバージョンを確認して下さい。"));
@@ -107,7 +107,7 @@ TEST_F(Discovery, TextWindowWithoutMainWindowFailsAndLeavesNothingBehind) {
   EXPECT_EQ(pw.get_TextWindowTitle(), u"");
   EXPECT_EQ(pw.get_CommandWindowHandle(), 0);
   EXPECT_EQ(pw.get_HistoryWindowProcessID(), 0);
-  EXPECT_EQ(pw.get_Control(), nullptr);
+  EXPECT_EQ(pw.Control(), nullptr);
   EXPECT_FALSE(pw.ControlExists());
   // The channel the client kept is still callable and reports the lost link.
   EXPECT_TRUE(Failed(old_control->PostCommand(u"line"), korvel::LinkFailed,
@@ -120,7 +120,7 @@ TEST_F(Discovery, MissingChildWindowsFailTheSearch) {
   PwAcad pw;
   EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, korvel::kMsgSearchError));
   EXPECT_EQ(pw.get_CommandWindowHandle(), 0);
-  EXPECT_EQ(pw.get_Control(), nullptr);
+  EXPECT_EQ(pw.Control(), nullptr);
 }
 
 TEST_F(Discovery, DockedCommandLineIsRequiredOnlyWhenChecked) {
@@ -163,10 +163,10 @@ TEST_F(Discovery, NewPwAcadForgetsWhatAnEarlierOneFound) {
   EXPECT_EQ(first.get_MainWindowHandle(), 0);
   EXPECT_EQ(second.get_MainWindowHandle(), 0);
   EXPECT_EQ(first.get_MainCompareTitle(), u"AutoCAD LT");  // defaults restored for the thread
-  EXPECT_NE(first.get_Control(), nullptr);
+  EXPECT_NE(first.Control(), nullptr);
   EXPECT_FALSE(first.ControlExists());
-  EXPECT_EQ(first.get_Control(), nullptr);
-  EXPECT_EQ(second.get_Control(), nullptr);
+  EXPECT_EQ(first.Control(), nullptr);
+  EXPECT_EQ(second.Control(), nullptr);
 }
 
 TEST_F(Discovery, ControlExistsFollowsTheWindows) {
@@ -177,7 +177,7 @@ TEST_F(Discovery, ControlExistsFollowsTheWindows) {
   EXPECT_TRUE(pw.ControlExists());
   desktop.DestroyWindow(acad.history);
   EXPECT_FALSE(pw.ControlExists());
-  EXPECT_EQ(pw.get_Control(), nullptr);
+  EXPECT_EQ(pw.Control(), nullptr);
   EXPECT_EQ(pw.get_MainWindowHandle(), 0);
 }
 
@@ -185,12 +185,12 @@ TEST_F(Discovery, RemoveControlDropsRecordsButNotTheErrorRecord) {
   ScriptedAcad acad(desktop);
   PwAcad pw;
   ASSERT_TRUE(Succeeded(pw.Search()));
-  auto control = pw.get_Control();
+  auto control = pw.Control();
   control->put_CommandTimeOut(0);
   acad.prompt = u"線分の始点を指定:";
   ASSERT_NE(control->WaitPrompt(), -1);
   pw.RemoveControl();
-  EXPECT_EQ(pw.get_Control(), nullptr);
+  EXPECT_EQ(pw.Control(), nullptr);
   EXPECT_EQ(pw.get_MainWindowHandle(), 0);
   EXPECT_EQ(pw.get_ErrNumber(), korvel::CommandFailed);
 }

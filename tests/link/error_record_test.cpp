@@ -17,7 +17,7 @@ TEST_F(ErrorRecord, SuccessClearsWhatAFailureLeft) {
   ScriptedAcad acad(desktop);
   PwAcad pw;
   ASSERT_TRUE(Succeeded(pw.Search()));
-  auto control = pw.get_Control();
+  auto control = pw.Control();
   acad.prompt.clear();
   std::u16string prompt;
   ASSERT_EQ(control->GetPrompt(prompt), korvel::CommandFailed);
@@ -32,7 +32,7 @@ TEST_F(ErrorRecord, IsSharedByEveryObjectOfTheThread) {
   ScriptedAcad acad(desktop);
   PwAcad pw;
   ASSERT_TRUE(Succeeded(pw.Search()));
-  auto control = pw.get_Control();
+  auto control = pw.Control();
   acad.refuse = true;
   const std::int32_t r = control->PostCommand(u"x");
   EXPECT_EQ(r, korvel::CommandFailed);
@@ -43,9 +43,9 @@ TEST_F(ErrorRecord, IsSharedByEveryObjectOfTheThread) {
   control->put_PatternMatch(false);
   acad.refuse = false;
   ASSERT_TRUE(Succeeded(pw.Search()));
-  EXPECT_EQ(pw.get_Control()->get_CommandTimeOut(), 60000);
-  EXPECT_TRUE(pw.get_Control()->get_PatternMatch());
-  EXPECT_NE(pw.get_Control(), control);
+  EXPECT_EQ(pw.Control()->get_CommandTimeOut(), 60000);
+  EXPECT_TRUE(pw.Control()->get_PatternMatch());
+  EXPECT_NE(pw.Control(), control);
 }
 
 TEST_F(ErrorRecord, NegativeTimesAreClamped) {
@@ -63,7 +63,7 @@ TEST_F(ErrorRecord, IdentityAndDefaults) {
   EXPECT_EQ(pw.get_CommandPrompt().size(), 7u);  // half-width katakana, colon, one blank
   EXPECT_EQ(pw.get_TextCompareTitle(), u"AutoCAD LT ﾃｷｽﾄ");
   EXPECT_TRUE(pw.get_CheckMainCmdWindow());
-  EXPECT_EQ(pw.get_Control(), nullptr);
+  EXPECT_EQ(pw.Control(), nullptr);
 }
 
 TEST_F(ErrorRecord, ReleasedChannelStaysCallableAndReportsTheLostLink) {
@@ -72,7 +72,7 @@ TEST_F(ErrorRecord, ReleasedChannelStaysCallableAndReportsTheLostLink) {
   {
     PwAcad pw;
     ASSERT_TRUE(Succeeded(pw.Search()));
-    kept = pw.get_Control();
+    kept = pw.Control();
     pw.RemoveControl();
   }
   std::u16string text = u"sentinel";

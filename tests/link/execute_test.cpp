@@ -39,7 +39,7 @@ class Execute : public LinkTest {
   }
 
   void ExpectNoChannel() {
-    EXPECT_EQ(acad.get_Control(), nullptr);
+    EXPECT_EQ(acad.Control(), nullptr);
     EXPECT_EQ(acad.get_MainWindowHandle(), 0);
     EXPECT_EQ(acad.get_CommandWindowHandle(), 0);
   }
@@ -119,11 +119,11 @@ TEST_F(Execute, ANegativeTimeOutWaitsForIdleWithoutLimit) {
 TEST_F(Execute, WaitPromptLeavesAReadyChannel) {
   Install(1000, 500, 3000);
   EXPECT_TRUE(Succeeded(acad.Execute(kPath, u"", 0, WaitPrompt)));
-  ASSERT_NE(acad.get_Control(), nullptr);
+  ASSERT_NE(acad.Control(), nullptr);
   EXPECT_EQ(acad.get_MainWindowHandle(), cad->main);
   EXPECT_EQ(acad.get_HistoryWindowHandle(), cad->history);
   EXPECT_GE(desktop.Queue().Elapsed(), 3000u);
-  EXPECT_EQ(acad.get_Control()->get_CommandTimeOut(), 60000);  // a fresh channel
+  EXPECT_EQ(acad.Control()->get_CommandTimeOut(), 60000);  // a fresh channel
 }
 
 TEST_F(Execute, WaitPromptWaitsForTheSharedCommandPrompt) {
@@ -144,7 +144,7 @@ TEST_F(Execute, WaitPromptSearchesOnceRightAfterTheIdleWait) {
 
 TEST_F(Execute, ATerminateOfTheNewChannelCancelsAndLeavesNoChannel) {
   Install(1000, 500, 100000);
-  desktop.UserEvent(5000, [this] { acad.get_Control()->Terminate(); });
+  desktop.UserEvent(5000, [this] { acad.Control()->Terminate(); });
   EXPECT_EQ(acad.Execute(kPath, u"", 0, WaitPrompt), korvel::CancelByUser);
   EXPECT_EQ(acad.get_ErrNumber(), 0);
   ExpectNoChannel();
@@ -162,7 +162,7 @@ TEST_F(Execute, AModeOutsideZeroToThreeIsRefusedBeforeAnythingStarts) {
 TEST_F(Execute, AFailedLaunchDropsAnEarlierChannel) {
   ScriptedAcad running(desktop);
   ASSERT_EQ(acad.Search(), -1);
-  ASSERT_NE(acad.get_Control(), nullptr);
+  ASSERT_NE(acad.Control(), nullptr);
   EXPECT_EQ(acad.Execute(u"C:\\nowhere.exe", u"", 0, WaitNone), korvel::FileNotFound);
   ExpectNoChannel();
 }

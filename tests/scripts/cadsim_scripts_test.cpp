@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "link/releases.h"
+#include "app/releases.h"
 #include "script_fixture.h"
 
 namespace plendra_test {
@@ -21,7 +21,7 @@ std::u16string Example(const char* name) {
 class CadsimScripts : public LinkTest {
  protected:
   CadsimScripts() {
-    const korvel::AcadRelease& row = korvel::Releases()[kRelease];
+    const plendra::AcadRelease& row = plendra::Releases()[kRelease];
     acad.put_MainCompareTitle(row.MainCompareTitle);
     acad.put_TextCompareTitle(row.TextCompareTitle);
     acad.put_CommandPrompt(row.CommandPrompt);
@@ -93,10 +93,10 @@ TEST(CadsimLaunch, WaitPromptEndsWithAWorkingChannel) {
                               }});
   korvel::PwAcad acad;
   EXPECT_TRUE(Succeeded(acad.Execute(exe, u"", 0, korvel::WaitPrompt)));
-  ASSERT_NE(acad.get_Control(), nullptr);
+  ASSERT_NE(acad.Control(), nullptr);
   std::vector<std::u16string> vars(10);
   desktop.AnswerNextBox(platform::kIdNo);
-  EXPECT_TRUE(Succeeded(acad.get_Control()->RunScript(Example("ask_yes_no.scr"), &vars)));
+  EXPECT_TRUE(Succeeded(acad.Control()->RunScript(Example("ask_yes_no.scr"), &vars)));
   EXPECT_EQ(vars[0], u"NO");
 }
 

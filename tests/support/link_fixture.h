@@ -23,7 +23,7 @@ class LinkTest : public ::testing::Test {
   // Finds the scripted AutoCAD and returns its channel.
   std::shared_ptr<korvel::PwControl> Connect(korvel::PwAcad& acad) {
     EXPECT_EQ(acad.Search(), -1) << "search failed";
-    return acad.get_Control();
+    return acad.Control();
   }
 
   platform::sim::Desktop desktop;

@@ -10,7 +10,7 @@
 #include "child_process.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "link/releases.h"
+#include "app/releases.h"
 
 namespace wine_scripts {
 namespace {
@@ -30,7 +30,7 @@ class WineScripts : public ::testing::Test {
  protected:
   // cadsim.exe imitating the release row, started and waited for by Execute.
   std::int32_t Launch(int release, const std::u16string& more = u"") {
-    const korvel::AcadRelease& row = korvel::Releases()[release];
+    const plendra::AcadRelease& row = plendra::Releases()[release];
     acad.put_MainCompareTitle(row.MainCompareTitle);
     acad.put_TextCompareTitle(row.TextCompareTitle);
     acad.put_CommandPrompt(row.CommandPrompt);
@@ -61,7 +61,7 @@ class WineScripts : public ::testing::Test {
 
 TEST_F(WineScripts, ExecuteWaitPromptEndsWithAWorkingChannel) {
   ASSERT_EQ(Launch(6), -1) << "ErrNumber " << acad.get_ErrNumber();
-  const std::shared_ptr<korvel::PwControl> control = acad.get_Control();
+  const std::shared_ptr<korvel::PwControl> control = acad.Control();
   ASSERT_NE(control, nullptr);
   EXPECT_EQ(control->SetVariable(u"DIMSCALE", u"20"), -1);
   std::u16string value;
@@ -72,12 +72,12 @@ TEST_F(WineScripts, ExecuteWaitPromptEndsWithAWorkingChannel) {
 TEST_F(WineScripts, ExecuteOfAMissingProgramStartsNothing) {
   EXPECT_EQ(acad.Execute(U16(ProgramFolder() + L"no-such-cad.exe"), u"", 0, korvel::WaitPrompt),
             korvel::FileNotFound);
-  EXPECT_EQ(acad.get_Control(), nullptr);
+  EXPECT_EQ(acad.Control(), nullptr);
 }
 
 TEST_F(WineScripts, ExampleScriptsRunThroughPwscript) {
   ASSERT_EQ(Launch(3, u" --picks 1000:at:120.5;80"), -1) << "ErrNumber " << acad.get_ErrNumber();
-  ASSERT_EQ(acad.get_Control()->SetVariable(u"DIMSCALE", u"50"), -1);
+  ASSERT_EQ(acad.Control()->SetVariable(u"DIMSCALE", u"50"), -1);
 
   const ChildResult textsize = RunChild(Pwscript(Example("textsize_from_dimscale.scr")), {}, 60000);
   ASSERT_TRUE(textsize.finished);

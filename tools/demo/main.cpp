@@ -21,7 +21,7 @@
 #include "link/dxf_table.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "link/releases.h"
+#include "app/releases.h"
 #include "platform/sim/desktop.h"
 #include "platform/utf8.h"
 #include "text_out.h"
@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
   std::printf("== 1. AutoCAD を探す: 九つのリリースを順に\n");
   korvel::PwAcad acad;
   std::size_t row = 0;
-  for (; row < korvel::kReleaseCount; ++row) {
-    const auto& r = korvel::Releases()[row];
+  for (; row < plendra::kReleaseCount; ++row) {
+    const auto& r = plendra::Releases()[row];
     acad.put_MainCompareTitle(r.MainCompareTitle);
     acad.put_TextCompareTitle(r.TextCompareTitle);
     acad.put_CommandCompareTitle(r.CommandCompareTitle);
@@ -73,10 +73,10 @@ int main(int argc, char** argv) {
     std::printf("  row %zu (%s): %s\n", row, Utf8(r.Product).c_str(), result == -1 ? "found" : "not found");
     if (result == -1) break;
   }
-  if (row == korvel::kReleaseCount) return 1;
+  if (row == plendra::kReleaseCount) return 1;
   std::printf("  Main \"%s\"\n  Text \"%s\"\n  prompt \"%s\"\n", Utf8(acad.get_MainWindowTitle()).c_str(),
               Utf8(acad.get_TextWindowTitle()).c_str(), Utf8(acad.get_CommandPrompt()).c_str());
-  auto control = acad.get_Control();
+  auto control = acad.Control();
   const std::u16string prompt = acad.get_CommandPrompt();
 
   std::printf("\n== 2. 図面全体を DXF に書き出して寸法を読む (DxfOut \"all\", DxfScan)\n");

@@ -1,8 +1,8 @@
 #include "runner.h"
 
+#include "app/releases.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "link/releases.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 
@@ -13,18 +13,8 @@ namespace {
 std::string Utf8(std::u16string_view text) { return platform::ToUtf8(text); }
 #endif
 
-// One row at a time, as the application's start-up does.
-bool Connect(korvel::PwAcad& acad) {
-  for (const korvel::AcadRelease& row : korvel::Releases()) {
-    acad.put_MainCompareTitle(row.MainCompareTitle);
-    acad.put_TextCompareTitle(row.TextCompareTitle);
-    acad.put_CommandCompareTitle(row.CommandCompareTitle);
-    acad.put_HistoryCompareTitle(row.HistoryCompareTitle);
-    acad.put_CommandPrompt(row.CommandPrompt);
-    if (acad.Search() == -1) return true;
-  }
-  return false;
-}
+// One row at a time, as Plendra's start-up does.
+bool Connect(korvel::PwAcad& acad) { return plendra::SearchReleases(acad) < plendra::kReleaseCount; }
 
 }  // namespace
 
@@ -44,7 +34,7 @@ int RunAgainstAcad(const std::u16string& script, const std::vector<std::u16strin
 
   std::int32_t result = -1;
   if (Connect(acad))
-    result = acad.get_Control()->RunScript(script, &vars);
+    result = acad.Control()->RunScript(script, &vars);
   else
     result = acad.get_ErrNumber();
 

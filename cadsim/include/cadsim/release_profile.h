@@ -6,13 +6,18 @@
 #include <string_view>
 #include <vector>
 
-#include "link/releases.h"
-
 namespace cadsim {
 
+// The nine releases cadsim can show, numbered in the order a client that
+// looks for AutoCAD tries them. Each states what that AutoCAD itself shows,
+// written out here rather than taken from a client's table, so that a wrong
+// row on either side makes a search fail instead of agreeing with itself.
+inline constexpr int kReleaseCount = 9;
+
 struct ReleaseProfile {
-  int index = 0;  // row of korvel::Releases()
-  korvel::AcadRelease row;
+  int index = 0;
+  std::u16string product;  // "AutoCAD LT 2002": the start of the main title
+  std::u16string text_window;  // "AutoCAD LT ﾃｷｽﾄ ｳｨﾝﾄﾞｳ": the start of the text window's title
   std::u16string command_prompt;             // "ｺﾏﾝﾄﾞ: " or "コマンド: "
   std::u16string cancel_marker;              // "*ｷｬﾝｾﾙ*" or "*キャンセル*"
   std::vector<std::u16string> dxf_versions;  // what SAVEAS and DXFOUT offer
@@ -27,7 +32,7 @@ struct ReleaseProfile {
   std::u16string TextClass() const { return u"Afx:00400000:0:00010011:00000010:00000000"; }
 };
 
-// index 0 to 8; anything else is taken as 1 (AutoCAD LT).
+// index 0 to kReleaseCount - 1; anything else is taken as 1 (AutoCAD LT).
 ReleaseProfile Profile(int index);
 
 }  // namespace cadsim

@@ -20,7 +20,7 @@
 namespace cadsim {
 
 struct SimCadOptions {
-  int release = 1;  // row of korvel::Releases()
+  int release = 1;  // which release it shows (see release_profile.h)
   std::u16string drawing_path = u"C:\\図面\\Drawing1.dwg";
   // Where -INSERT looks for "X.dxf" when asked for a "X.dwg" it cannot find.
   std::vector<std::u16string> block_folders;

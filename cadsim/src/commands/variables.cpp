@@ -111,7 +111,7 @@ std::optional<SysVar> Lookup(Cad& cad, const std::u16string& name) {
     return ReadOnly(sep == std::u16string::npos ? p : p.substr(sep + 1));
   }
   if (name == u"ACADVER") {
-    const std::u16string_view product = cad.Release().row.Product;
+    const std::u16string_view product = cad.Release().product;
     if (product.ends_with(u"2004")) return ReadOnly(u"16.0s (LMS Tech)");
     if (product.ends_with(u"2005")) return ReadOnly(u"16.1s (LMS Tech)");
     if (product.ends_with(u"2006")) return ReadOnly(u"16.2s (LMS Tech)");

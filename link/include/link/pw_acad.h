@@ -10,63 +10,64 @@
 
 #include "link/errors.h"
 #include "link/mdl_common.h"
+#include "link/pw_interfaces.h"
 
 namespace korvel {
 
 class PwControl;
 
-class PwAcad {
+class PwAcad final : public _PwAcad {
  public:
   // Resets the thread's shared state: clears the error and the window records
   // and restores the default titles, prompt and CheckMainCmdWindow. A second
   // PwAcad therefore forgets what an earlier one had found.
   PwAcad();
-  ~PwAcad();
+  ~PwAcad() override;
   PwAcad(const PwAcad&) = delete;
   PwAcad& operator=(const PwAcad&) = delete;
 
-  std::u16string get_Title() const;
-  std::u16string get_Version() const;  // "1.00.00"
-  std::int32_t get_ExecuteTimeOut() const { return execute_time_out_; }
-  void put_ExecuteTimeOut(std::int32_t ms) { execute_time_out_ = ms < 0 ? -1 : ms; }
-  bool get_CheckMainCmdWindow() const { return Shared().CheckMainCmdWindow; }
-  void put_CheckMainCmdWindow(bool check) { Shared().CheckMainCmdWindow = check; }
-  std::u16string get_CommandPrompt() const { return Shared().CommandPrompt; }
-  void put_CommandPrompt(std::u16string_view prompt) { Shared().CommandPrompt = prompt; }
+  std::u16string get_Title() const override;
+  std::u16string get_Version() const override;  // "1.00.00"
+  std::int32_t get_ExecuteTimeOut() const override { return execute_time_out_; }
+  void put_ExecuteTimeOut(std::int32_t ms) override { execute_time_out_ = ms < 0 ? -1 : ms; }
+  bool get_CheckMainCmdWindow() const override { return Shared().CheckMainCmdWindow; }
+  void put_CheckMainCmdWindow(bool check) override { Shared().CheckMainCmdWindow = check; }
+  std::u16string get_CommandPrompt() const override { return Shared().CommandPrompt; }
+  void put_CommandPrompt(std::u16string_view prompt) override { Shared().CommandPrompt = prompt; }
 
-  std::int32_t get_MainWindowHandle() const { return Shared().Main.Handle; }
-  std::int32_t get_MainWindowThreadID() const { return Shared().Main.ThreadID; }
-  std::int32_t get_MainWindowProcessID() const { return Shared().Main.ProcessID; }
-  std::u16string get_MainWindowClass() const { return Shared().Main.Class; }
-  std::u16string get_MainWindowTitle() const { return Shared().Main.Title; }
-  std::int32_t get_TextWindowHandle() const { return Shared().Text.Handle; }
-  std::int32_t get_TextWindowThreadID() const { return Shared().Text.ThreadID; }
-  std::int32_t get_TextWindowProcessID() const { return Shared().Text.ProcessID; }
-  std::u16string get_TextWindowClass() const { return Shared().Text.Class; }
-  std::u16string get_TextWindowTitle() const { return Shared().Text.Title; }
-  std::int32_t get_CommandWindowHandle() const { return Shared().Command.Handle; }
-  std::int32_t get_CommandWindowThreadID() const { return Shared().Command.ThreadID; }
-  std::int32_t get_CommandWindowProcessID() const { return Shared().Command.ProcessID; }
-  std::u16string get_CommandWindowClass() const { return Shared().Command.Class; }
-  std::u16string get_CommandWindowTitle() const { return Shared().Command.Title; }
-  std::int32_t get_HistoryWindowHandle() const { return Shared().History.Handle; }
-  std::int32_t get_HistoryWindowThreadID() const { return Shared().History.ThreadID; }
-  std::int32_t get_HistoryWindowProcessID() const { return Shared().History.ProcessID; }
-  std::u16string get_HistoryWindowClass() const { return Shared().History.Class; }
-  std::u16string get_HistoryWindowTitle() const { return Shared().History.Title; }
+  std::int32_t get_MainWindowHandle() const override { return Shared().Main.Handle; }
+  std::int32_t get_MainWindowThreadID() const override { return Shared().Main.ThreadID; }
+  std::int32_t get_MainWindowProcessID() const override { return Shared().Main.ProcessID; }
+  std::u16string get_MainWindowClass() const override { return Shared().Main.Class; }
+  std::u16string get_MainWindowTitle() const override { return Shared().Main.Title; }
+  std::int32_t get_TextWindowHandle() const override { return Shared().Text.Handle; }
+  std::int32_t get_TextWindowThreadID() const override { return Shared().Text.ThreadID; }
+  std::int32_t get_TextWindowProcessID() const override { return Shared().Text.ProcessID; }
+  std::u16string get_TextWindowClass() const override { return Shared().Text.Class; }
+  std::u16string get_TextWindowTitle() const override { return Shared().Text.Title; }
+  std::int32_t get_CommandWindowHandle() const override { return Shared().Command.Handle; }
+  std::int32_t get_CommandWindowThreadID() const override { return Shared().Command.ThreadID; }
+  std::int32_t get_CommandWindowProcessID() const override { return Shared().Command.ProcessID; }
+  std::u16string get_CommandWindowClass() const override { return Shared().Command.Class; }
+  std::u16string get_CommandWindowTitle() const override { return Shared().Command.Title; }
+  std::int32_t get_HistoryWindowHandle() const override { return Shared().History.Handle; }
+  std::int32_t get_HistoryWindowThreadID() const override { return Shared().History.ThreadID; }
+  std::int32_t get_HistoryWindowProcessID() const override { return Shared().History.ProcessID; }
+  std::u16string get_HistoryWindowClass() const override { return Shared().History.Class; }
+  std::u16string get_HistoryWindowTitle() const override { return Shared().History.Title; }
 
-  std::u16string get_MainCompareTitle() const { return Shared().MainCompareTitle; }
-  void put_MainCompareTitle(std::u16string_view t) { Shared().MainCompareTitle = t; }
-  std::u16string get_TextCompareTitle() const { return Shared().TextCompareTitle; }
-  void put_TextCompareTitle(std::u16string_view t) { Shared().TextCompareTitle = t; }
-  std::u16string get_CommandCompareTitle() const { return Shared().CommandCompareTitle; }
-  void put_CommandCompareTitle(std::u16string_view t) { Shared().CommandCompareTitle = t; }
-  std::u16string get_HistoryCompareTitle() const { return Shared().HistoryCompareTitle; }
-  void put_HistoryCompareTitle(std::u16string_view t) { Shared().HistoryCompareTitle = t; }
+  std::u16string get_MainCompareTitle() const override { return Shared().MainCompareTitle; }
+  void put_MainCompareTitle(std::u16string_view t) override { Shared().MainCompareTitle = t; }
+  std::u16string get_TextCompareTitle() const override { return Shared().TextCompareTitle; }
+  void put_TextCompareTitle(std::u16string_view t) override { Shared().TextCompareTitle = t; }
+  std::u16string get_CommandCompareTitle() const override { return Shared().CommandCompareTitle; }
+  void put_CommandCompareTitle(std::u16string_view t) override { Shared().CommandCompareTitle = t; }
+  std::u16string get_HistoryCompareTitle() const override { return Shared().HistoryCompareTitle; }
+  void put_HistoryCompareTitle(std::u16string_view t) override { Shared().HistoryCompareTitle = t; }
 
-  std::u16string get_ErrDescription() const { return Shared().ErrorInfo.Description; }
-  std::u16string get_ErrSource() const { return Shared().ErrorInfo.Source; }
-  std::int32_t get_ErrNumber() const { return Shared().ErrorInfo.Number; }
+  std::u16string get_ErrDescription() const override { return Shared().ErrorInfo.Description; }
+  std::u16string get_ErrSource() const override { return Shared().ErrorInfo.Source; }
+  std::int32_t get_ErrNumber() const override { return Shared().ErrorInfo.Number; }
 
   // Starts a program (AutoCAD) through the shell and waits as ExecuteMode says:
   // not at all, until it ends, until it is idle for input, or (WaitPrompt)
@@ -74,15 +75,17 @@ class PwAcad {
   // refused before anything is started. Only a successful WaitPrompt leaves
   // window records and a Control behind. hWnd owns the shell's windows.
   std::int32_t Execute(std::u16string_view PathName, std::u16string_view Parameter, std::int32_t hWnd,
-                       acExecuteMode ExecuteMode);
+                       acExecuteMode ExecuteMode) override;
   // Finds one running AutoCAD and records its windows; -1 or the error number.
   // A failed search leaves no records and no Control behind.
-  std::int32_t Search();
+  std::int32_t Search() override;
   // The channel made by the last successful Search, or null.
-  std::shared_ptr<PwControl> get_Control() const { return control_; }
+  std::shared_ptr<_PwControl> get_Control() const override;
+  // The same channel as the library's own class.
+  std::shared_ptr<PwControl> Control() const { return control_; }
   // False (and the records and Control dropped) once a recorded window is gone.
-  bool ControlExists();
-  void RemoveControl();
+  bool ControlExists() override;
+  void RemoveControl() override;
 
  private:
   std::int32_t execute_time_out_ = 300000;

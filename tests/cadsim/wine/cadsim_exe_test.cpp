@@ -13,7 +13,7 @@
 #include "link/errors.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "link/releases.h"
+#include "app/releases.h"
 #include "platform/ansi_codec.h"
 
 namespace {
@@ -73,7 +73,7 @@ class CadsimExe : public ::testing::Test {
     startup.cb = sizeof startup;
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process_));
-    const korvel::AcadRelease& row = korvel::Releases()[static_cast<std::size_t>(release)];
+    const plendra::AcadRelease& row = plendra::Releases()[static_cast<std::size_t>(release)];
     ASSERT_TRUE(WaitUntil([&] { return Connect(row); }))
         << "cadsim.exe's windows did not appear; the last search failed with " << std::hex
         << link.get_ErrNumber() << ", main window " << link.get_MainWindowHandle() << ", running "
@@ -81,14 +81,14 @@ class CadsimExe : public ::testing::Test {
         << ", its windows: " << TitlesOfProcess();
   }
 
-  bool Connect(const korvel::AcadRelease& row) {
+  bool Connect(const plendra::AcadRelease& row) {
     link.put_MainCompareTitle(row.MainCompareTitle);
     link.put_TextCompareTitle(row.TextCompareTitle);
     link.put_CommandCompareTitle(row.CommandCompareTitle);
     link.put_HistoryCompareTitle(row.HistoryCompareTitle);
     link.put_CommandPrompt(row.CommandPrompt);
     if (link.Search() != -1) return false;
-    control = link.get_Control();
+    control = link.Control();
     return true;
   }
 

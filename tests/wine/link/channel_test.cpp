@@ -23,7 +23,7 @@ class Win32Channel : public ::testing::Test {
     ASSERT_NE(acad->WaitForWindow(u"AutoCAD LT ﾃｷｽﾄ"), 0);
     ASSERT_NE(acad->WaitForWindow(u"AutoCAD LT 2002"), 0);
     ASSERT_EQ(a.Search(), -1);
-    control = a.get_Control();
+    control = a.Control();
     control->put_CheckInterval(20);
   }
 

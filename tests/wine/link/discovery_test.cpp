@@ -20,7 +20,7 @@ TEST(Win32Discovery, DefaultTitlesFindAllFourWindowsOfOneProcess) {
   PwAcad a;
   ASSERT_EQ(a.Search(), -1) << std::string(a.get_ErrDescription().begin(), a.get_ErrDescription().end());
   EXPECT_EQ(a.get_ErrNumber(), 0);
-  EXPECT_NE(a.get_Control(), nullptr);
+  EXPECT_NE(a.Control(), nullptr);
 
   EXPECT_EQ(a.get_MainWindowTitle(), u"AutoCAD LT 2002 - [Drawing1.dwg]");
   EXPECT_EQ(a.get_MainWindowClass(), u"AcadWinMain");
@@ -46,7 +46,7 @@ TEST(Win32Discovery, WindowsThatAppearLaterAreFoundByALaterSearch) {
   if (a.Search() != -1) {
     EXPECT_EQ(a.get_ErrNumber(), SearchFailed);
     EXPECT_EQ(a.get_MainWindowHandle(), 0);
-    EXPECT_EQ(a.get_Control(), nullptr);
+    EXPECT_EQ(a.Control(), nullptr);
   }
   EXPECT_TRUE(WaitUntil([&] { return a.Search() == -1; }));
   EXPECT_EQ(a.get_MainWindowProcessID(), static_cast<std::int32_t>(acad.ProcessId()));
@@ -57,7 +57,7 @@ TEST(Win32Discovery, WhenAutoCadEndsTheLinkIsLost) {
   ASSERT_NE(acad.WaitForWindow(u"AutoCAD LT ﾃｷｽﾄ"), 0);
   PwAcad a;
   ASSERT_EQ(a.Search(), -1);
-  const auto control = a.get_Control();
+  const auto control = a.Control();
   acad.End();
   EXPECT_EQ(control->PostCommand(u"LINE^M"), LinkFailed);
   EXPECT_EQ(a.get_ErrSource(), u"PwAcadCtrl.PwControl.PostCommand");

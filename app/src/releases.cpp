@@ -1,6 +1,6 @@
-#include "link/releases.h"
+#include "app/releases.h"
 
-namespace korvel {
+namespace plendra {
 
 const std::array<AcadRelease, kReleaseCount>& Releases() {
   // Releases up to 2002 and the LT rows of that age show half-width katakana
@@ -20,4 +20,24 @@ const std::array<AcadRelease, kReleaseCount>& Releases() {
   return kRows;
 }
 
-}  // namespace korvel
+void ApplyRelease(korvel::_PwAcad& acad, std::size_t index) {
+  const AcadRelease& row = Releases().at(index);
+  acad.put_MainCompareTitle(row.MainCompareTitle);
+  acad.put_TextCompareTitle(row.TextCompareTitle);
+  acad.put_CommandCompareTitle(row.CommandCompareTitle);
+  acad.put_HistoryCompareTitle(row.HistoryCompareTitle);
+  acad.put_CommandPrompt(row.CommandPrompt);
+}
+
+std::size_t SearchReleases(korvel::_PwAcad& acad,
+                           const std::function<void(std::size_t row, std::int32_t result)>& each_row) {
+  for (std::size_t row = 0; row < kReleaseCount; ++row) {
+    ApplyRelease(acad, row);
+    const std::int32_t result = acad.Search();
+    if (each_row) each_row(row, result);
+    if (result == -1) return row;
+  }
+  return kReleaseCount;
+}
+
+}  // namespace plendra
