@@ -7,20 +7,10 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "app_test_support.h"
 
 namespace plendra {
 namespace {
-
-// The number of the AppError `f` raises, or 0 when it raises none.
-template <typename F>
-std::int32_t ErrorOf(F f) {
-  try {
-    f();
-  } catch (const AppError& e) {
-    return e.number;
-  }
-  return 0;
-}
 
 TEST(SingleText, WritesSevenSignificantDigitsWithoutTrailingZeros) {
   struct Case {

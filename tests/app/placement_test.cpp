@@ -3,19 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/app_error.h"
+#include "app_test_support.h"
 
 namespace plendra {
 namespace {
-
-template <typename F>
-std::int32_t ErrorOf(F f) {
-  try {
-    f();
-  } catch (const AppError& e) {
-    return e.number;
-  }
-  return 0;
-}
 
 TEST(Nagasa_Marume, RoundsToTheChosenStepHalvesToEven) {
   struct Case {
