@@ -1,0 +1,58 @@
+#include "file_bytes.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace plendra {
+
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
+  std::error_code ec;
+  // A folder opens as a stream on some systems and reads as empty.
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes) {
+  std::filesystem::path temporary = file;
+  temporary += ".new";
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;  // nothing was created
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
+  }
+  // rename replaces an existing file in one step (MoveFileEx with
+  // MOVEFILE_REPLACE_EXISTING on Windows); it fails on a read-only target or a
+  // folder of that name, and the old file then stays as it was.
+  std::filesystem::rename(temporary, file, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace plendra

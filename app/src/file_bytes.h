@@ -1,0 +1,24 @@
+// Whole-file reading and replacing for the small text files Plendra owns.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plendra {
+
+// The bytes of a regular file, or nothing when it is missing or unreadable.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
+
+// Writes `bytes` to a new file beside `file` and renames it over `file`, so a
+// crash leaves either the old content or the new, never a part. On failure the
+// old file is untouched, the new one removed, and the result is false.
+bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes);
+
+// The text split into lines at CRLF, LF or CR. A final line end does not start
+// another line; an empty text has no lines.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text);
+
+}  // namespace plendra
