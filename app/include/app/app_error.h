@@ -11,6 +11,8 @@ namespace plendra {
 
 struct AppError : std::exception {
   explicit AppError(std::int32_t number);
+  // An error reported by a call into the link library: its number and text.
+  AppError(std::int32_t number, std::u16string description);
 
   std::int32_t number;
   std::u16string description;

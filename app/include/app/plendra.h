@@ -1,0 +1,158 @@
+// Plendra's logic: the application-wide state (Grobal_Dim), the main window
+// (Form1), the settings dialog (Settei_Form) and the about box (frmAbout).
+//
+// Everything runs on the user-interface thread. The link library's waits pump
+// the thread's messages, so an event procedure of these classes may run while
+// another one is still waiting inside a link-library call: a press of 停止
+// during a pick, a close during a lookup. Each procedure is written for that.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+#include "app/view.h"
+#include "link/pw_interfaces.h"
+#include "platform/text_codec.h"
+
+namespace plendra {
+
+inline constexpr std::u16string_view kAppTitle = u"Plendra";
+inline constexpr std::uint32_t kExclamation = 48;  // MB_ICONEXCLAMATION with an OK button
+inline constexpr std::uint32_t kInformation = 64;  // MB_ICONINFORMATION
+inline constexpr std::int32_t kCommandTimeOut = 60000;
+
+// What the program around the logic supplies: the link library's objects,
+// the application's folder and files, and the windows' widgets.
+struct Host {
+  virtual ~Host() = default;
+  // A new PwAcad (natively korvel's own object, on Windows the COM object).
+  virtual std::shared_ptr<korvel::_PwAcad> CreatePwAcad() = 0;
+  // The folder of the program file, without a trailing separator, as it is
+  // typed into AutoCAD's command line.
+  virtual std::u16string AppFolder() = 0;
+  // A file of the application's folder, for reading and writing here.
+  virtual std::filesystem::path AppFile(std::u16string_view name) = 0;
+  virtual platform::TextCodec& Codec() = 0;
+  // Whether another instance of Plendra is already running.
+  virtual bool AnotherInstanceRunning() = 0;
+  // Closes every window and ends the program; no further event runs.
+  virtual void EndProgram() = 0;
+  virtual Form1View& Form1Widgets() = 0;
+  virtual SetteiView& SetteiWidgets() = 0;
+  virtual AboutView& AboutWidgets() = 0;
+  // The comment of the application's version information (empty).
+  virtual std::u16string VersionComments() { return u""; }
+  virtual std::u16string VersionText() { return u"1.0.0"; }
+};
+
+// The application-wide state.
+struct Grobal_Dim {
+  std::shared_ptr<korvel::_PwAcad> Acad_Obj;
+  std::u16string Acad_Ver;           // the release row tried, "0" to "8"
+  std::int16_t Kakikomi_Tyuu = 0;    // -1 while a numbering run writes
+  std::int32_t Kidou_Flag = 0;       // 1 from the first activation of the main window
+  Settings settings;                 // the fourteen settings
+};
+
+// Stores the release row Acad_Ver names into Acad_Obj before a search.
+void Acad_Title_Set(Grobal_Dim& g);
+
+class Settei_Form;
+
+class Form1 {
+ public:
+  Form1(Grobal_Dim& g, Host& host, Settei_Form& settei);
+
+  // Creation: settings, position, lists. Runs Form_Load when the position is
+  // applied (that is when the window comes into being).
+  void Form_Initialize();
+  void Form_Load();
+  void Form_Activate();
+  // A close request; cancel receives -1 when the window stays open.
+  void Form_Unload(std::int16_t& cancel);
+  // The close box: Form_Unload, and the end of the program unless refused.
+  void CloseRequest();
+
+  void Keitou_Load();
+  void Keitou_Combo_Click();
+  void Kaisi_Button_Click();
+  void Menu_Set(std::int16_t flag);
+  // One pick: -1 an entry was written, 1 pick again, 0 stop.
+  std::int32_t Sunpou_Write();
+
+  void Mnu_Settei_Click();
+  void Mnu_Tukaikata_Click();
+  void Mnu_Ver_Click();
+  void Temae_Set();
+  void Toumei_Set();
+
+  bool Ended() const { return ended_; }
+
+ private:
+  std::shared_ptr<korvel::_PwControl> Channel();
+  std::u16string Prompt();
+  void LayerStep();
+  void ClosingSteps();
+  void ReportError(const std::exception& error);
+  void End();
+
+  Grobal_Dim& g_;
+  Host& host_;
+  Settei_Form& settei_;
+  Form1View& view_;
+  bool ended_ = false;
+  bool single_pick_ = false;  // a press without the continuous setting is picking
+};
+
+class Settei_Form {
+ public:
+  Settei_Form(Grobal_Dim& g, Host& host);
+
+  // Creates the dialog on first use (hidden), which fills its controls.
+  void EnsureLoaded();
+  // Shows it modally; returns when it has been hidden.
+  void Show();
+  void Form_Load();
+  void OK_Button_Click();
+  void Cancel_Button_Click();
+  void Okisa_Scroll_Change();
+  void Hanare_Scroll_Change();
+
+ private:
+  // An option button selected in code clears the others of its group.
+  void SetOption(Toggle& option, bool selected);
+
+  Grobal_Dim& g_;
+  Host& host_;
+  SetteiView& view_;
+  bool loaded_ = false;
+};
+
+// Writes the fourteen settings with the main window's current position; tells
+// the user when the file cannot be written.
+void Settei_Save(Grobal_Dim& g, Host& host);
+
+// The whole program: Main connects and shows Form1.
+class Plendra {
+ public:
+  explicit Plendra(Host& host);
+
+  // The entry procedure: false when no AutoCAD was found (the program ends).
+  bool Main();
+
+  Grobal_Dim& State() { return g_; }
+  Form1& MainForm() { return form1_; }
+  Settei_Form& Settings() { return settei_; }
+
+ private:
+  Host& host_;
+  Grobal_Dim g_;
+  Settei_Form settei_;
+  Form1 form1_;
+};
+
+}  // namespace plendra

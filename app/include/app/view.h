@@ -1,0 +1,130 @@
+// The widgets of Plendra's windows as its logic sees them.
+//
+// The logic (Form1, Settei_Form, frmAbout) holds no widget state of its own: it
+// reads and sets controls through these interfaces, as a form's code reads
+// and sets its controls. The Win32 program implements them over real
+// controls; tests and the scenario runner over recording fakes. Setting a
+// control never runs an event procedure: where a window system would raise one
+// (a list selection made in code), the logic calls the procedure itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace plendra {
+
+struct ComboBox {
+  virtual ~ComboBox() = default;
+  virtual void Clear() = 0;
+  virtual void AddItem(std::u16string_view item) = 0;
+  virtual std::int32_t ListCount() const = 0;
+  // -1 when the text is not one of the items (typed by the user).
+  virtual std::int32_t ListIndex() const = 0;
+  // Selects the item (its text becomes the box's text); -1 selects nothing.
+  virtual void SetListIndex(std::int32_t index) = 0;
+  virtual std::u16string Item(std::int32_t index) const = 0;
+  virtual std::u16string Text() const = 0;
+  virtual void SetText(std::u16string_view text) = 0;
+  virtual void SetItemData(std::int32_t index, std::int32_t data) = 0;
+  virtual std::int32_t ItemData(std::int32_t index) const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void SetFocus() = 0;
+};
+
+struct Button {
+  virtual ~Button() = default;
+  virtual std::u16string Caption() const = 0;
+  virtual void SetCaption(std::u16string_view caption) = 0;
+};
+
+struct MenuItem {
+  virtual ~MenuItem() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// A horizontal scroll bar; its range and steps are the widget's own.
+struct ScrollBar {
+  virtual ~ScrollBar() = default;
+  virtual std::int32_t Value() const = 0;
+  // A value outside the range is brought into it, as a scroll bar does.
+  virtual void SetValue(std::int32_t value) = 0;
+};
+
+struct Label {
+  virtual ~Label() = default;
+  virtual void SetCaption(std::u16string_view caption) = 0;
+};
+
+// A check box (0 unchecked, 1 checked) or an option button (0 or 1 as well).
+struct Toggle {
+  virtual ~Toggle() = default;
+  virtual std::int32_t Value() const = 0;
+  virtual void SetValue(std::int32_t value) = 0;
+};
+
+// SetWindowPos's insert-after values for the topmost state.
+inline constexpr std::int32_t kHwndTopmost = -1;
+inline constexpr std::int32_t kHwndNotopmost = -2;
+inline constexpr std::uint32_t kSwpNosizeNomoveShow = 0x43;  // SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW
+inline constexpr std::int32_t kGwlExstyle = -20;
+inline constexpr std::int32_t kWsExLayered = 0x80000;
+inline constexpr std::uint32_t kLwaAlpha = 2;
+
+// The main window (caption "Plendra").
+struct Form1View {
+  virtual ~Form1View() = default;
+  virtual ComboBox& Keitou_Combo() = 0;
+  virtual ComboBox& Bangou_Combo() = 0;
+  virtual Button& Kaisi_Button() = 0;
+  virtual MenuItem& Mnu_Settei() = 0;
+  virtual MenuItem& Mnu_Help() = 0;
+  // The first panel of StatusBar1.
+  virtual std::u16string Status() const = 0;
+  virtual void SetStatus(std::u16string_view text) = 0;
+
+  // The window's edges on the screen, in twips.
+  virtual float Top() const = 0;
+  virtual float Left() const = 0;
+  virtual void Move(std::int32_t top, std::int32_t left) = 0;
+  virtual void Show() = 0;
+  // SetWindowPos with insert_after, position and size 0 and these flags.
+  virtual void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) = 0;
+  virtual std::int32_t GetWindowLong(std::int32_t index) = 0;
+  virtual void SetWindowLong(std::int32_t index, std::int32_t value) = 0;
+  virtual void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) = 0;
+  // HtmlHelpA with the window as owner, HH_DISPLAY_TOPIC and data 0.
+  virtual void HtmlHelp(std::u16string_view path) = 0;
+  // A message box of the application's own (not through the link library).
+  virtual std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) = 0;
+};
+
+// The settings dialog (caption "設定").
+struct SetteiView {
+  virtual ~SetteiView() = default;
+  virtual ScrollBar& Okisa_Scroll() = 0;
+  virtual ScrollBar& Hanare_Scroll() = 0;
+  virtual ScrollBar& Toumei_Scroll() = 0;
+  virtual Label& Okisa_Label() = 0;
+  virtual Label& Hanare_Label() = 0;
+  virtual Toggle& Mae_Option() = 0;
+  virtual Toggle& Usiro_Option() = 0;
+  virtual Toggle& Ue_Option() = 0;
+  virtual Toggle& Sita_Option() = 0;
+  virtual Toggle& Renzoku_Check() = 0;
+  virtual Toggle& Temae_Hyouji_Check() = 0;
+  virtual Toggle& Keitou_Layer_Check() = 0;
+  virtual Toggle& Keitou_Check_Check() = 0;
+  virtual ComboBox& Marume_Combo() = 0;
+  // Shows the dialog modally; returns once it has been hidden.
+  virtual void ShowModal() = 0;
+  virtual void Hide() = 0;
+};
+
+// The about box.
+struct AboutView {
+  virtual ~AboutView() = default;
+  virtual void Show(std::u16string_view title, std::u16string_view version_text) = 0;
+};
+
+}  // namespace plendra

@@ -1,0 +1,330 @@
+// Form1 and the program's frame: connecting to AutoCAD, creating, activating
+// and closing the main window, the system list and its lookup, the numbering
+// run and the menus.
+#include <utility>
+
+#include "app/app_error.h"
+#include "app/keitou_file.h"
+#include "app/number_text.h"
+#include "app/plendra.h"
+#include "app/releases.h"
+#include "texts.h"
+
+namespace plendra {
+
+void Acad_Title_Set(Grobal_Dim& g) {
+  for (std::size_t row = 0; row < kReleaseCount; ++row)
+    if (g.Acad_Ver == IntegerText(static_cast<std::int64_t>(row))) ApplyRelease(*g.Acad_Obj, row);
+}
+
+Plendra::Plendra(Host& host) : host_(host), settei_(g_, host), form1_(g_, host, settei_) {}
+
+bool Plendra::Main() {
+  g_.Acad_Obj = host_.CreatePwAcad();
+  g_.Acad_Obj->put_CheckMainCmdWindow(true);
+  bool found = false;
+  for (std::size_t i = 0; i < kReleaseCount && !found; ++i) {
+    g_.Acad_Ver = IntegerText(static_cast<std::int64_t>(i));
+    Acad_Title_Set(g_);
+    if (g_.Acad_Obj->Search() == -1) {
+      found = true;
+      if (const auto control = g_.Acad_Obj->get_Control()) control->put_CommandTimeOut(kCommandTimeOut);
+    }
+  }
+  if (!found) {
+    host_.Form1Widgets().MessageBox(texts::kNoAutoCad, kAppTitle, kExclamation);
+    g_.Acad_Obj.reset();
+    return false;
+  }
+  if (const auto control = g_.Acad_Obj->get_Control())
+    control->SendCommand(texts::kUcsWorld, g_.Acad_Obj->get_CommandPrompt());
+
+  form1_.Form_Initialize();
+  if (form1_.Ended()) return true;
+  host_.Form1Widgets().Show();
+  form1_.Form_Activate();
+  return true;
+}
+
+Form1::Form1(Grobal_Dim& g, Host& host, Settei_Form& settei)
+    : g_(g), host_(host), settei_(settei), view_(host.Form1Widgets()) {}
+
+std::shared_ptr<korvel::_PwControl> Form1::Channel() {
+  std::shared_ptr<korvel::_PwControl> channel = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
+  // AutoCAD's windows are gone (or the program is closing): the call has no
+  // object to go to, which the run reports as an error and ends.
+  if (!channel) throw AppError(91);
+  return channel;
+}
+
+std::u16string Form1::Prompt() {
+  if (!g_.Acad_Obj) throw AppError(91);
+  return g_.Acad_Obj->get_CommandPrompt();
+}
+
+void Form1::Form_Initialize() {
+  const SettingsRead read = plendra::Settei_Load(host_.AppFile(u"plendra.ini"), host_.Codec());
+  g_.settings = read.settings;
+  view_.Move(g_.settings.Form_Top, g_.settings.Form_Left);
+  Form_Load();
+  if (ended_) return;
+  Keitou_Load();
+  g_.Kakikomi_Tyuu = 0;
+}
+
+void Form1::Form_Load() {
+  if (!host_.AnotherInstanceRunning()) return;
+  view_.MessageBox(texts::kAlreadyRunning, kAppTitle, kExclamation);
+  CloseRequest();
+}
+
+void Form1::Form_Activate() {
+  if (ended_) return;
+  Temae_Set();
+  Toumei_Set();
+  g_.Kidou_Flag = 1;
+  if (LeadingNumber(g_.settings.Keitou_Check) == 1) Keitou_Combo_Click();
+}
+
+void Form1::CloseRequest() {
+  if (ended_) return;
+  std::int16_t cancel = 0;
+  Form_Unload(cancel);
+}
+
+void Form1::Form_Unload(std::int16_t& cancel) {
+  if (ended_) return;
+  if (g_.Kakikomi_Tyuu == -1) {
+    const auto control = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
+    if (control)
+      control->ShowMessage(texts::kClosingWhileWriting, kExclamation, kAppTitle);
+    else
+      view_.MessageBox(texts::kClosingWhileWriting, kAppTitle, kExclamation);
+    cancel = -1;
+    return;
+  }
+  // From here the close goes through: nothing that a handler run by the waits
+  // below does may start anything new.
+  ended_ = true;
+  if (const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj; acad && acad->ControlExists()) {
+    if (const auto control = acad->get_Control()) {
+      control->SendCommand(texts::kUcsPrevious, acad->get_CommandPrompt());
+      control->DxfOut(u"auto", u"2000", acad.get());
+      control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
+    }
+    g_.Acad_Obj.reset();
+  }
+  Settei_Save(g_, host_);
+  cancel = 0;
+  End();
+}
+
+void Form1::End() {
+  ended_ = true;
+  host_.EndProgram();
+}
+
+// --- The system list and the lookup ---------------------------------------
+
+void Form1::Keitou_Load() {
+  ComboBox& systems = view_.Keitou_Combo();
+  ComboBox& numbers = view_.Bangou_Combo();
+  systems.Clear();
+  numbers.Clear();
+  const std::optional<KeitouList> list = Keitou_Read(host_.AppFile(u"Keitou.txt"), host_.Codec());
+  if (!list) {
+    view_.MessageBox(texts::kKeitouMissing, kAppTitle, kExclamation);
+    return;
+  }
+  for (const std::u16string& name : list->systems) systems.AddItem(name);
+  for (const std::u16string& number : list->numbers) numbers.AddItem(number);
+  if (list->systems.empty())
+    view_.MessageBox(texts::kKeitouNoSystems, kAppTitle, kExclamation);
+  else if (list->numbers.empty())
+    view_.MessageBox(texts::kKeitouNoNumbers, kAppTitle, kExclamation);
+  if (systems.ListCount() > 0) {
+    systems.SetListIndex(0);
+    if (numbers.ListCount() > 0) numbers.SetListIndex(0);
+    // Selecting the first system raises its click; before the first
+    // activation it looks nothing up.
+    Keitou_Combo_Click();
+  } else if (numbers.ListCount() > 0) {
+    numbers.SetListIndex(0);
+  }
+}
+
+void Form1::Keitou_Combo_Click() {
+  if (ended_ || g_.Kidou_Flag != 1 || LeadingNumber(g_.settings.Keitou_Check) != 1) return;
+  ComboBox& numbers = view_.Bangou_Combo();
+  // Keeps the PwAcad for the whole lookup: a close handled inside one of its
+  // waits releases Acad_Obj.
+  const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
+  try {
+    korvel::DxfTable table(1, 1);
+    table.At(0, 0) = u"0";
+    const auto control = Channel();
+    control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
+    if (ended_) return;
+    control->DxfOut(u"all", u"2000", acad.get());
+    if (ended_) return;
+    control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table);
+    std::u16string history;
+    const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
+    // The count AutoCAD reported last decides whether the export holds
+    // anything: an older export left in the scratch file must not count.
+    const std::u16string first_digit = history.size() > texts::kCountMatch.size()
+                                           ? history.substr(texts::kCountMatch.size(), 1)
+                                           : std::u16string();
+    if (LeadingNumber(first_digit) == 0 || read != -1) table.At(0, 0) = u"0";
+
+    if (LeadingNumber(table.At(0, 0)) == 0) {
+      if (numbers.ListCount() > 0) numbers.SetListIndex(0);
+      view_.SetStatus(u"1" + std::u16string(texts::kFromNumber));
+      return;
+    }
+    const std::int32_t n = RoundToLong(LeadingNumber(table.At(0, 0)));
+    const std::u16string system = view_.Keitou_Combo().Text();
+    std::int32_t highest = 0;
+    for (std::int32_t r = 1; r < n && r + 1 <= table.UBound(2); ++r) {
+      if (table.At(0, r) != texts::kSystemTag || table.At(1, r) != system) continue;
+      // The number is the attribute right after the system's; one that is no
+      // decimal number is no entry's number.
+      const std::optional<double> number = ReadDecimal(table.At(1, r + 1));
+      if (number && *number > highest) highest = RoundToLong(*number);
+    }
+    if (highest < numbers.ListCount()) {
+      numbers.SetListIndex(highest);
+      view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) + std::u16string(texts::kFromNumber));
+    } else {
+      control->ShowMessage(texts::kLastNumberReached, kExclamation, kAppTitle);
+    }
+  } catch (const AppError& error) {
+    ReportError(error);
+  }
+}
+
+// --- The numbering run -------------------------------------------------------
+
+void Form1::Menu_Set(std::int16_t flag) {
+  if (flag != -1 && flag != 0) return;
+  view_.Mnu_Settei().SetEnabled(flag == -1);
+  view_.Mnu_Help().SetEnabled(flag == -1);
+}
+
+void Form1::ClosingSteps() {
+  g_.Kakikomi_Tyuu = 0;
+  Menu_Set(-1);
+  view_.Keitou_Combo().SetEnabled(true);
+}
+
+void Form1::ReportError(const std::exception& error) {
+  std::u16string text;
+  if (const auto* e = dynamic_cast<const AppError*>(&error)) {
+    text = std::u16string(texts::kRunTimeError) + IntegerText(e->number) + u"':\r\n\r\n" + e->description;
+  } else {
+    text = std::u16string(texts::kRunTimeError) + u"5':\r\n\r\n" + AppErrorText(5);
+  }
+  view_.MessageBox(text, kAppTitle, kExclamation);
+}
+
+void Form1::Kaisi_Button_Click() {
+  if (ended_) return;
+  // A second pick inside a pending single pick would answer AutoCAD's
+  // selection with a new command; the press is ignored instead.
+  if (single_pick_) return;
+  Button& button = view_.Kaisi_Button();
+  ComboBox& numbers = view_.Bangou_Combo();
+  g_.Kakikomi_Tyuu = -1;
+  Menu_Set(0);
+  view_.Keitou_Combo().SetEnabled(false);
+  view_.SetStatus(u"");
+  // Keeps the PwAcad alive for the run, whatever a handler does meanwhile.
+  const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
+  try {
+    const bool continuous = LeadingNumber(g_.settings.Renzoku) == 1;
+    bool go_on = false;
+    if (!continuous) {
+      single_pick_ = true;
+    } else if (button.Caption() == texts::kStart) {
+      button.SetCaption(texts::kStop);
+      go_on = true;
+    } else {
+      // The stop request of the run that is waiting for a pick: cancelling
+      // AutoCAD's selection makes that pick end with "stop".
+      button.SetCaption(texts::kStart);
+      Channel()->SendCommand(texts::kCancel, Prompt());
+      ClosingSteps();
+      return;
+    }
+    do {
+      const std::int32_t r = Sunpou_Write();
+      if (r == -1) {
+        go_on = true;
+        if (numbers.ListIndex() == numbers.ListCount() - 1) {
+          Channel()->ShowMessage(texts::kLastNumberNoAdvance, kExclamation, kAppTitle);
+        } else {
+          if (g_.settings.Keitou_Layer == u"1") LayerStep();
+          numbers.SetListIndex(numbers.ListIndex() + 1);
+        }
+      } else {
+        go_on = r == 1;
+      }
+      if (LeadingNumber(g_.settings.Renzoku) == 0) go_on = false;
+    } while (go_on && !ended_);
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+  single_pick_ = false;
+  if (ended_) return;
+  button.SetCaption(texts::kStart);
+  ClosingSteps();
+}
+
+void Form1::LayerStep() {
+  const auto control = Channel();
+  std::u16string n = view_.Keitou_Combo().Text();
+  control->SendCommand(u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
+  n = view_.Keitou_Combo().Text();
+  control->SendCommand(
+      u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
+}
+
+// --- Menus and the window's display ----------------------------------------
+
+void Form1::Mnu_Settei_Click() {
+  if (ended_) return;
+  view_.SetWindowPos(kHwndNotopmost, kSwpNosizeNomoveShow);
+  settei_.Show();
+  Temae_Set();
+  Toumei_Set();
+  // The focus comes back from the dialog to the main window.
+  Form_Activate();
+}
+
+void Form1::Mnu_Tukaikata_Click() { view_.HtmlHelp(host_.AppFolder() + std::u16string(texts::kHelpFile)); }
+
+void Form1::Mnu_Ver_Click() {
+  host_.AboutWidgets().Show(kAppTitle, std::u16string(texts::kVersionPrefix) + host_.VersionText());
+}
+
+void Form1::Temae_Set() {
+  if (g_.settings.Temae_Hyouji == u"1")
+    view_.SetWindowPos(kHwndTopmost, kSwpNosizeNomoveShow);
+  else if (g_.settings.Temae_Hyouji == u"0")
+    view_.SetWindowPos(kHwndNotopmost, kSwpNosizeNomoveShow);
+}
+
+void Form1::Toumei_Set() {
+  const std::int32_t style = view_.GetWindowLong(kGwlExstyle);
+  view_.SetWindowLong(kGwlExstyle, style | kWsExLayered);
+  std::int32_t alpha = 255;
+  try {
+    alpha = TextToLong(g_.settings.Toumei);
+  } catch (const AppError&) {
+    // The settings file's reader keeps only values in range; an opaque
+    // window is the safe reading of anything else.
+  }
+  view_.SetLayeredWindowAttributes(0, alpha, kLwaAlpha);
+}
+
+}  // namespace plendra

@@ -1,0 +1,54 @@
+// Plendra's user-visible texts and the keystrokes it types. Users see the
+// texts exactly as written, and the keystrokes are what AutoCAD's command
+// line expects, so they live in one place.
+#pragma once
+
+#include <string_view>
+
+namespace plendra::texts {
+
+// Start-up and closing.
+inline constexpr std::u16string_view kNoAutoCad = u"AutoCADが見つかりません、終了します。";
+inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動されています";
+inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
+inline constexpr std::u16string_view kSettingsNotWritten = u"設定ファイル plendra.ini を書き込めませんでした。";
+
+// The system list.
+inline constexpr std::u16string_view kKeitouMissing =
+    u"系統リスト Keitou.txt が見つかりません。系統と番号を選べません。";
+inline constexpr std::u16string_view kKeitouNoSystems = u"Keitou.txt に系統名がありません。";
+inline constexpr std::u16string_view kKeitouNoNumbers =
+    u"Keitou.txt に番号がありません。系統名の後に \"!!\" の行を置き、その後に番号を書いてください。";
+inline constexpr std::u16string_view kFromNumber = u"番から書き込みます";
+inline constexpr std::u16string_view kLastNumberReached = u"この系統は最後の番号に達しています";
+inline constexpr std::u16string_view kCountMatch = u"認識された数: ";
+inline constexpr std::u16string_view kSystemTag = u"(1)系統";
+
+// The numbering run and the pick.
+inline constexpr std::u16string_view kStart = u"開始";
+inline constexpr std::u16string_view kStop = u"停止";
+inline constexpr std::u16string_view kLastNumberNoAdvance = u"最後の番号なので、次は自動で増えません";
+inline constexpr std::u16string_view kCancelledByUser = u"ユーザによってキャンセルされました。";
+inline constexpr std::u16string_view kPickADimension = u"寸法を選んでください";
+inline constexpr std::u16string_view kNoSystemName = u"系統名が入力されていません";
+inline constexpr std::u16string_view kNoNumber = u"番号が入力されていません";
+inline constexpr std::u16string_view kAligned = u"平行寸法です。";
+inline constexpr std::u16string_view kNotLinear = u"長さ寸法ではありません";
+inline constexpr std::u16string_view kWritten = u"mmを書き込みました";
+inline constexpr std::u16string_view kNoDimensionStyle =
+    u"寸法スタイルが読み取れないため、部品表の大きさを決められません。書き込みを中止します。";
+inline constexpr std::u16string_view kNoPosition =
+    u"名称位置(上・下・前・後)が設定されていません。設定で名称位置を選んでください。";
+inline constexpr std::u16string_view kRunTimeError = u"実行時エラー '";
+
+// Keystrokes.
+inline constexpr std::u16string_view kCancel = u"^C^C";
+inline constexpr std::u16string_view kUcsWorld = u"ucs^Mw^M";
+inline constexpr std::u16string_view kUcsPrevious = u"^C^C_ucs^Mp^M^C";
+inline constexpr std::u16string_view kBlockFile = u"\\Plendra1.dwg";
+
+// The about box and help.
+inline constexpr std::u16string_view kVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";
+inline constexpr std::u16string_view kHelpFile = u"\\Plendra_Help.chm";
+
+}  // namespace plendra::texts

@@ -1,0 +1,102 @@
+// A scenario: Plendra started on the simulated desktop against cadsim, a
+// user acting in both programs, and expectations about what they show. One
+// action per line (docs/scenarios.md gives the vocabulary).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/plendra.h"
+#include "cadsim/sim_cad.h"
+#include "platform/sim/desktop.h"
+#include "sim_host.h"
+
+namespace scenario {
+
+// The fields of one scenario line: blanks separate, double quotes keep
+// blanks, "#" outside quotes starts a comment. Nothing when the line is empty.
+// A line whose quotes do not close gives nullopt and sets *error.
+std::optional<std::vector<std::string>> SplitLine(const std::string& line, std::string* error);
+
+class Runner {
+ public:
+  // base: the scenario file's folder, for relative paths.
+  Runner(std::filesystem::path base, std::ostream& out);
+  ~Runner();
+
+  // Runs one line; false when it failed (an expectation, a bad line). The
+  // reason is in the transcript.
+  bool Run(std::size_t line_number, const std::vector<std::string>& fields);
+  // Writes the drawing (DXF, SVG), the settings file and the transcript.
+  bool WriteOut(const std::filesystem::path& dir);
+
+  // The lines of user actions that no selection has taken yet.
+  std::vector<std::size_t> PendingUserSteps() const {
+    std::vector<std::size_t> lines;
+    for (const UserStep& step : user_) lines.push_back(step.line);
+    return lines;
+  }
+  const Transcript& TheTranscript() const { return transcript_; }
+  plendra::Plendra* App() { return app_.get(); }
+  SimHost* TheHost() { return host_.get(); }
+  cadsim::SimCad* Cad() { return cad_.get(); }
+  platform::sim::Desktop& TheDesktop() { return desktop_; }
+
+ private:
+  struct UserStep {
+    enum Kind { kPick, kEscape, kMiss, kStop, kClose } kind;
+    cadsim::Handle handle = 0;
+    std::uint32_t delay_ms = 1000;
+    std::size_t line = 0;
+  };
+
+  bool Setup(const std::vector<std::string>& f);
+  bool Start();
+  bool Expect(const std::vector<std::string>& f);
+  bool Setting(const std::vector<std::string>& f);
+  bool Fail(const std::string& why);
+  std::filesystem::path Path(const std::string& field) const;
+  void Watch();
+  void OnPump();
+  void OnCommand(std::string_view bytes);
+  const cadsim::Insert* FindEntry(const std::u16string& system, const std::u16string& number) const;
+
+  std::filesystem::path base_;
+  std::ostream& out_;
+  Transcript transcript_;
+  platform::sim::Desktop desktop_;
+  std::unique_ptr<platform::ScopedPlatform> bind_;
+
+  // Setup.
+  int release_ = 8;  // -1: no AutoCAD running
+  std::optional<std::filesystem::path> drawing_, keitou_, ini_;
+  bool ini_none_ = false;
+  std::optional<std::filesystem::path> folder_;
+  std::filesystem::path temp_folder_;
+  bool another_instance_ = false;
+
+  // The world once started.
+  std::unique_ptr<cadsim::SimCad> cad_;
+  std::unique_ptr<SimHost> host_;
+  std::unique_ptr<plendra::Plendra> app_;
+  std::filesystem::path app_folder_;
+  std::deque<UserStep> user_;
+  bool in_flight_ = false;
+  std::optional<std::uint32_t> waiting_since_;
+  std::size_t boxes_seen_ = 0;
+  std::vector<std::u16string> received_;
+  std::size_t line_ = 0;
+};
+
+// Runs a scenario file; the exit status of the program: 0 when every line
+// passed, 1 when one failed, 2 when the file cannot be read.
+int RunFile(const std::filesystem::path& file, const std::optional<std::filesystem::path>& out_dir,
+            std::ostream& out);
+
+}  // namespace scenario

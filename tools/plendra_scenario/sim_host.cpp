@@ -1,0 +1,158 @@
+#include "sim_host.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "app/app_error.h"
+#include "link/pw_acad.h"
+#include "platform/utf8.h"
+
+namespace scenario {
+
+std::string Utf8(std::u16string_view text) { return platform::ToUtf8(text); }
+
+std::u16string CommandNotation(std::u16string_view keys) {
+  std::u16string out;
+  for (char16_t c : keys) {
+    if (c == 3)
+      out += u"^C";
+    else if (c == 13)
+      out += u"^M";
+    else if (c == 10)
+      out += u"^J";
+    else
+      out += c;
+  }
+  return out;
+}
+
+void Transcript::Add(std::string line) {
+  if (echo != nullptr) *echo << line << '\n';
+  lines_.push_back(std::move(line));
+}
+
+// --- Widgets ------------------------------------------------------------------
+
+void FakeCombo::Clear() {
+  items_.clear();
+  data_.clear();
+  text_.clear();
+}
+
+void FakeCombo::AddItem(std::u16string_view item) {
+  items_.emplace_back(item);
+  data_.push_back(0);
+}
+
+std::int32_t FakeCombo::Find(std::u16string_view text) const {
+  const auto at = std::find(items_.begin(), items_.end(), text);
+  return at == items_.end() ? -1 : static_cast<std::int32_t>(at - items_.begin());
+}
+
+// As a combo box reports it: the item whose text the box shows.
+std::int32_t FakeCombo::ListIndex() const { return Find(text_); }
+
+void FakeCombo::SetListIndex(std::int32_t index) {
+  if (index < -1 || index >= ListCount()) throw plendra::AppError(380);
+  text_ = index < 0 ? std::u16string() : items_[static_cast<std::size_t>(index)];
+}
+
+std::u16string FakeCombo::Item(std::int32_t index) const {
+  if (index < 0 || index >= ListCount()) throw plendra::AppError(381);
+  return items_[static_cast<std::size_t>(index)];
+}
+
+void FakeCombo::SetItemData(std::int32_t index, std::int32_t data) {
+  if (index < 0 || index >= ListCount()) throw plendra::AppError(381);
+  data_[static_cast<std::size_t>(index)] = data;
+}
+
+std::int32_t FakeCombo::ItemData(std::int32_t index) const {
+  if (index < 0 || index >= ListCount()) throw plendra::AppError(381);
+  return data_[static_cast<std::size_t>(index)];
+}
+
+void FakeButton::SetCaption(std::u16string_view caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  transcript_.Add("  button: " + Utf8(caption));
+}
+
+void FakeScroll::SetValue(std::int32_t value) { value_ = std::clamp(value, min_, max_); }
+
+void FakeForm1::SetStatus(std::u16string_view text) {
+  status_ = text;
+  transcript_.Add("  status: " + Utf8(text));
+}
+
+void FakeForm1::Move(std::int32_t top, std::int32_t left) {
+  top_ = static_cast<float>(top);
+  left_ = static_cast<float>(left);
+}
+
+void FakeForm1::Show() {
+  shown = true;
+  transcript_.Add("  window: Plendra shown");
+}
+
+void FakeForm1::SetWindowPos(std::int32_t insert_after, std::uint32_t) { topmost = insert_after; }
+
+std::int32_t FakeForm1::GetWindowLong(std::int32_t index) { return index == plendra::kGwlExstyle ? ex_style : 0; }
+
+void FakeForm1::SetWindowLong(std::int32_t index, std::int32_t value) {
+  if (index == plendra::kGwlExstyle) ex_style = value;
+}
+
+void FakeForm1::SetLayeredWindowAttributes(std::uint32_t, std::int32_t a, std::uint32_t) { alpha = a; }
+
+void FakeForm1::HtmlHelp(std::u16string_view path) {
+  help_opened.emplace_back(path);
+  transcript_.Add("  help: " + Utf8(path));
+}
+
+// The application's own boxes go to the desktop like the library's, so that
+// one record holds every box the user saw, in order.
+std::int32_t FakeForm1::MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) {
+  return static_cast<platform::Platform&>(desktop_).Boxes().ShowBox(0, text, title, style);
+}
+
+void FakeSettei::ShowModal() {
+  visible = true;
+  transcript_.Add("  window: 設定 shown");
+  if (on_modal) {
+    auto act = std::move(on_modal);
+    on_modal = nullptr;
+    act();
+  }
+  // Nobody would be left to close a dialog that is still up.
+  if (visible) {
+    transcript_.Add("  window: 設定 left open; closed with キャンセル");
+    visible = false;
+  }
+}
+
+void FakeAbout::Show(std::u16string_view title, std::u16string_view version_text) {
+  transcript_.Add("  window: about " + Utf8(title) + " " + Utf8(version_text));
+}
+
+// --- Host ---------------------------------------------------------------------
+
+SimHost::SimHost(platform::sim::Desktop& desktop, std::filesystem::path folder, std::u16string folder_text,
+                 Transcript& transcript)
+    : form(desktop, transcript),
+      settei(transcript),
+      about(transcript),
+      desktop_(desktop),
+      folder_(std::move(folder)),
+      folder_text_(std::move(folder_text)),
+      transcript_(transcript) {}
+
+std::shared_ptr<korvel::_PwAcad> SimHost::CreatePwAcad() { return std::make_shared<korvel::PwAcad>(); }
+
+void SimHost::EndProgram() {
+  if (ended) return;
+  ended = true;
+  transcript_.Add("  program ended");
+}
+
+}  // namespace scenario
