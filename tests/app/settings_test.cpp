@@ -219,15 +219,6 @@ TEST_F(SettingsFile, WritesFourteenCrLfLinesAndReadsThemBack) {
   EXPECT_FALSE(fs::exists(file.string() + ".new"));
 }
 
-TEST_F(SettingsFile, ReadsTheFileInCodePage932) {
-  // A Boolean line in full-width letters is no Boolean; the decoded text is
-  // what gets judged, so the bytes must be decoded, not taken one by one.
-  std::ofstream(file, std::ios::binary) << "-2\r\n3\r\n\x82\x73\x82\x92\x82\x95\x82\x85\r\nFalse\r\n";
-  const SettingsRead read = Settei_Load(file, codec);
-  EXPECT_EQ(read.settings.Mae, u"False");
-  EXPECT_EQ(read.fallen_back.front(), 3);
-}
-
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFile) {
   const Settings s;
   // The folder does not exist.

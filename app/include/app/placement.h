@@ -51,6 +51,10 @@ struct Placement {
   float X, Y;  // insertion point; (0, 0) when no position setting is on
 };
 
+// The block scale and the insertion point beside the dimension text for the
+// position code p. Text the user moved (type 128 or 160) shifts the point by
+// the text-move rule: the dimension's override when it has one, else the
+// style's DIMTMOVE. The scale is computed even when p is 0.
 Placement PlaceEntry(const PlacementInput& in);
 
 }  // namespace plendra
