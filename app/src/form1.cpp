@@ -156,6 +156,9 @@ void Form1::Keitou_Load() {
 void Form1::Keitou_Combo_Click() {
   if (ended_ || g_.Kidou_Flag != 1 || LeadingNumber(g_.settings.Keitou_Check) != 1) return;
   ComboBox& numbers = view_.Bangou_Combo();
+  // Without numbers to choose from (the system list said so when it was
+  // read) there is nothing a lookup could select.
+  if (numbers.ListCount() == 0) return;
   // Keeps the PwAcad for the whole lookup: a close handled inside one of its
   // waits releases Acad_Obj.
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
@@ -194,7 +197,8 @@ void Form1::Keitou_Combo_Click() {
     }
     if (highest < numbers.ListCount()) {
       numbers.SetListIndex(highest);
-      view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) + std::u16string(texts::kFromNumber));
+      view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) +
+                      std::u16string(texts::kFromNumber));
     } else {
       control->ShowMessage(texts::kLastNumberReached, kExclamation, kAppTitle);
     }
@@ -283,10 +287,11 @@ void Form1::Kaisi_Button_Click() {
 void Form1::LayerStep() {
   const auto control = Channel();
   std::u16string n = view_.Keitou_Combo().Text();
-  control->SendCommand(u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
+  control->SendCommand(u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M",
+                       Prompt());
   n = view_.Keitou_Combo().Text();
-  control->SendCommand(
-      u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
+  control->SendCommand(u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M",
+                       Prompt());
 }
 
 // --- Menus and the window's display ----------------------------------------

@@ -100,7 +100,9 @@ void Settei_Form::OK_Button_Click() {
 
 void Settei_Form::Cancel_Button_Click() { view_.Hide(); }
 
-void Settei_Form::Okisa_Scroll_Change() { view_.Okisa_Label().SetCaption(IntegerText(view_.Okisa_Scroll().Value())); }
+void Settei_Form::Okisa_Scroll_Change() {
+  view_.Okisa_Label().SetCaption(IntegerText(view_.Okisa_Scroll().Value()));
+}
 
 void Settei_Form::Hanare_Scroll_Change() {
   view_.Hanare_Label().SetCaption(IntegerText(view_.Hanare_Scroll().Value()));

@@ -202,10 +202,11 @@ std::int32_t Form1::Sunpou_Write() {
 
   const std::u16string rotation = angle == 90 ? u"^M90^M" : u"^M0^M";
   const std::u16string number = numbers.Text();
-  channel->PostCommand(u"^C^C-insert^M" + Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile) + u"^Ms^M" +
-                       SingleText(at.s) + u"^M" + SingleText(at.X) + u"," + SingleText(at.Y) + rotation);
-  channel->SendCommand(SingleText(P0) + u"^M" + SingleText(P1) + u"^M" + SingleText(P2) + u"^M" + SingleText(L) +
-                           u"^M^M^M" + system + u"^M" + number + u"^M",
+  channel->PostCommand(u"^C^C-insert^M" + Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile) +
+                       u"^Ms^M" + SingleText(at.s) + u"^M" + SingleText(at.X) + u"," + SingleText(at.Y) +
+                       rotation);
+  channel->SendCommand(SingleText(P0) + u"^M" + SingleText(P1) + u"^M" + SingleText(P2) + u"^M" +
+                           SingleText(L) + u"^M^M^M" + system + u"^M" + number + u"^M",
                        Prompt());
   view_.SetStatus(system + u"-" + number + u">" + SingleText(L) + std::u16string(texts::kWritten));
   channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt());

@@ -67,7 +67,8 @@ std::optional<std::vector<std::string>> SplitLine(const std::string& line, std::
       i = end + 1;
     } else {
       std::size_t end = i;
-      while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r' && line[end] != '\n')
+      while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r' &&
+             line[end] != '\n')
         ++end;
       fields.push_back(line.substr(i, end - i));
       i = end;
@@ -105,6 +106,15 @@ bool Runner::Fail(const std::string& why) {
 }
 
 bool Runner::Run(std::size_t line_number, const std::vector<std::string>& f) {
+  const bool ok = RunLine(line_number, f);
+  if (ok && unanswered_) {
+    unanswered_ = false;
+    return Fail("a selection waited for the user with no user action queued");
+  }
+  return ok;
+}
+
+bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f) {
   line_ = line_number;
   std::string echo = "> " + std::to_string(line_number) + ":";
   for (const std::string& field : f) echo += " " + field;
@@ -204,7 +214,8 @@ bool Runner::Setup(const std::vector<std::string>& f) {
   } else if (f[0] == "drawing") {
     drawing_ = Path(v);
   } else if (f[0] == "keitou") {
-    keitou_ = Path(v);
+    keitou_none_ = v == "-";
+    if (!keitou_none_) keitou_ = Path(v);
   } else if (f[0] == "ini") {
     ini_none_ = v == "-";
     if (!ini_none_) ini_ = Path(v);
@@ -231,10 +242,14 @@ bool Runner::Start() {
   }
   std::error_code e;
   const auto copy = [&](const std::filesystem::path& from, const char* name) {
-    std::filesystem::copy_file(from, app_folder_ / name, std::filesystem::copy_options::overwrite_existing, e);
+    std::filesystem::copy_file(from, app_folder_ / name, std::filesystem::copy_options::overwrite_existing,
+                               e);
     return !e;
   };
-  if (!copy(keitou_.value_or(data / "Keitou.txt"), "Keitou.txt")) return Fail("cannot copy the system list");
+  if (keitou_none_)
+    std::filesystem::remove(app_folder_ / "Keitou.txt", e);
+  else if (!copy(keitou_.value_or(data / "Keitou.txt"), "Keitou.txt"))
+    return Fail("cannot copy the system list");
   if (ini_none_)
     std::filesystem::remove(app_folder_ / "plendra.ini", e);
   else if (!copy(ini_.value_or(data / "plendra.ini"), "plendra.ini"))
@@ -256,8 +271,8 @@ bool Runner::Start() {
     cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
     // Every command line AutoCAD is handed goes into the transcript.
     auto& traits = desktop_.Get(cad_->main).traits;
-    traits.on_copy_data = [this, inner = traits.on_copy_data](std::uintptr_t tag,
-                                                               std::span<const std::byte> data) -> std::intptr_t {
+    traits.on_copy_data = [this, inner = traits.on_copy_data](
+                              std::uintptr_t tag, std::span<const std::byte> data) -> std::intptr_t {
       if (tag == 1) {
         std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
         bytes = bytes.substr(0, bytes.find('\0'));
@@ -277,6 +292,10 @@ bool Runner::Start() {
 void Runner::OnCommand(std::string_view bytes) {
   const std::u16string text = CommandNotation(desktop_.Codec().FromAnsi(std::string(bytes)));
   received_.push_back(text);
+  // Whatever the user was answering is over once AutoCAD is typed to again;
+  // a selection from here on is a new one.
+  in_flight_ = false;
+  waiting_since_.reset();
   transcript_.Add("  cad: " + Utf8(text));
 }
 
@@ -296,6 +315,15 @@ void Runner::OnPump() {
   }
   const std::uint32_t now = desktop_.Time().TickCount();
   if (!waiting_since_) waiting_since_ = now;
+  if (!in_flight_ && user_.empty() && now - *waiting_since_ >= kUnansweredMs) {
+    // A real user would act sooner or later; a scenario that has nothing
+    // more to say is wrong, and Esc ends the selection so that it can end.
+    unanswered_ = true;
+    in_flight_ = true;
+    transcript_.Add("  user: (no action queued for this selection; presses Esc)");
+    cad_->Cad().Act(cadsim::UserAction::Escape());
+    return;
+  }
   if (in_flight_ || user_.empty() || now - *waiting_since_ < user_.front().delay_ms) return;
   const UserStep step = user_.front();
   user_.pop_front();
@@ -441,7 +469,8 @@ bool Runner::Expect(const std::vector<std::string>& f) {
     const std::string x = Utf8(plendra::SingleText(static_cast<float>(entry->position.x)));
     const std::string y = Utf8(plendra::SingleText(static_cast<float>(entry->position.y)));
     const std::string seen = length + " " + x + " " + y;
-    const std::string wanted = NumberText(U16(f[4])) + " " + NumberText(U16(f[5])) + " " + NumberText(U16(f[6]));
+    const std::string wanted =
+        NumberText(U16(f[4])) + " " + NumberText(U16(f[5])) + " " + NumberText(U16(f[6]));
     return seen == wanted ? true
                           : Fail("entry " + f[2] + " " + f[3] + ": expected length and point " + wanted +
                                  ", saw " + seen);
@@ -515,7 +544,8 @@ int RunFile(const std::filesystem::path& file, const std::optional<std::filesyst
     out << "FAIL line " << runner.PendingUserSteps().front() << ": no selection asked for this user action\n";
     passed = false;
   }
-  if (out_dir && !runner.WriteOut(*out_dir)) out << "plendra-scenario: cannot write " << out_dir->string() << "\n";
+  if (out_dir && !runner.WriteOut(*out_dir))
+    out << "plendra-scenario: cannot write " << out_dir->string() << "\n";
   if (!passed) return 1;
   out << "passed: " << file.filename().string() << "\n";
   return 0;

@@ -56,6 +56,10 @@ class Runner {
     std::size_t line = 0;
   };
 
+  // How long a selection may wait with no user action queued.
+  static constexpr std::uint32_t kUnansweredMs = 30000;
+
+  bool RunLine(std::size_t line_number, const std::vector<std::string>& f);
   bool Setup(const std::vector<std::string>& f);
   bool Start();
   bool Expect(const std::vector<std::string>& f);
@@ -76,7 +80,7 @@ class Runner {
   // Setup.
   int release_ = 8;  // -1: no AutoCAD running
   std::optional<std::filesystem::path> drawing_, keitou_, ini_;
-  bool ini_none_ = false;
+  bool ini_none_ = false, keitou_none_ = false;
   std::optional<std::filesystem::path> folder_;
   std::filesystem::path temp_folder_;
   bool another_instance_ = false;
@@ -88,6 +92,7 @@ class Runner {
   std::filesystem::path app_folder_;
   std::deque<UserStep> user_;
   bool in_flight_ = false;
+  bool unanswered_ = false;
   std::optional<std::uint32_t> waiting_since_;
   std::size_t boxes_seen_ = 0;
   std::vector<std::u16string> received_;

@@ -97,7 +97,9 @@ void FakeForm1::Show() {
 
 void FakeForm1::SetWindowPos(std::int32_t insert_after, std::uint32_t) { topmost = insert_after; }
 
-std::int32_t FakeForm1::GetWindowLong(std::int32_t index) { return index == plendra::kGwlExstyle ? ex_style : 0; }
+std::int32_t FakeForm1::GetWindowLong(std::int32_t index) {
+  return index == plendra::kGwlExstyle ? ex_style : 0;
+}
 
 void FakeForm1::SetWindowLong(std::int32_t index, std::int32_t value) {
   if (index == plendra::kGwlExstyle) ex_style = value;

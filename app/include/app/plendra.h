@@ -52,10 +52,10 @@ struct Host {
 // The application-wide state.
 struct Grobal_Dim {
   std::shared_ptr<korvel::_PwAcad> Acad_Obj;
-  std::u16string Acad_Ver;           // the release row tried, "0" to "8"
-  std::int16_t Kakikomi_Tyuu = 0;    // -1 while a numbering run writes
-  std::int32_t Kidou_Flag = 0;       // 1 from the first activation of the main window
-  Settings settings;                 // the fourteen settings
+  std::u16string Acad_Ver;         // the release row tried, "0" to "8"
+  std::int16_t Kakikomi_Tyuu = 0;  // -1 while a numbering run writes
+  std::int32_t Kidou_Flag = 0;     // 1 from the first activation of the main window
+  Settings settings;               // the fourteen settings
 };
 
 // Stores the release row Acad_Ver names into Acad_Obj before a search.

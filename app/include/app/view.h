@@ -92,11 +92,13 @@ struct Form1View {
   virtual void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) = 0;
   virtual std::int32_t GetWindowLong(std::int32_t index) = 0;
   virtual void SetWindowLong(std::int32_t index, std::int32_t value) = 0;
-  virtual void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) = 0;
+  virtual void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha,
+                                          std::uint32_t flags) = 0;
   // HtmlHelpA with the window as owner, HH_DISPLAY_TOPIC and data 0.
   virtual void HtmlHelp(std::u16string_view path) = 0;
   // A message box of the application's own (not through the link library).
-  virtual std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) = 0;
+  virtual std::int32_t MessageBox(std::u16string_view text, std::u16string_view title,
+                                  std::uint32_t style) = 0;
 };
 
 // The settings dialog (caption "設定").
