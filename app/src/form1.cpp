@@ -52,13 +52,13 @@ Form1::Form1(Grobal_Dim& g, Host& host, Settei_Form& settei)
 std::shared_ptr<korvel::_PwControl> Form1::Channel() {
   std::shared_ptr<korvel::_PwControl> channel = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
   // AutoCAD's windows are gone (or the program is closing): the call has no
-  // object to go to, which the run reports as an error and ends.
-  if (!channel) throw AppError(91);
+  // channel to go to, which the run reports as the link's error and ends.
+  if (!channel) throw AppError(korvel::LinkFailed, std::u16string(texts::kNotConnected));
   return channel;
 }
 
 std::u16string Form1::Prompt() {
-  if (!g_.Acad_Obj) throw AppError(91);
+  if (!g_.Acad_Obj) throw AppError(korvel::LinkFailed, std::u16string(texts::kNotConnected));
   return g_.Acad_Obj->get_CommandPrompt();
 }
 

@@ -40,6 +40,7 @@ inline constexpr std::u16string_view kNoDimensionStyle =
 inline constexpr std::u16string_view kNoPosition =
     u"名称位置(上・下・前・後)が設定されていません。設定で名称位置を選んでください。";
 inline constexpr std::u16string_view kRunTimeError = u"実行時エラー '";
+inline constexpr std::u16string_view kNotConnected = u"AutoCADが起動していないか、応答がありません。";
 
 // Keystrokes.
 inline constexpr std::u16string_view kCancel = u"^C^C";
