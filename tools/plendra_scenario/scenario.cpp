@@ -480,6 +480,13 @@ bool Runner::Expect(const std::vector<std::string>& f) {
     if (entry == nullptr) return Fail("no entry " + f[2] + " " + f[3]);
     return check(Utf8(entry->layer), f[4]);
   }
+  if (what == "style" && n == 5) {
+    const cadsim::Insert* entry = FindEntry(U16(f[2]), U16(f[3]));
+    if (entry == nullptr) return Fail("no entry " + f[2] + " " + f[3]);
+    for (const auto& a : entry->attributes)
+      if (a.style != U16(f[4])) return check(Utf8(a.style), f[4]);
+    return true;
+  }
   if (what == "ini" && n == 4) {
     std::string bytes;
     if (!ReadBytes(app_folder_ / "plendra.ini", &bytes)) return Fail("no plendra.ini");
