@@ -483,9 +483,13 @@ bool Runner::Expect(const std::vector<std::string>& f) {
   if (what == "style" && n == 5) {
     const cadsim::Insert* entry = FindEntry(U16(f[2]), U16(f[3]));
     if (entry == nullptr) return Fail("no entry " + f[2] + " " + f[3]);
-    for (const auto& a : entry->attributes)
-      if (a.style != U16(f[4])) return check(Utf8(a.style), f[4]);
-    return true;
+    // -ATTEDIT changes the attribute it selected as "last", not all of them.
+    std::string seen;
+    for (const auto& a : entry->attributes) {
+      if (a.style == U16(f[4])) return true;
+      seen += (seen.empty() ? "" : ",") + Utf8(a.style);
+    }
+    return check(seen, f[4]);
   }
   if (what == "ini" && n == 4) {
     std::string bytes;
