@@ -25,7 +25,7 @@ bool Omitted(const std::u16string& value) { return value.empty(); }
 // numbers in millimetres is.
 struct StyleDefaults {
   float K = 1, H = 2.5f, R = 0, G = 0.625f;
-  std::int32_t D = 4, Z = 8, TM = 0;
+  std::int32_t D = 2, Z = 8, TM = 0;
 };
 
 float SingleOr(const std::u16string& value, float fallback) {
