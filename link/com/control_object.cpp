@@ -185,7 +185,10 @@ HRESULT ControlObject::DxfOut(BSTR SelectOp, BSTR VerOp, ::_PwAcad** hnd, LONG* 
   if (result == nullptr) return E_POINTER;
   return Fenced([&] {
     // Only our own PwAcad objects can drive an export; anything else arrives
-    // as no object, which the library reports as a lost link.
+    // as no object, which the library reports as a lost link. The reference
+    // the query takes keeps the object for the whole call, even when a
+    // handler run by a wait releases the client's own (or clears its ByRef
+    // variable).
     AcadObject* acad = nullptr;
     if (hnd != nullptr && *hnd != nullptr &&
         SUCCEEDED((*hnd)->QueryInterface(kIidAcadObject, reinterpret_cast<void**>(&acad)))) {

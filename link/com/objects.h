@@ -54,7 +54,7 @@ class AcadObject final : public DispatchObject<::_PwAcad> {
  public:
   AcadObject();
   ~AcadObject() override;
-  korvel::PwAcad& Inner() { return acad_; }
+  korvel::PwAcad& Inner() { return *acad_; }
 
   HRESULT STDMETHODCALLTYPE get_Title(BSTR* value) override;
   HRESULT STDMETHODCALLTYPE get_Version(BSTR* value) override;
@@ -97,7 +97,10 @@ class AcadObject final : public DispatchObject<::_PwAcad> {
   bool QueryOwn(REFIID riid, void** out) override;
 
  private:
-  korvel::PwAcad acad_;
+  // Shared, so that a call that waits keeps the library's object alive even
+  // if a handler run by the wait releases this COM object (Execute), and
+  // DxfOut keeps the object its hnd maps to.
+  const std::shared_ptr<korvel::PwAcad> acad_ = korvel::PwAcad::Create();
   // The wrapper handed out for the current channel, so that reading Control
   // twice gives the same object.
   ControlObject* control_object_ = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "guarded.h"
+#include "held_acad.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
 
@@ -23,15 +24,23 @@ std::u16string Source(std::u16string_view operation) {
   return std::u16string(kSourceControl) + std::u16string(operation);
 }
 
+// hnd for the next step. A handler run during a wait may have destroyed it
+// (see held_acad.h); no PwAcad is then as good as none: LinkFailed.
+_PwAcad& Acad(const HeldAcad& hnd) {
+  _PwAcad* acad = hnd.Get();
+  if (acad == nullptr) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
+  return *acad;
+}
+
 // Each step asks hnd for its channel afresh: a handler run during a wait may
 // have searched again or released it.
-std::shared_ptr<_PwControl> Channel(_PwAcad* hnd) {
-  std::shared_ptr<_PwControl> channel = hnd != nullptr ? hnd->get_Control() : nullptr;
+std::shared_ptr<_PwControl> Channel(const HeldAcad& hnd) {
+  std::shared_ptr<_PwControl> channel = hnd.Get() != nullptr ? hnd.Get()->get_Control() : nullptr;
   if (!channel) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
   return channel;
 }
 
-std::u16string Prompt(_PwAcad* hnd) { return hnd->get_CommandPrompt(); }
+std::u16string Prompt(const HeldAcad& hnd) { return Acad(hnd).get_CommandPrompt(); }
 
 // The folder as it can be typed. The command text gives "^C", "^M" and "^J"
 // their control meaning and has no escape, so a folder such as
@@ -78,25 +87,26 @@ std::u16string PwControl::GetTempFolder() const {
 std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, _PwAcad* hnd) {
   const std::u16string select(SelectOp), version(VerOp);
   // The channel may be another PwControl whose waits run handlers that drop
-  // the client's last reference to this one.
+  // the client's last reference to this one, or to hnd.
   const auto keep_alive = weak_from_this().lock();
+  const HeldAcad held(hnd);
   return Guarded([&] {
     const std::u16string file = Typeable(GetTempFolder()) + std::u16string(kScratchFile);
     std::u16string export_text;
     if (select == u"sgl") {
-      const std::int32_t r = Channel(hnd)->SendCommand(u"^C^Cselect^Msingle^M", Prompt(hnd));
+      const std::int32_t r = Channel(held)->SendCommand(u"^C^Cselect^Msingle^M", Prompt(held));
       if (r == CancelByUser) {
         Os().Boxes().ShowBox(0, kMsgCancelledByUser, kBoxTitle, platform::kMbIconInformation);
         return 0;
       }
       if (r != -1) {
-        Os().Boxes().ShowBox(0, hnd->get_ErrDescription(), kBoxTitle,
+        Os().Boxes().ShowBox(0, Acad(held).get_ErrDescription(), kBoxTitle,
                              platform::kMbIconExclamation | kMbSetForeground);
         ClearError();
         return 0;
       }
       std::u16string history;
-      Channel(hnd)->GetHistory(history, u"");
+      Channel(held)->GetHistory(history, u"");
       if (EndsWithCancelMarker(history)) return 0;  // Esc at the pick: nothing is exported
       export_text = u"filedia^M0^Msaveas^Mdxf^Mv^M" + version + u"^Mo^Mp^M^M^M" + file + u"^M";
     } else if (select == u"all") {
@@ -106,15 +116,15 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
     } else {
       return -1;
     }
-    Channel(hnd)->PostCommand(export_text);
+    Channel(held)->PostCommand(export_text);
     // Read once, without waiting: a prompt other than the command prompt
     // right after posting is AutoCAD asking whether to replace the file.
     std::u16string prompt;
-    if (Channel(hnd)->GetPrompt(prompt) != -1 || !SameTextIgnoringCase(prompt, Prompt(hnd)))
-      Channel(hnd)->SendCommand(u"y^M", Prompt(hnd));
+    if (Channel(held)->GetPrompt(prompt) != -1 || !SameTextIgnoringCase(prompt, Prompt(held)))
+      Channel(held)->SendCommand(u"y^M", Prompt(held));
     // The command prompt after FILEDIA is back to 1 is the only sign that
     // AutoCAD has finished writing the file.
-    Channel(hnd)->SendCommand(u"filedia^M1^M", Prompt(hnd));
+    Channel(held)->SendCommand(u"filedia^M1^M", Prompt(held));
     // The steps after the pick report nothing of their own: the result is -1,
     // and the record keeps what the last of them left (empty when all went well).
     return -1;

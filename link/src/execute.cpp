@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "guarded.h"
+#include "held_acad.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
 #include "pwcls_shell_ex.h"
@@ -32,6 +33,9 @@ std::int32_t PwAcad::Execute(std::u16string_view PathName, std::u16string_view P
                              acExecuteMode ExecuteMode) {
   const std::u16string path = StripQuotes(PathName), parameter(Parameter);
   std::unique_ptr<PwclsShellEx> launcher;
+  // The wait for the prompt pumps the client's messages, and a handler may
+  // release the client's last reference to this object meanwhile.
+  const HeldAcad self(this);
   return Guarded(
       [&] {
         ClearWindowInfo();
@@ -52,6 +56,9 @@ std::int32_t PwAcad::Execute(std::u16string_view PathName, std::u16string_view P
         if (Search() != -1) RaiseRecorded();
         const std::shared_ptr<PwControl> control = control_;
         const std::int32_t w = control->WaitPrompt(Shared().CommandPrompt);
+        // Released and destroyed during the wait: nobody holds the channel any
+        // more, and nothing of this object may be touched.
+        if (self.Get() == nullptr) Raise(LinkFailed, kSource, kMsgNotRunning);
         // A Terminate on the new channel (from a handler run by the wait) is
         // returned like WaitPrompt returns it, unrecorded; the channel is not
         // known to be ready, so it goes as after a failure.
@@ -65,7 +72,7 @@ std::int32_t PwAcad::Execute(std::u16string_view PathName, std::u16string_view P
       },
       [&] {
         ClearWindowInfo();
-        control_.reset();
+        if (self.Get() != nullptr) control_.reset();
         launcher.reset();
       });
 }

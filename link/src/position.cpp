@@ -4,7 +4,7 @@
 #include "guarded.h"
 #include "link/pw_control.h"
 #include "number_text.h"
-#include "prompt_poll.h"
+#include "prompt_wait.h"
 
 namespace korvel {
 namespace {
@@ -29,7 +29,7 @@ std::int32_t PwControl::GetPosition(double& X, double& Y, double& Z) {
     // Exact comparison: the command prompt returns once ID has printed the point.
     const std::u16string command_prompt = Shared().CommandPrompt;
     const auto is_command_prompt = [&](const std::u16string& p) { return p == command_prompt; };
-    const std::int32_t result = PollPrompt(*this, cancel_requested_, is_command_prompt, kOperation, nullptr);
+    const std::int32_t result = WaitForPrompt({.done = is_command_prompt, .operation = kOperation});
 
     // Also after a Terminate: an earlier report in the history still answers.
     std::u16string h;

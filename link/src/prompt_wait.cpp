@@ -1,28 +1,36 @@
-// SendCommand and WaitPrompt: polling AutoCAD's command line until its prompt
-// reads as expected.
+// The prompt wait, and SendCommand and WaitPrompt over it: polling AutoCAD's
+// command line until its prompt reads as expected.
+#include "prompt_wait.h"
+
 #include "guarded.h"
 #include "link/pw_control.h"
 #include "link/wildcard.h"
 
 namespace korvel {
 
-std::int32_t PwControl::WaitForPrompt(std::u16string_view expected, std::u16string_view operation) {
+std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
   // A handler run by the pump may drop the client's last reference to this
   // channel; the wait keeps it alive until it returns.
   const auto keep_alive = weak_from_this().lock();
   auto& clock = Os().Time();
   const std::uint32_t start = clock.TickCount();
+  std::u16string prompt;
   do {
-    std::u16string prompt;
+    prompt.clear();
     const std::int32_t r = GetPrompt(prompt);
     // An empty or unreadable command line, or a hidden one, only means the
     // prompt is not there yet; anything else (the link lost) ends the wait.
     if (r != -1 && r != CommandFailed && r != WindowClosed) RaiseRecorded();
-    if (r == -1 && (pattern_match_ ? WildcardMatch(prompt, expected) : prompt == expected)) break;
-    // Unsigned subtraction stays correct when the tick counter wraps after 49.7 days.
+    if (r != -1) prompt.clear();
+    if (wait.last != nullptr) *wait.last = prompt;
+    if (r == -1 && wait.done(prompt)) break;
+    // Unsigned subtraction stays correct when the tick counter wraps after
+    // 49.7 days. The time-out and the interval are read in every cycle: a
+    // handler may change them while the wait runs.
     const std::uint32_t elapsed = clock.TickCount() - start;
     if (command_time_out_ >= 0 && elapsed >= static_cast<std::uint32_t>(command_time_out_))
-      Raise(CommandFailed, std::u16string(kSourceControl) + std::u16string(operation), kMsgPromptTimeOut);
+      Raise(CommandFailed, std::u16string(kSourceControl) + std::u16string(wait.operation),
+            kMsgPromptTimeOut);
     Os().Windows().PumpMessages();
     clock.Sleep(check_interval_);
   } while (!cancel_requested_);
@@ -36,7 +44,8 @@ std::int32_t PwControl::SendCommand(std::u16string_view AcadCommand, std::u16str
   return Guarded([&] {
     cancel_requested_ = false;
     if (PostCommand(command) != -1) RaiseRecorded();
-    return WaitForPrompt(expected, u"SendCommand");
+    return WaitForPrompt(
+        {.done = [&](const std::u16string& p) { return Matches(p, expected); }, .operation = u"SendCommand"});
   });
 }
 
@@ -44,8 +53,13 @@ std::int32_t PwControl::WaitPrompt(std::u16string_view CommandPrompt) {
   const std::u16string expected(CommandPrompt);
   return Guarded([&] {
     cancel_requested_ = false;
-    return WaitForPrompt(expected, u"WaitPrompt");
+    return WaitForPrompt(
+        {.done = [&](const std::u16string& p) { return Matches(p, expected); }, .operation = u"WaitPrompt"});
   });
+}
+
+bool PwControl::Matches(const std::u16string& prompt, const std::u16string& expected) const {
+  return pattern_match_ ? WildcardMatch(prompt, expected) : prompt == expected;
 }
 
 }  // namespace korvel

@@ -8,6 +8,8 @@
 
 namespace korvel {
 
+std::shared_ptr<PwAcad> PwAcad::Create() { return std::make_shared<PwAcad>(); }
+
 PwAcad::PwAcad() {
   ClearError();
   ClearWindowInfo();

@@ -3,7 +3,7 @@
 #include "guarded.h"
 #include "link/pw_control.h"
 #include "link/wildcard.h"
-#include "prompt_poll.h"
+#include "prompt_wait.h"
 
 namespace korvel {
 namespace {
@@ -35,7 +35,7 @@ std::int32_t PwControl::GetVariable(std::u16string_view SystemVariable, std::u16
     std::u16string prompt;
     const auto is_value_prompt = [](const std::u16string& p) { return WildcardMatch(p, kValuePrompt); };
     const std::int32_t result =
-        PollPrompt(*this, cancel_requested_, is_value_prompt, u"GetVariable", &prompt);
+        WaitForPrompt({.done = is_value_prompt, .operation = u"GetVariable", .last = &prompt});
     // Also after a Terminate the value comes from the last prompt read. The ">"
     // looked for is the first one after the "<": a prompt with an earlier ">"
     // still yields its value, and one with no "<" before a ">" (a command
@@ -63,7 +63,7 @@ std::int32_t PwControl::SetVariable(std::u16string_view SystemVariable, std::u16
     // Exact comparison: the shared prompt is text, never a pattern here.
     const std::u16string command_prompt = Shared().CommandPrompt;
     const auto is_command_prompt = [&](const std::u16string& p) { return p == command_prompt; };
-    return PollPrompt(*this, cancel_requested_, is_command_prompt, u"SetVariable", nullptr);
+    return WaitForPrompt({.done = is_command_prompt, .operation = u"SetVariable"});
   });
 }
 

@@ -2,8 +2,9 @@
 
 namespace platform {
 
-// Supplied by the build: the real desktop on Windows, an empty simulated one
-// elsewhere.
+// Supplied by the build: the real desktop on Windows (platform_win32), the
+// "no desktop" platform elsewhere (no_desktop.cpp). Never the simulated
+// desktop: product code does not link it.
 Platform& DefaultPlatform();
 
 namespace {

@@ -18,6 +18,12 @@ class PwControl;
 
 class PwAcad final : public _PwAcad {
  public:
+  // A PwAcad held by shared ownership, as clients should make it: a call that
+  // waits (Execute, and DxfOut with it as hnd) then keeps it alive until it
+  // returns even if a handler run by the wait releases the client's last
+  // reference. A PwAcad made any other way cannot be kept; such a call notices
+  // that it was destroyed and fails its remaining steps with LinkFailed.
+  static std::shared_ptr<PwAcad> Create();
   // Resets the thread's shared state: clears the error and the window records
   // and restores the default titles, prompt and CheckMainCmdWindow. A second
   // PwAcad therefore forgets what an earlier one had found.
@@ -87,7 +93,12 @@ class PwAcad final : public _PwAcad {
   bool ControlExists() override;
   void RemoveControl() override;
 
+  // Expires when this object is destroyed: a call that waits for a PwAcad it
+  // cannot keep alive watches it, so that it never touches a freed object.
+  std::weak_ptr<const void> Lifetime() const { return lifetime_; }
+
  private:
+  std::shared_ptr<const bool> lifetime_ = std::make_shared<const bool>(true);
   std::int32_t execute_time_out_ = 300000;
   std::shared_ptr<PwControl> control_;
 };

@@ -19,6 +19,8 @@
 
 namespace korvel {
 
+struct PromptWait;
+
 class PwControl final : public _PwControl {
  public:
   // Use Create: a wait keeps its channel alive through shared ownership even if
@@ -85,9 +87,13 @@ class PwControl final : public _PwControl {
 
  private:
   PwControl();
-  // The prompt wait shared by SendCommand and WaitPrompt; operation names the
-  // caller for the time-out's source.
-  std::int32_t WaitForPrompt(std::u16string_view prompt, std::u16string_view operation);
+  // The library's one prompt wait (prompt_wait.h): reads the prompt until
+  // wait.done holds, CommandTimeOut passes (CommandFailed, raised) or a
+  // Terminate ends it (CancelByUser, returned unrecorded), pumping messages
+  // and sleeping CheckInterval between reads. A lost link is raised.
+  std::int32_t WaitForPrompt(const PromptWait& wait);
+  // The prompt fits expected as PatternMatch says.
+  bool Matches(const std::u16string& prompt, const std::u16string& expected) const;
   void CheckLink(std::u16string_view operation) const;
   void CheckCommandLine(std::u16string_view operation) const;
   std::u16string ReadWindowText(std::int32_t window, std::u16string_view operation) const;

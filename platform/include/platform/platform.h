@@ -24,8 +24,12 @@ struct Platform {
   virtual Dialogs& Boxes() = 0;
 };
 
-// The calling thread's platform. On Windows this is the real desktop unless a
-// platform was bound; elsewhere an empty simulated desktop is made on first use.
+// The calling thread's platform: the one bound with ScopedPlatform, else the
+// build's default. On Windows that is the real desktop. Elsewhere it is a
+// desktop with no windows: searches find nothing, every window operation
+// fails, programs cannot be started and boxes are not shown, while the clock,
+// the temporary folder and the code-page codec are the machine's own. Tests
+// and tools that want an AutoCAD bind a simulated desktop (platform_sim).
 Platform& Current();
 
 // Binds a platform to the calling thread for the lifetime of the object (the
