@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cadsim: %s: %s\n", in.c_str(), e.what());
     return 1;
   }
-  std::fprintf(stderr, "cadsim: %s: %zu entities, %zu blocks, %d skipped\n", in.c_str(),
-               drawing.entities.size(), drawing.blocks.size(), report.skipped_entities);
+  std::fprintf(stderr, "cadsim: %s: %zu entities, %zu blocks, %d kept unread\n", in.c_str(),
+               drawing.entities.size(), drawing.blocks.size(), report.foreign_entities);
   if (!out.empty() && !cadsim::WriteDxfFile(out, drawing, *codec)) {
     std::fprintf(stderr, "cadsim: cannot write %s\n", out.c_str());
     return 1;
