@@ -150,10 +150,13 @@ bool RecordParser::TakeInsert(Insert& n, const Tag& t) {
   return false;
 }
 
-bool RecordParser::TakeDimension(Dimension& d, const Tag& t) {
+bool RecordParser::TakeDimension(Dimension& d, const Tag& t, std::string_view subclass) {
   if (Coord(d.definition, t, 10) || Coord(d.text_mid, t, 11) || Coord(d.p13, t, 13) || Coord(d.p14, t, 14) ||
-      Coord(d.p15, t, 15) || Coord(d.p16, t, 16))
+      Coord(d.p15, t, 15))
     return true;
+  // Only the two-line angular dimension has a point 16; others that carry
+  // one keep it as it came.
+  if ((subclass.empty() || subclass == "AcDb2LineAngularDimension") && Coord(d.p16, t, 16)) return true;
   switch (t.code) {
     case 2:
       d.block = Str(t);
@@ -221,17 +224,17 @@ std::vector<DimOverride> TakeOverrides(std::vector<Group>& xdata) {
 Entity RecordParser::Parse(std::string_view type, std::span<const Tag> tags, bool* paper) {
   auto split = [&](Common& c, auto&& take) {
     c.kept = Split(tags, [&](const Tag& t, std::string_view subclass) {
-      return TakeCommon(c, t, subclass, paper) || take(t);
+      return TakeCommon(c, t, subclass, paper) || take(t, subclass);
     });
   };
   if (type == "LINE") {
     Line l;
-    split(l, [&](const Tag& t) { return Coord(l.start, t, 10) || Coord(l.end, t, 11); });
+    split(l, [&](const Tag& t, std::string_view) { return Coord(l.start, t, 10) || Coord(l.end, t, 11); });
     return l;
   }
   if (type == "CIRCLE") {
     Circle c;
-    split(c, [&](const Tag& t) {
+    split(c, [&](const Tag& t, std::string_view) {
       if (t.code == 40) c.radius = Real(t);
       return Coord(c.center, t, 10) || t.code == 40;
     });
@@ -239,7 +242,7 @@ Entity RecordParser::Parse(std::string_view type, std::span<const Tag> tags, boo
   }
   if (type == "SOLID") {
     Solid s;
-    split(s, [&](const Tag& t) {
+    split(s, [&](const Tag& t, std::string_view) {
       for (int k = 0; k < 4; ++k)
         if (Coord(s.corners[k], t, 10 + k)) return true;
       return false;
@@ -248,12 +251,12 @@ Entity RecordParser::Parse(std::string_view type, std::span<const Tag> tags, boo
   }
   if (type == "TEXT") {
     cadsim::Text x;
-    split(x, [&](const Tag& t) { return TakeText(x, t, false); });
+    split(x, [&](const Tag& t, std::string_view) { return TakeText(x, t, false); });
     return x;
   }
   if (type == "ATTDEF") {
     AttributeDef a;
-    split(a, [&](const Tag& t) {
+    split(a, [&](const Tag& t, std::string_view) {
       if (TakeText(a, t, true)) return true;
       if (t.code == 2) a.tag = Str(t);
       if (t.code == 3) a.prompt = Str(t);
@@ -264,18 +267,18 @@ Entity RecordParser::Parse(std::string_view type, std::span<const Tag> tags, boo
   }
   if (type == "INSERT") {
     Insert n;
-    split(n, [&](const Tag& t) { return TakeInsert(n, t); });
+    split(n, [&](const Tag& t, std::string_view) { return TakeInsert(n, t); });
     return n;
   }
   if (type == "DIMENSION") {
     Dimension d;
-    split(d, [&](const Tag& t) { return TakeDimension(d, t); });
+    split(d, [&](const Tag& t, std::string_view subclass) { return TakeDimension(d, t, subclass); });
     d.overrides = TakeOverrides(d.kept.xdata);
     return d;
   }
   Foreign f;
   f.type = type;
-  split(f, [](const Tag&) { return false; });
+  split(f, [](const Tag&, std::string_view) { return false; });
   return f;
 }
 

@@ -46,7 +46,7 @@ class RecordParser {
   // TEXT keeps its vertical alignment in 73; ATTDEF and ATTRIB in 74 (their
   // 73 is the field length).
   bool TakeText(cadsim::Text& x, const Tag& t, bool attribute);
-  bool TakeDimension(Dimension& d, const Tag& t);
+  bool TakeDimension(Dimension& d, const Tag& t, std::string_view subclass);
   bool TakeInsert(Insert& n, const Tag& t);
 
   platform::TextCodec& codec_;
