@@ -177,7 +177,6 @@ DimStyle DimStyleDefaults(Measurement measurement) {
   for (const Variable& v : kVariables)
     if (v.kind != Kind::kHandle)
       SetDimStyleValue(s, v.code, Widen(measurement == Measurement::kMetric ? v.metric : v.imperial));
-  s.values.clear();  // only the fields hold values; the rest are the defaults by absence
   return s;
 }
 
@@ -187,7 +186,9 @@ std::u16string DimStyleValue(const DimStyle& style, int code) {
   if (const int* i = IntField(s, code)) return Widen(std::to_string(*i));
   if (code == 340) return HexText(style.dimtxsty);
   if (auto it = style.values.find(code); it != style.values.end()) return it->second;
-  return u"";
+  // A style made without a measurement system holds the metric defaults.
+  const Variable* v = Find(code);
+  return v ? Widen(v->metric) : u"";
 }
 
 void SetDimStyleValue(DimStyle& style, int code, std::u16string_view value) {
@@ -214,9 +215,6 @@ const std::vector<int>& DimStyleCodes() {
 bool IsDimStyleDefault(const DimStyle& style, int code, Measurement measurement) {
   const Variable* v = Find(code);
   if (!v) return false;
-  const bool held = RealField(const_cast<DimStyle&>(style), code) ||
-                    IntField(const_cast<DimStyle&>(style), code) || code == 340 || style.values.contains(code);
-  if (!held) return true;
   return Same(*v, DimStyleValue(style, code), Widen(measurement == Measurement::kMetric ? v->metric : v->imperial));
 }
 

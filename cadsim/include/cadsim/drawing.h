@@ -98,8 +98,8 @@ struct DimStyle {
 // A style holding AutoCAD's defaults for the measurement system.
 DimStyle DimStyleDefaults(Measurement measurement);
 // The value of a dimension variable by its DIMSTYLE group code, as text
-// ("2.5", "8"), whether a field or `values` holds it; empty for a code that
-// is no variable and not held.
+// ("2.5", "8"), whether a field or `values` holds it (the metric default
+// when neither does); empty for a code that is no variable and not held.
 std::u16string DimStyleValue(const DimStyle& style, int code);
 // Sets it in the field or in `values`.
 void SetDimStyleValue(DimStyle& style, int code, std::u16string_view value);
