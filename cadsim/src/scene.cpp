@@ -217,6 +217,12 @@ std::uint32_t ColorRgb(int aci) {
   return c(r) << 16 | c(g) << 8 | c(b);
 }
 
+Scene MakeScene(const Drawing& drawing, const Entity& entity) {
+  Collector c(drawing);
+  c.Entities({entity}, Placement{}, 7, 0);
+  return std::move(c.scene);
+}
+
 Scene MakeScene(const Drawing& drawing) {
   Collector c(drawing);
   c.Entities(drawing.entities, Placement{}, 7, 0);

@@ -110,7 +110,15 @@ class Cad {
   // Folders searched for a block file that is not where -INSERT says.
   std::vector<std::u16string>& BlockFolders() { return block_folders_; }
   // The entity a pick at p hits (within pick_tolerance drawing units), or 0.
+  // Only what is shown can be hit: nothing on a layer that is off or
+  // frozen. A dimension is hit at its lines, arrows and text, a block
+  // reference near its insertion point.
   Handle HitTest(const Point& p) const;
+  // The entity the user's pick selects (an entity picked by handle only if
+  // it is shown), or 0.
+  Handle Picked(const UserAction& action) const;
+  // Whether the entity's layer is neither off nor frozen.
+  bool Shown(const Entity& entity) const;
   double pick_tolerance = 50;
 
   // --- For the commands --------------------------------------------------
