@@ -84,12 +84,23 @@ void Cad::Say(std::u16string line) {
   if (history_.size() > kHistoryLines) history_.erase(history_.begin());
 }
 
-void Cad::Changed() { host_.Changed(); }
+void Cad::Changed() {
+  if (InDialog() != dialog_shown_) {
+    dialog_shown_ = InDialog();
+    if (dialog_shown_)
+      host_.DialogShown(pending_->dialog);
+    else
+      host_.DialogClosed();
+  }
+  host_.Changed();
+}
 
 void Cad::Pump() {
   if (pumping_) return;  // a command answering inside Deliver: the outer loop goes on
   pumping_ = true;
-  while (!busy_ && !input_.empty()) {
+  // Keystrokes that arrive while a dialog box is up wait for it to close,
+  // and then go to whatever prompt follows.
+  while (!busy_ && !InDialog() && !input_.empty()) {
     const char16_t c = input_.front();
     input_.erase(0, 1);
     const bool literal = pending_ && pending_->literal_blanks;
@@ -216,7 +227,7 @@ void Cad::Act(const UserAction& action) {
     Question q = std::move(*pending_);
     pending_.reset();
     last_question_ = q;
-    Say(shown_prompt_);
+    if (q.dialog.empty()) Say(shown_prompt_);
     token_.clear();
     q.on_user(action);
     if (!pending_ && !busy_ && !command_.empty()) {

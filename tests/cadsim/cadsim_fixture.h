@@ -20,6 +20,7 @@
 #include "link/pw_control.h"
 #include "link/releases.h"
 #include "platform/sim/desktop.h"
+#include "platform/utf8.h"
 
 namespace cadsim_test {
 
@@ -129,6 +130,11 @@ inline std::u16string Decimal(std::size_t n) {
   const std::string s = std::to_string(n);
   return std::u16string(s.begin(), s.end());
 }
+
+inline std::u16string Ascii(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+
+// UTF-8 test text as UTF-16.
+inline std::u16string Widen(std::string_view utf8) { return platform::FromUtf8(utf8); }
 
 inline bool EndsWith(std::u16string_view text, std::u16string_view end) { return text.ends_with(end); }
 

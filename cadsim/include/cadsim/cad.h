@@ -39,6 +39,9 @@ struct Host {
   virtual void Changed() {}
   // The "windows vanish" fault: the host takes its windows away.
   virtual void Vanish() {}
+  // A modal dialog box opens over the main window (title), or closes.
+  virtual void DialogShown(std::u16string_view /*title*/) {}
+  virtual void DialogClosed() {}
 };
 
 // What the user does with the pointing device or the Esc key.
@@ -77,6 +80,10 @@ struct Question {
   std::function<void(std::u16string_view answer)> answer;
   // Set on prompts that wait for the user's pick (objects, points).
   std::function<void(const UserAction&)> on_user;
+  // Not a prompt but a modal dialog box with this title: typed input waits
+  // until it closes, the command line shows no prompt, and the user's next
+  // action closes it (Esc cancels the command, anything else is OK).
+  std::u16string dialog;
 };
 
 class Cad {
@@ -106,6 +113,7 @@ class Cad {
   // The user acts now (a click in a real window).
   void Act(const UserAction& action);
   bool WaitingForUser() const { return pending_ && pending_->on_user; }
+  bool InDialog() const { return pending_ && !pending_->dialog.empty(); }
   bool Busy() const { return busy_; }
   // Folders searched for a block file that is not where -INSERT says.
   std::vector<std::u16string>& BlockFolders() { return block_folders_; }
@@ -170,6 +178,7 @@ class Cad {
   std::u16string last_command_;  // what Enter at an empty command prompt repeats
   bool busy_ = false;
   bool pumping_ = false;
+  bool dialog_shown_ = false;
   std::uint64_t wait_serial_ = 0;
   std::vector<Handle> previous_;
   std::map<std::u16string, std::u16string> settings_;

@@ -115,6 +115,21 @@ void Create(Cad& cad, const std::shared_ptr<Placing>& p) {
   d.entities.push_back(std::move(n));
 }
 
+// With ATTDIA 1 AutoCAD asks for the values in its "属性編集" dialog box
+// instead of at the command line: what a program types for the prompts waits
+// until the box is closed and then lands at the command prompt. OK keeps the
+// defaults.
+void ShowDialog(Cad& cad, const std::shared_ptr<Placing>& p) {
+  Question q;
+  q.dialog = u"属性編集";
+  q.on_user = [&cad, p](const UserAction&) {
+    const auto defs = cad.TheDrawing().FindBlock(p->block)->AttributeDefs();
+    for (std::size_t k = p->values.size(); k < defs.size(); ++k) p->values.push_back(defs[k]->value);
+    cad.Finish([&cad, p] { Create(cad, p); });
+  };
+  cad.Ask(std::move(q));
+}
+
 void AskAttributes(Cad& cad, const std::shared_ptr<Placing>& p, std::size_t k) {
   const Block* b = cad.TheDrawing().FindBlock(p->block);
   const auto defs = b->AttributeDefs();
@@ -122,6 +137,7 @@ void AskAttributes(Cad& cad, const std::shared_ptr<Placing>& p, std::size_t k) {
   // Constant and preset attributes take their defaults without a prompt.
   while (k < defs.size() && (!asked || (defs[k]->flags & (2 | 8)))) p->values.push_back(defs[k++]->value);
   if (k >= defs.size()) return cad.Finish([&cad, p] { Create(cad, p); });
+  if (!p->announced && cad.Settings()[u"ATTDIA"] == u"1") return ShowDialog(cad, p);
   if (!p->announced) cad.Say(u"属性値を入力"), p->announced = true;
   const AttributeDef& def = *defs[k];
   Question q;
