@@ -259,7 +259,8 @@ Handle Cad::HitTest(const Point& p) const {
     double d = Distance(p, ReferencePoint(e));
     if (const auto* l = std::get_if<Line>(&e)) d = DistanceToSegment(p, l->start, l->end);
     if (const auto* c = std::get_if<Circle>(&e)) d = std::abs(Distance(p, c->center) - c->radius);
-    if (const auto* n = std::get_if<Insert>(&e)) d = std::max(0.0, Distance(p, n->position) - std::abs(n->sx));
+    if (const auto* n = std::get_if<Insert>(&e))
+      d = std::max(0.0, Distance(p, n->position) - std::abs(n->sx));
     if (std::holds_alternative<Dimension>(e) || std::holds_alternative<Foreign>(e)) {
       // What is drawn of it: a dimension's lines and arrowheads from its
       // block, its text where it stands.

@@ -29,70 +29,70 @@ struct Variable {
 
 // In the order AutoCAD writes them in a DIMSTYLE record.
 constexpr Variable kVariables[] = {
-    {3, Kind::kText, "", ""},                             // DIMPOST
-    {4, Kind::kText, "", ""},                             // DIMAPOST
-    {40, Kind::kReal, "1", "1"},                          // DIMSCALE
-    {41, Kind::kReal, "0.18", "2.5"},                     // DIMASZ
-    {42, Kind::kReal, "0.0625", "0.625"},                 // DIMEXO
-    {43, Kind::kReal, "0.38", "3.75"},                    // DIMDLI
-    {44, Kind::kReal, "0.18", "1.25"},                    // DIMEXE
-    {45, Kind::kReal, "0", "0"},                          // DIMRND
-    {46, Kind::kReal, "0", "0"},                          // DIMDLE
-    {47, Kind::kReal, "0", "0"},                          // DIMTP
-    {48, Kind::kReal, "0", "0"},                          // DIMTM
-    {140, Kind::kReal, "0.18", "2.5"},                    // DIMTXT
-    {141, Kind::kReal, "0.09", "2.5"},                    // DIMCEN
-    {142, Kind::kReal, "0", "0"},                         // DIMTSZ
-    {143, Kind::kReal, "25.4", "0.03937007874016"},       // DIMALTF
-    {144, Kind::kReal, "1", "1"},                         // DIMLFAC
-    {145, Kind::kReal, "0", "0"},                         // DIMTVP
-    {146, Kind::kReal, "1", "1"},                         // DIMTFAC
-    {147, Kind::kReal, "0.09", "0.625"},                  // DIMGAP
-    {148, Kind::kReal, "0", "0"},                         // DIMALTRND
-    {71, Kind::kInt, "0", "0"},                           // DIMTOL
-    {72, Kind::kInt, "0", "0"},                           // DIMLIM
-    {73, Kind::kInt, "1", "0"},                           // DIMTIH
-    {74, Kind::kInt, "1", "0"},                           // DIMTOH
-    {75, Kind::kInt, "0", "0"},                           // DIMSE1
-    {76, Kind::kInt, "0", "0"},                           // DIMSE2
-    {77, Kind::kInt, "0", "1"},                           // DIMTAD
-    {78, Kind::kInt, "0", "8"},                           // DIMZIN
-    {79, Kind::kInt, "0", "0"},                           // DIMAZIN
-    {170, Kind::kInt, "0", "0"},                          // DIMALT
-    {171, Kind::kInt, "2", "3"},                          // DIMALTD
-    {172, Kind::kInt, "0", "1"},                          // DIMTOFL
-    {173, Kind::kInt, "0", "0"},                          // DIMSAH
-    {174, Kind::kInt, "0", "0"},                          // DIMTIX
-    {175, Kind::kInt, "0", "0"},                          // DIMSOXD
-    {176, Kind::kInt, "0", "0"},                          // DIMCLRD
-    {177, Kind::kInt, "0", "0"},                          // DIMCLRE
-    {178, Kind::kInt, "0", "0"},                          // DIMCLRT
-    {179, Kind::kInt, "0", "0"},                          // DIMADEC
-    {271, Kind::kInt, "4", "2"},                          // DIMDEC
-    {272, Kind::kInt, "4", "2"},                          // DIMTDEC
-    {273, Kind::kInt, "2", "2"},                          // DIMALTU
-    {274, Kind::kInt, "2", "3"},                          // DIMALTTD
-    {275, Kind::kInt, "0", "0"},                          // DIMAUNIT
-    {276, Kind::kInt, "0", "0"},                          // DIMFRAC
-    {277, Kind::kInt, "2", "2"},                          // DIMLUNIT
-    {278, Kind::kInt, "46", "44"},                        // DIMDSEP: "." or ","
-    {279, Kind::kInt, "0", "0"},                          // DIMTMOVE
-    {280, Kind::kInt, "0", "0"},                          // DIMJUST
-    {281, Kind::kInt, "0", "0"},                          // DIMSD1
-    {282, Kind::kInt, "0", "0"},                          // DIMSD2
-    {283, Kind::kInt, "1", "0"},                          // DIMTOLJ
-    {284, Kind::kInt, "0", "8"},                          // DIMTZIN
-    {285, Kind::kInt, "0", "0"},                          // DIMALTZ
-    {286, Kind::kInt, "0", "0"},                          // DIMALTTZ
-    {288, Kind::kInt, "0", "0"},                          // DIMUPT
-    {289, Kind::kInt, "3", "3"},                          // DIMATFIT
-    {340, Kind::kHandle, "", ""},                         // DIMTXSTY
-    {341, Kind::kHandle, "", ""},                         // DIMLDRBLK
-    {342, Kind::kHandle, "", ""},                         // DIMBLK
-    {343, Kind::kHandle, "", ""},                         // DIMBLK1
-    {344, Kind::kHandle, "", ""},                         // DIMBLK2
-    {371, Kind::kInt, "-2", "-2"},                        // DIMLWD
-    {372, Kind::kInt, "-2", "-2"},                        // DIMLWE
+    {3, Kind::kText, "", ""},                        // DIMPOST
+    {4, Kind::kText, "", ""},                        // DIMAPOST
+    {40, Kind::kReal, "1", "1"},                     // DIMSCALE
+    {41, Kind::kReal, "0.18", "2.5"},                // DIMASZ
+    {42, Kind::kReal, "0.0625", "0.625"},            // DIMEXO
+    {43, Kind::kReal, "0.38", "3.75"},               // DIMDLI
+    {44, Kind::kReal, "0.18", "1.25"},               // DIMEXE
+    {45, Kind::kReal, "0", "0"},                     // DIMRND
+    {46, Kind::kReal, "0", "0"},                     // DIMDLE
+    {47, Kind::kReal, "0", "0"},                     // DIMTP
+    {48, Kind::kReal, "0", "0"},                     // DIMTM
+    {140, Kind::kReal, "0.18", "2.5"},               // DIMTXT
+    {141, Kind::kReal, "0.09", "2.5"},               // DIMCEN
+    {142, Kind::kReal, "0", "0"},                    // DIMTSZ
+    {143, Kind::kReal, "25.4", "0.03937007874016"},  // DIMALTF
+    {144, Kind::kReal, "1", "1"},                    // DIMLFAC
+    {145, Kind::kReal, "0", "0"},                    // DIMTVP
+    {146, Kind::kReal, "1", "1"},                    // DIMTFAC
+    {147, Kind::kReal, "0.09", "0.625"},             // DIMGAP
+    {148, Kind::kReal, "0", "0"},                    // DIMALTRND
+    {71, Kind::kInt, "0", "0"},                      // DIMTOL
+    {72, Kind::kInt, "0", "0"},                      // DIMLIM
+    {73, Kind::kInt, "1", "0"},                      // DIMTIH
+    {74, Kind::kInt, "1", "0"},                      // DIMTOH
+    {75, Kind::kInt, "0", "0"},                      // DIMSE1
+    {76, Kind::kInt, "0", "0"},                      // DIMSE2
+    {77, Kind::kInt, "0", "1"},                      // DIMTAD
+    {78, Kind::kInt, "0", "8"},                      // DIMZIN
+    {79, Kind::kInt, "0", "0"},                      // DIMAZIN
+    {170, Kind::kInt, "0", "0"},                     // DIMALT
+    {171, Kind::kInt, "2", "3"},                     // DIMALTD
+    {172, Kind::kInt, "0", "1"},                     // DIMTOFL
+    {173, Kind::kInt, "0", "0"},                     // DIMSAH
+    {174, Kind::kInt, "0", "0"},                     // DIMTIX
+    {175, Kind::kInt, "0", "0"},                     // DIMSOXD
+    {176, Kind::kInt, "0", "0"},                     // DIMCLRD
+    {177, Kind::kInt, "0", "0"},                     // DIMCLRE
+    {178, Kind::kInt, "0", "0"},                     // DIMCLRT
+    {179, Kind::kInt, "0", "0"},                     // DIMADEC
+    {271, Kind::kInt, "4", "2"},                     // DIMDEC
+    {272, Kind::kInt, "4", "2"},                     // DIMTDEC
+    {273, Kind::kInt, "2", "2"},                     // DIMALTU
+    {274, Kind::kInt, "2", "3"},                     // DIMALTTD
+    {275, Kind::kInt, "0", "0"},                     // DIMAUNIT
+    {276, Kind::kInt, "0", "0"},                     // DIMFRAC
+    {277, Kind::kInt, "2", "2"},                     // DIMLUNIT
+    {278, Kind::kInt, "46", "44"},                   // DIMDSEP: "." or ","
+    {279, Kind::kInt, "0", "0"},                     // DIMTMOVE
+    {280, Kind::kInt, "0", "0"},                     // DIMJUST
+    {281, Kind::kInt, "0", "0"},                     // DIMSD1
+    {282, Kind::kInt, "0", "0"},                     // DIMSD2
+    {283, Kind::kInt, "1", "0"},                     // DIMTOLJ
+    {284, Kind::kInt, "0", "8"},                     // DIMTZIN
+    {285, Kind::kInt, "0", "0"},                     // DIMALTZ
+    {286, Kind::kInt, "0", "0"},                     // DIMALTTZ
+    {288, Kind::kInt, "0", "0"},                     // DIMUPT
+    {289, Kind::kInt, "3", "3"},                     // DIMATFIT
+    {340, Kind::kHandle, "", ""},                    // DIMTXSTY
+    {341, Kind::kHandle, "", ""},                    // DIMLDRBLK
+    {342, Kind::kHandle, "", ""},                    // DIMBLK
+    {343, Kind::kHandle, "", ""},                    // DIMBLK1
+    {344, Kind::kHandle, "", ""},                    // DIMBLK2
+    {371, Kind::kInt, "-2", "-2"},                   // DIMLWD
+    {372, Kind::kInt, "-2", "-2"},                   // DIMLWE
 };
 
 const Variable* Find(int code) {
@@ -215,7 +215,8 @@ const std::vector<int>& DimStyleCodes() {
 bool IsDimStyleDefault(const DimStyle& style, int code, Measurement measurement) {
   const Variable* v = Find(code);
   if (!v) return false;
-  return Same(*v, DimStyleValue(style, code), Widen(measurement == Measurement::kMetric ? v->metric : v->imperial));
+  return Same(*v, DimStyleValue(style, code),
+              Widen(measurement == Measurement::kMetric ? v->metric : v->imperial));
 }
 
 }  // namespace cadsim

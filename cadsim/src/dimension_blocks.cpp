@@ -55,8 +55,8 @@ Foreign ArcThrough(const Point& centre, const Point& on, double from_degrees, do
   arc.type = "ARC";
   arc.color = 0;
   const double radius = std::hypot(on.x - centre.x, on.y - centre.y);
-  arc.kept.groups = {{100, u"AcDbCircle"},     Number(10, centre.x), Number(20, centre.y),
-                     Number(30, centre.z),     Number(40, radius),   {100, u"AcDbArc"},
+  arc.kept.groups = {{100, u"AcDbCircle"},     Number(10, centre.x),  Number(20, centre.y),
+                     Number(30, centre.z),     Number(40, radius),    {100, u"AcDbArc"},
                      Number(50, from_degrees), Number(51, to_degrees)};
   return arc;
 }

@@ -280,7 +280,8 @@ void Drawing::RegisterApplications() {
   for (const DimStyle& s : dim_styles) note(s.kept);
   for (const std::u16string& name : names) {
     bool known = false;
-    for (const Record& r : kept.table_entries) known = known || (r.type == "APPID" && SameName(r.Value(2), name));
+    for (const Record& r : kept.table_entries)
+      known = known || (r.type == "APPID" && SameName(r.Value(2), name));
     if (!known) kept.table_entries.push_back(Record{"APPID", {{2, name}, {70, u"0"}}});
   }
 }

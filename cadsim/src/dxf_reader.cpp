@@ -54,7 +54,8 @@ class Reader {
       if (name == "HEADER")
         Header();
       else if (name == "CLASSES")
-        Records([this](std::string_view type, auto tags) { drawing_.kept.classes.push_back(Raw(type, tags)); });
+        Records(
+            [this](std::string_view type, auto tags) { drawing_.kept.classes.push_back(Raw(type, tags)); });
       else if (name == "TABLES")
         Records([this](std::string_view type, auto tags) { TableRecord(type, tags); });
       else if (name == "BLOCKS")
@@ -62,7 +63,8 @@ class Reader {
       else if (name == "ENTITIES")
         Entities(drawing_.entities, &drawing_.paper);
       else if (name == "OBJECTS")
-        Records([this](std::string_view type, auto tags) { drawing_.kept.objects.push_back(Raw(type, tags)); });
+        Records(
+            [this](std::string_view type, auto tags) { drawing_.kept.objects.push_back(Raw(type, tags)); });
       else
         RawSection(name);
     }
@@ -384,7 +386,8 @@ class Reader {
   // A POLYLINE's VERTEX records and its SEQEND stay with it.
   void Following(Foreign& f) {
     if (f.type != "POLYLINE") return;
-    while (i_ < tags_.size() && tags_[i_].code == 0 && (tags_[i_].raw == "VERTEX" || tags_[i_].raw == "SEQEND")) {
+    while (i_ < tags_.size() && tags_[i_].code == 0 &&
+           (tags_[i_].raw == "VERTEX" || tags_[i_].raw == "SEQEND")) {
       const std::string_view type = tags_[i_].raw;
       Handle h = 0;
       Foreign::Record r = parser_.ParseFollowing(type, TakeRecord(), &h);

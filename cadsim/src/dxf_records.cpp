@@ -109,7 +109,8 @@ Attribute RecordParser::ParseAttribute(std::span<const Tag> tags) {
   return a;
 }
 
-Foreign::Record RecordParser::ParseFollowing(std::string_view type, std::span<const Tag> tags, Handle* handle) {
+Foreign::Record RecordParser::ParseFollowing(std::string_view type, std::span<const Tag> tags,
+                                             Handle* handle) {
   Foreign::Record r;
   r.type = type;
   bool owner_seen = false, marked = false;

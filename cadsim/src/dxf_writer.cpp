@@ -260,8 +260,10 @@ void Blocks(Emitter& out, const Drawing& d, const FileHandles& f) {
   out.Raw(0, "SECTION");
   out.Raw(2, "BLOCKS");
   const FileKept& k = d.kept;
-  BlockFrame(out, u"*Model_Space", f.model_record, Given(out, k.model_begin), Given(out, k.model_end), 0, {}, {});
-  BlockFrame(out, u"*Paper_Space", f.paper_record, Given(out, k.paper_begin), Given(out, k.paper_end), 0, {}, {});
+  BlockFrame(out, u"*Model_Space", f.model_record, Given(out, k.model_begin), Given(out, k.model_end), 0, {},
+             {});
+  BlockFrame(out, u"*Paper_Space", f.paper_record, Given(out, k.paper_begin), Given(out, k.paper_end), 0, {},
+             {});
   for (const Block& b : d.blocks) {
     const int flags = b.flags | (b.AttributeDefs().empty() ? 0 : 2);
     BlockFrame(out, b.name, b.record, b.begin, b.end, flags, b.base, b.entities, b.begin_kept);
@@ -403,7 +405,8 @@ void Header(Emitter& out, const Drawing& d, Handle seed) {
   var("$MEASUREMENT");
   out.Int(70, static_cast<long>(d.measurement));
   // A drawing of cadsim's own: millimetres, four decimals.
-  for (auto [name, value] : {std::pair<std::string_view, long>{"$LUNITS", 2}, {"$LUPREC", 4}, {"$INSUNITS", 4}}) {
+  for (auto [name, value] :
+       {std::pair<std::string_view, long>{"$LUNITS", 2}, {"$LUPREC", 4}, {"$INSUNITS", 4}}) {
     if (HeaderKept(d, name)) continue;
     var(name);
     out.Int(70, value);

@@ -17,8 +17,9 @@ std::unique_ptr<platform::TextCodec> Codec() { return platform::MakeAnsiCodec(93
 std::string BareStyle(const char* measurement) {
   std::string header = "  0\nSECTION\n  2\nHEADER\n";
   if (measurement) header += "  9\n$MEASUREMENT\n 70\n" + std::string(measurement) + "\n";
-  return header + "  0\nENDSEC\n  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nDIMSTYLE\n  0\nDIMSTYLE\n105\n40\n"
-                  "  2\nBARE\n 70\n0\n  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n";
+  return header +
+         "  0\nENDSEC\n  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nDIMSTYLE\n  0\nDIMSTYLE\n105\n40\n"
+         "  2\nBARE\n 70\n0\n  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n";
 }
 
 struct StyleDefaults {
@@ -44,7 +45,8 @@ TEST_P(OmittedStyleValue, IsTheDefaultOfTheDrawingsMeasurementSystem) {
   const std::string out = cadsim::WriteDxf(d, *Codec());
   const std::size_t at = out.find("BARE\r\n");
   const std::string record = out.substr(at, out.find("\r\n  0\r\n", at) + 2 - at);
-  EXPECT_EQ(record, "BARE\r\n 70\r\n     0\r\n340\r\n" + std::string(record.substr(record.rfind("340\r\n") + 5)));
+  EXPECT_EQ(record,
+            "BARE\r\n 70\r\n     0\r\n340\r\n" + std::string(record.substr(record.rfind("340\r\n") + 5)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Measurements, OmittedStyleValue,
@@ -88,8 +90,8 @@ struct Measured {
   double expected;
 };
 
-cadsim::Dimension Dim(int kind, cadsim::Point p10, cadsim::Point p13, cadsim::Point p14, cadsim::Point p15 = {},
-                      cadsim::Point p16 = {}, double angle = 0) {
+cadsim::Dimension Dim(int kind, cadsim::Point p10, cadsim::Point p13, cadsim::Point p14,
+                      cadsim::Point p15 = {}, cadsim::Point p16 = {}, double angle = 0) {
   cadsim::Dimension d;
   d.type = 32 | kind;
   d.definition = p10;
@@ -114,18 +116,20 @@ constexpr double kPi = std::numbers::pi;
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Measurement,
-    ::testing::Values(
-        Measured{"RotatedAlongX", Dim(0, {0, 50, 0}, {0, 0, 0}, {30, 40, 0}), 30},
-        Measured{"RotatedVertical", Dim(0, {50, 0, 0}, {0, 0, 0}, {30, 40, 0}, {}, {}, 90), 40},
-        Measured{"Aligned", Dim(1, {0, 50, 0}, {0, 0, 0}, {30, 40, 0}), 50},
-        // Lines along x and along the diagonal; the arc point picks the sector.
-        Measured{"TwoLinesNarrowSide", Dim(2, {0, 0, 0}, {-10, 0, 0}, {10, 0, 0}, {10, 10, 0}, {10, 3, 0}), kPi / 4},
-        Measured{"TwoLinesWideSide", Dim(2, {0, 0, 0}, {-10, 0, 0}, {10, 0, 0}, {10, 10, 0}, {-3, 10, 0}),
-                 3 * kPi / 4},
-        Measured{"ThreePointsOverHalfATurn", Dim(5, {-5, -5, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 0}), 3 * kPi / 2},
-        Measured{"ThreePoints", Dim(5, {5, 5, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 0}), kPi / 2},
-        Measured{"Diameter", Dim(3, {-5, 0, 0}, {}, {}, {5, 0, 0}), 10},
-        Measured{"Radius", Dim(4, {0, 0, 0}, {}, {}, {3, 4, 0}), 5}),
+    ::testing::Values(Measured{"RotatedAlongX", Dim(0, {0, 50, 0}, {0, 0, 0}, {30, 40, 0}), 30},
+                      Measured{"RotatedVertical", Dim(0, {50, 0, 0}, {0, 0, 0}, {30, 40, 0}, {}, {}, 90), 40},
+                      Measured{"Aligned", Dim(1, {0, 50, 0}, {0, 0, 0}, {30, 40, 0}), 50},
+                      // Lines along x and along the diagonal; the arc point picks the sector.
+                      Measured{"TwoLinesNarrowSide",
+                               Dim(2, {0, 0, 0}, {-10, 0, 0}, {10, 0, 0}, {10, 10, 0}, {10, 3, 0}), kPi / 4},
+                      Measured{"TwoLinesWideSide",
+                               Dim(2, {0, 0, 0}, {-10, 0, 0}, {10, 0, 0}, {10, 10, 0}, {-3, 10, 0}),
+                               3 * kPi / 4},
+                      Measured{"ThreePointsOverHalfATurn",
+                               Dim(5, {-5, -5, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 0}), 3 * kPi / 2},
+                      Measured{"ThreePoints", Dim(5, {5, 5, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 0}), kPi / 2},
+                      Measured{"Diameter", Dim(3, {-5, 0, 0}, {}, {}, {5, 0, 0}), 10},
+                      Measured{"Radius", Dim(4, {0, 0, 0}, {}, {}, {3, 4, 0}), 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -74,11 +74,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Addition{"LibreCAD", "999\ndxfrw 0.6.3\n", true, ""},
         Addition{"QCAD", "999\r\nQCAD / 図面\r\n", true, ""},
-        Addition{"Thumbnail",
-                 "  0\nSECTION\n  2\nTHUMBNAILIMAGE\n 90\n8\n310\n28000000280000000E0000002800\n  0\nENDSEC\n", false,
-                 "THUMBNAILIMAGE\r\n 90\r\n        8\r\n310\r\n28000000280000000E0000002800\r\n"},
+        Addition{
+            "Thumbnail",
+            "  0\nSECTION\n  2\nTHUMBNAILIMAGE\n 90\n8\n310\n28000000280000000E0000002800\n  0\nENDSEC\n",
+            false, "THUMBNAILIMAGE\r\n 90\r\n        8\r\n310\r\n28000000280000000E0000002800\r\n"},
         Addition{"AcdsData",
-                 "  0\nSECTION\n  2\nACDSDATA\n 70\n2\n 71\n6\n  0\nACDSSCHEMA\n 90\n0\n  1\nAcDb_Thumbnail_Schema\n"
+                 "  0\nSECTION\n  2\nACDSDATA\n 70\n2\n 71\n6\n  0\nACDSSCHEMA\n 90\n0\n  "
+                 "1\nAcDb_Thumbnail_Schema\n"
                  "  2\nAcDbDs::ID\n280\n10\n 91\n8\n  0\nENDSEC\n",
                  false, "ACDSSCHEMA\r\n 90\r\n        0\r\n  1\r\nAcDb_Thumbnail_Schema\r\n"},
         Addition{"CommentInsideARecord", "999\nwritten by hand\n", false, ""}),

@@ -122,9 +122,9 @@ TEST_F(InsertEntry, FrozenLockedLayerIsThawedTurnedOnAndUnlocked) {
 struct DialogCase {
   const char* name;
   const char* attdia;
-  bool escape;     // the user closes the dialog box with Esc (else OK)
-  bool inserted;   // an entry is made
-  bool astray;     // the typed answers reached the command prompt
+  bool escape;         // the user closes the dialog box with Esc (else OK)
+  bool inserted;       // an entry is made
+  bool astray;         // the typed answers reached the command prompt
   const char* system;  // the seventh attribute's value
 };
 
@@ -152,12 +152,11 @@ TEST_P(AttributeDialog, TakesTheAttributeValuesInsteadOfThePrompts) {
   EXPECT_EQ(History().find(u"\"1000\" は不明なコマンドです。") != std::u16string::npos, GetParam().astray);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Attdia, AttributeDialog,
-    ::testing::Values(DialogCase{"Prompts", "0", false, true, false, "給水"},
-                      DialogCase{"DialogOk", "1", false, true, true, ""},
-                      DialogCase{"DialogCancelled", "1", true, false, true, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Attdia, AttributeDialog,
+                         ::testing::Values(DialogCase{"Prompts", "0", false, true, false, "給水"},
+                                           DialogCase{"DialogOk", "1", false, true, true, ""},
+                                           DialogCase{"DialogCancelled", "1", true, false, true, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InsertEntry, MissingBlockFileIsReportedAndTheCommandEnds) {
   Start(1);

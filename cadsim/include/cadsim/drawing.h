@@ -278,9 +278,9 @@ struct Drawing {
   std::vector<TextStyle> text_styles;
   std::vector<DimStyle> dim_styles;
   std::vector<Block> blocks;
-  std::vector<Entity> entities;  // model space, in drawing order
-  std::vector<Entity> paper;     // the active layout's paper space, kept as read
-  Point insertion_base;          // $INSBASE
+  std::vector<Entity> entities;                    // model space, in drawing order
+  std::vector<Entity> paper;                       // the active layout's paper space, kept as read
+  Point insertion_base;                            // $INSBASE
   Measurement measurement = Measurement::kMetric;  // $MEASUREMENT
   std::u16string current_layer = u"0";
   std::u16string current_dim_style = u"Standard";
