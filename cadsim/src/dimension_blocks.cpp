@@ -86,16 +86,27 @@ std::vector<Entity> Geometry(Drawing& drawing, const Dimension& d) {
     out.push_back(ccw ? ArcThrough(d.p15, d.definition, a1, a2) : ArcThrough(d.p15, d.definition, a2, a1));
   }
   if (d.Kind() == 2) {
-    // The arc through 16 around the lines' crossing, as wide as measured,
-    // centred on the direction of 16.
+    // The arc through 16 around the lines' crossing, between the two rays
+    // (one of each line) that hold 16 and lie the measured angle apart.
     const double dx1 = d.p14.x - d.p13.x, dy1 = d.p14.y - d.p13.y;
     const double dx2 = d.p15.x - d.definition.x, dy2 = d.p15.y - d.definition.y;
     const double det = dx1 * dy2 - dy1 * dx2;
     if (det != 0) {
       const double t = ((d.definition.x - d.p13.x) * dy2 - (d.definition.y - d.p13.y) * dx2) / det;
       const Point centre{d.p13.x + t * dx1, d.p13.y + t * dy1, d.p13.z};
-      const double mid = Degrees(centre, d.p16), half = d.measurement * 90 / std::numbers::pi;
-      out.push_back(ArcThrough(centre, d.p16, mid - half, mid + half));
+      const double l1 = Degrees(d.p13, d.p14), l2 = Degrees(d.definition, d.p15);
+      const double at = Degrees(centre, d.p16), sweep = d.measurement * 180 / std::numbers::pi;
+      auto turn = [](double a) { return std::fmod(std::fmod(a, 360) + 360, 360); };
+      for (double from : {l1, l1 + 180, l2, l2 + 180}) {
+        const double other = from == l1 || from == l1 + 180 ? l2 : l1;
+        const double gap = turn(from + sweep - other);
+        const bool on_other =
+            std::min(std::abs(gap), std::abs(gap - 180)) < 1e-6 || std::abs(gap - 360) < 1e-6;
+        if (on_other && turn(at - from) <= sweep + 1e-9) {
+          out.push_back(ArcThrough(centre, d.p16, from, from + sweep));
+          break;
+        }
+      }
     }
   }
   Text t;

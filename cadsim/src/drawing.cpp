@@ -171,9 +171,9 @@ void Drawing::Complete() {
     dim_styles.insert(dim_styles.begin(), standard);
   }
 
+  MeasureDimensions();  // the blocks made for dimensions show the measurement
   AddMissingDimensionBlocks(*this);
   AddReferencedTableEntries();
-  MeasureDimensions();
 
   // The seed must lie above every handle already given, or a new entity
   // could take the handle of an old one.

@@ -121,9 +121,9 @@ class Reader {
   void RawSection(const std::string& name) {
     Section s;
     s.name = name;
-    while (i_ < tags_.size() && !(tags_[i_].code == 0 && tags_[i_].raw == "ENDSEC"))
-      s.groups.push_back(parser_.ToGroup(tags_[i_++]));
-    if (i_ < tags_.size()) ++i_;
+    auto at = [&](std::string_view word) { return tags_[i_].code == 0 && tags_[i_].raw == word; };
+    while (i_ < tags_.size() && !at("ENDSEC") && !at("EOF")) s.groups.push_back(parser_.ToGroup(tags_[i_++]));
+    if (i_ < tags_.size() && at("ENDSEC")) ++i_;
     drawing_.kept.sections.push_back(std::move(s));
   }
 

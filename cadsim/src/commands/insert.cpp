@@ -47,6 +47,21 @@ std::vector<std::filesystem::path> Candidates(Cad& cad, std::u16string_view path
   return c;
 }
 
+void ForgetHandles(Entity& e) {
+  Common& c = CommonOf(e);
+  c.handle = 0;
+  c.kept.app_data.clear();
+  if (auto* n = std::get_if<cadsim::Insert>(&e)) {
+    n->seqend = 0;
+    for (Attribute& a : n->attributes) {
+      a.handle = 0;
+      a.kept.app_data.clear();
+    }
+  }
+  if (auto* f = std::get_if<Foreign>(&e))
+    for (Foreign::Record& r : f->following) r.handle = 0;
+}
+
 // Reads the drawing file and adds it to the drawing as the block `name`,
 // with the layers and text styles it uses. False when there is no such file.
 bool LoadBlockFile(Cad& cad, std::u16string_view path, const std::u16string& name) {
@@ -60,15 +75,25 @@ bool LoadBlockFile(Cad& cad, std::u16string_view path, const std::u16string& nam
       return false;
     }
     Drawing& d = cad.TheDrawing();
-    for (const cadsim::Layer& l : source.layers)
-      if (!d.FindLayer(l.name)) d.layers.push_back(l), d.layers.back().handle = 0;
-    for (const TextStyle& s : source.text_styles)
-      if (!d.FindTextStyle(s.name)) d.text_styles.push_back(s), d.text_styles.back().handle = 0;
+    // What comes from the other file takes handles of this drawing; links
+    // to that file's objects (reactors, extension dictionaries) stay behind.
+    for (const cadsim::Layer& l : source.layers) {
+      if (d.FindLayer(l.name)) continue;
+      d.layers.push_back(l);
+      d.layers.back().handle = 0;
+      d.layers.back().kept.app_data.clear();
+    }
+    for (const TextStyle& s : source.text_styles) {
+      if (d.FindTextStyle(s.name)) continue;
+      d.text_styles.push_back(s);
+      d.text_styles.back().handle = 0;
+      d.text_styles.back().kept.app_data.clear();
+    }
     Block b;
     b.name = name;
     b.base = source.insertion_base;
     b.entities = std::move(source.entities);
-    for (Entity& e : b.entities) CommonOf(e).handle = 0;
+    for (Entity& e : b.entities) ForgetHandles(e);
     d.blocks.push_back(std::move(b));
     d.Complete();
     return true;
