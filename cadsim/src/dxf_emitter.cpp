@@ -92,13 +92,18 @@ void Emitter::KeptIn(const cadsim::Kept& kept, std::string_view subclass) {
   }
 }
 
-void Emitter::KeptRest(const cadsim::Kept& kept, std::initializer_list<std::string_view> written) {
+void Emitter::KeptRest(const cadsim::Kept& kept, std::initializer_list<std::string_view> written,
+                       bool empty_markers) {
   bool skip = false;
-  for (const cadsim::Group& g : kept.groups) {
+  for (std::size_t k = 0; k < kept.groups.size(); ++k) {
+    const cadsim::Group& g = kept.groups[k];
     if (g.code == 100) {
       skip = false;
       for (std::string_view w : written) skip = skip || std::u16string(w.begin(), w.end()) == g.value;
-      if (skip) continue;
+      // A marker the model emptied (an aligned dimension that came as a
+      // rotated one) is no longer true of the entity.
+      const bool empty = k + 1 == kept.groups.size() || kept.groups[k + 1].code == 100;
+      if (skip || (empty && !empty_markers)) continue;
     }
     if (!skip) Pass(g);
   }

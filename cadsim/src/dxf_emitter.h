@@ -31,7 +31,9 @@ class Emitter {
   void KeptIn(const cadsim::Kept& kept, std::string_view subclass);
   // The kept groups under every other marker (with the marker) and those
   // before any marker, for subclasses the writer does not write itself.
-  void KeptRest(const cadsim::Kept& kept, std::initializer_list<std::string_view> written);
+  // Markers with no kept group after them are left out unless empty_markers.
+  void KeptRest(const cadsim::Kept& kept, std::initializer_list<std::string_view> written,
+                bool empty_markers = false);
 
   Handle NewHandle() { return next_++; }
   Handle NextFree() const { return next_; }

@@ -26,8 +26,9 @@ void Head(Emitter& out, std::string_view type, const Common& c, Owner owner) {
 
 // What the entity kept under subclasses the writer did not write, then its
 // extended data.
-void Tail(Emitter& out, const Common& c, std::initializer_list<std::string_view> written) {
-  out.KeptRest(c.kept, written);
+void Tail(Emitter& out, const Common& c, std::initializer_list<std::string_view> written,
+          bool empty_markers = false) {
+  out.KeptRest(c.kept, written, empty_markers);
   out.Pass(c.kept.xdata);
 }
 
@@ -216,7 +217,7 @@ void Write(Emitter& out, const Dimension& d, Owner owner) {
 
 void Write(Emitter& out, const Foreign& f, Owner owner) {
   Head(out, f.type, f, owner);
-  Tail(out, f, {"AcDbEntity"});
+  Tail(out, f, {"AcDbEntity"}, true);
   for (const Foreign::Record& r : f.following) {
     out.Raw(0, r.type);
     out.Hex(5, r.handle);
