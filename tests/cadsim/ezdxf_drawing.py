@@ -43,6 +43,7 @@ def make(path):
     msp = doc.modelspace()
     msp.add_point((5, 5), dxfattribs={"layer": "外形"})
     msp.add_lwpolyline([(0, 0), (10, 0), (10, 10), (0, 10)], close=True)
+    msp.add_polyline2d([(0, 0), (4, 3), (8, 0)], dxfattribs={"layer": "外形"})  # VERTEX records and SEQEND
     msp.add_mtext("二行の\\P文字", dxfattribs={"char_height": 2.5, "insert": (20, 20)})
     hatch = msp.add_hatch(color=3)
     hatch.paths.add_polyline_path([(0, 0), (5, 0), (5, 5)], is_closed=True)
@@ -61,6 +62,7 @@ def make(path):
     linear.dimension.dxf.horizontal_direction = 0  # 51
     angular = msp.add_angular_dim_3p(base=(10, 10), center=(0, 0), p1=(20, 0), p2=(0, 20), dimstyle="寸法2")
     angular.render()
+    doc.layout("Layout1").add_line((0, 0), (210, 297))  # paper space
     doc.saveas(path, encoding="cp932")
 
 
