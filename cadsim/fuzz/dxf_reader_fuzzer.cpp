@@ -3,7 +3,8 @@
 //
 //   clang++ -std=c++20 -fsanitize=fuzzer,address,undefined -I cadsim/include -I cadsim/src
 //     -I platform/include cadsim/fuzz/dxf_reader_fuzzer.cpp cadsim/src/dxf_*.cpp
-//     cadsim/src/drawing.cpp cadsim/src/dimension_blocks.cpp platform/common/iconv_codec.cpp
+//     cadsim/src/drawing.cpp cadsim/src/dimension_blocks.cpp cadsim/src/dim_style.cpp
+//     cadsim/src/measure.cpp platform/common/iconv_codec.cpp
 //     -o dxf_reader_fuzzer
 #include <cstddef>
 #include <cstdint>

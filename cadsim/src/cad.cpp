@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cadsim/scene.h"
 #include "commands/commands.h"
 
 namespace cadsim {
@@ -83,12 +84,23 @@ void Cad::Say(std::u16string line) {
   if (history_.size() > kHistoryLines) history_.erase(history_.begin());
 }
 
-void Cad::Changed() { host_.Changed(); }
+void Cad::Changed() {
+  if (InDialog() != dialog_shown_) {
+    dialog_shown_ = InDialog();
+    if (dialog_shown_)
+      host_.DialogShown(pending_->dialog);
+    else
+      host_.DialogClosed();
+  }
+  host_.Changed();
+}
 
 void Cad::Pump() {
   if (pumping_) return;  // a command answering inside Deliver: the outer loop goes on
   pumping_ = true;
-  while (!busy_ && !input_.empty()) {
+  // Keystrokes that arrive while a dialog box is up wait for it to close,
+  // and then go to whatever prompt follows.
+  while (!busy_ && !InDialog() && !input_.empty()) {
     const char16_t c = input_.front();
     input_.erase(0, 1);
     const bool literal = pending_ && pending_->literal_blanks;
@@ -215,7 +227,7 @@ void Cad::Act(const UserAction& action) {
     Question q = std::move(*pending_);
     pending_.reset();
     last_question_ = q;
-    Say(shown_prompt_);
+    if (q.dialog.empty()) Say(shown_prompt_);
     token_.clear();
     q.on_user(action);
     if (!pending_ && !busy_ && !command_.empty()) {
@@ -227,16 +239,39 @@ void Cad::Act(const UserAction& action) {
   Changed();
 }
 
+bool Cad::Shown(const Entity& entity) const {
+  const Layer* l = const_cast<Drawing&>(drawing_).FindLayer(CommonOf(entity).layer);
+  return !l || !(l->off || l->frozen);
+}
+
+Handle Cad::Picked(const UserAction& action) const {
+  if (action.kind == UserAction::kPickPoint) return HitTest(action.point);
+  if (action.kind != UserAction::kPickEntity) return 0;
+  const Entity* e = const_cast<Drawing&>(drawing_).FindEntity(action.handle);
+  return e && Shown(*e) ? action.handle : 0;
+}
+
 Handle Cad::HitTest(const Point& p) const {
   Handle best = 0;
   double best_distance = pick_tolerance;
   for (const Entity& e : drawing_.entities) {
+    if (!Shown(e)) continue;
     double d = Distance(p, ReferencePoint(e));
     if (const auto* l = std::get_if<Line>(&e)) d = DistanceToSegment(p, l->start, l->end);
     if (const auto* c = std::get_if<Circle>(&e)) d = std::abs(Distance(p, c->center) - c->radius);
     if (const auto* n = std::get_if<Insert>(&e))
       d = std::max(0.0, Distance(p, n->position) - std::abs(n->sx));
-    if (d <= best_distance) best_distance = d, best = CommonOf(e).handle;
+    if (std::holds_alternative<Dimension>(e) || std::holds_alternative<Foreign>(e)) {
+      // What is drawn of it: a dimension's lines and arrowheads from its
+      // block, its text where it stands.
+      const Scene drawn = MakeScene(drawing_, e);
+      for (const Segment& s : drawn.segments) d = std::min(d, DistanceToSegment(p, s.a, s.b));
+      for (const Label& t : drawn.labels) d = std::min(d, Distance(p, t.at));
+    }
+    if (d <= best_distance) {
+      best_distance = d;
+      best = CommonOf(e).handle;
+    }
   }
   return best;
 }

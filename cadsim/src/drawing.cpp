@@ -1,6 +1,9 @@
 #include "cadsim/drawing.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "dimension_blocks.h"
 
@@ -23,8 +26,30 @@ Point ReferencePoint(const Entity& entity) {
     Point operator()(const AttributeDef& a) const { return a.position; }
     Point operator()(const Dimension& d) const { return d.text_mid; }
     Point operator()(const Insert& i) const { return i.position; }
+    Point operator()(const Foreign& f) const { return f.First(); }
   };
   return std::visit(Visitor{}, entity);
+}
+
+Point Foreign::First() const {
+  Point p;
+  bool x = false, y = false, z = false;
+  for (const Group& g : kept.groups) {
+    auto number = [&] {
+      const std::string s(g.value.begin(), g.value.end());
+      return std::strtod(s.c_str(), nullptr);
+    };
+    if (g.code == 10 && !x) p.x = number(), x = true;
+    if (g.code == 20 && !y) p.y = number(), y = true;
+    if (g.code == 30 && !z) p.z = number(), z = true;
+  }
+  return p;
+}
+
+std::u16string Record::Value(int code) const {
+  for (const Group& g : groups)
+    if (g.code == code) return g.value;
+  return {};
 }
 
 std::vector<const AttributeDef*> Block::AttributeDefs() const {
@@ -115,12 +140,13 @@ void Drawing::AddReferencedTableEntries() {
       }
     }
     if (const auto* d = std::get_if<Dimension>(&e); d && !FindDimStyle(d->style)) {
-      DimStyle style;
+      DimStyle style = DimStyleDefaults(measurement);
       style.name = d->style;
       dim_styles.push_back(std::move(style));
     }
   };
   for (const Entity& e : entities) entity(e);
+  for (const Entity& e : paper) entity(e);
   for (const Block& b : blocks)
     for (const Entity& e : b.entities) entity(e);
   for (const Layer& l : layers) linetype(l.linetype);
@@ -140,11 +166,12 @@ void Drawing::Complete() {
     text_styles.insert(text_styles.begin(), standard);
   }
   if (!FindDimStyle(u"Standard")) {
-    DimStyle standard;
+    DimStyle standard = DimStyleDefaults(measurement);
     standard.name = u"Standard";
     dim_styles.insert(dim_styles.begin(), standard);
   }
 
+  MeasureDimensions();  // the blocks made for dimensions show the measurement
   AddMissingDimensionBlocks(*this);
   AddReferencedTableEntries();
 
@@ -158,15 +185,30 @@ void Drawing::Complete() {
       see(i->seqend);
       for (const Attribute& a : i->attributes) see(a.handle);
     }
+    if (const auto* f = std::get_if<Foreign>(&e))
+      for (const Foreign::Record& r : f->following) see(r.handle);
+  };
+  auto see_records = [&](const std::vector<Record>& records) {
+    for (const Record& r : records)
+      for (const Group& g : r.groups)
+        if (g.code == 5 || g.code == 105) see(HandleOf(g.value));
   };
   for (const Layer& l : layers) see(l.handle);
   for (const TextStyle& s : text_styles) see(s.handle);
   for (const DimStyle& s : dim_styles) see(s.handle);
   for (const Block& b : blocks) {
-    see(b.record), see(b.begin), see(b.end);
+    see(b.record);
+    see(b.begin);
+    see(b.end);
     for (const Entity& e : b.entities) see_entity(e);
   }
   for (const Entity& e : entities) see_entity(e);
+  for (const Entity& e : paper) see_entity(e);
+  see_records(kept.table_entries);
+  see_records(kept.objects);
+  for (Handle h : {kept.model_record, kept.model_begin, kept.model_end, kept.model_layout, kept.paper_record,
+                   kept.paper_begin, kept.paper_end, kept.paper_layout})
+    see(h);
   next_handle = std::max(next_handle, highest + 1);
 
   auto give = [&](Handle& h) {
@@ -178,6 +220,8 @@ void Drawing::Complete() {
       for (Attribute& a : i->attributes) give(a.handle);
       if (!i->attributes.empty()) give(i->seqend);
     }
+    if (auto* f = std::get_if<Foreign>(&e))
+      for (Foreign::Record& r : f->following) give(r.handle);
   };
   for (Layer& l : layers) give(l.handle);
   for (TextStyle& s : text_styles) give(s.handle);
@@ -186,10 +230,79 @@ void Drawing::Complete() {
     if (s.dimtxsty == 0 || !FindTextStyle(s.dimtxsty)) s.dimtxsty = FindTextStyle(u"Standard")->handle;
   }
   for (Block& b : blocks) {
-    give(b.record), give(b.begin), give(b.end);
+    give(b.record);
+    give(b.begin);
+    give(b.end);
     for (Entity& e : b.entities) give_entity(e);
   }
   for (Entity& e : entities) give_entity(e);
+  for (Entity& e : paper) give_entity(e);
+  RegisterApplications();
+  for (Record& r : kept.table_entries) {
+    if (!r.Value(5).empty()) continue;
+    r.groups.insert(r.groups.begin(), Group{5, HandleText(NewHandle())});
+  }
+}
+
+void Drawing::MeasureDimensions() {
+  auto measure = [](std::vector<Entity>& list) {
+    for (Entity& e : list)
+      if (auto* d = std::get_if<Dimension>(&e); d && std::isnan(d->measurement)) d->measurement = Measure(*d);
+  };
+  measure(entities);
+  measure(paper);
+  for (Block& b : blocks) measure(b.entities);
+}
+
+void Drawing::RegisterApplications() {
+  // Every application that extended data names must be in the APPID table,
+  // or readers drop its data; ACAD holds the dimension overrides.
+  std::vector<std::u16string> names{u"ACAD"};
+  auto note = [&](const Kept& k) {
+    for (const Group& g : k.xdata)
+      if (g.code == 1001 && std::find(names.begin(), names.end(), g.value) == names.end())
+        names.push_back(g.value);
+  };
+  auto note_entity = [&](const Entity& e) {
+    note(CommonOf(e).kept);
+    if (const auto* i = std::get_if<Insert>(&e))
+      for (const Attribute& a : i->attributes) note(a.kept);
+  };
+  for (const Entity& e : entities) note_entity(e);
+  for (const Entity& e : paper) note_entity(e);
+  for (const Block& b : blocks) {
+    note(b.record_kept);
+    note(b.begin_kept);
+    for (const Entity& e : b.entities) note_entity(e);
+  }
+  for (const Layer& l : layers) note(l.kept);
+  for (const TextStyle& s : text_styles) note(s.kept);
+  for (const DimStyle& s : dim_styles) note(s.kept);
+  for (const std::u16string& name : names) {
+    bool known = false;
+    for (const Record& r : kept.table_entries)
+      known = known || (r.type == "APPID" && SameName(r.Value(2), name));
+    if (!known) kept.table_entries.push_back(Record{"APPID", {{2, name}, {70, u"0"}}});
+  }
+}
+
+Handle HandleOf(std::u16string_view text) {
+  Handle h = 0;
+  for (char16_t c : text) {
+    int d = -1;
+    if (c >= u'0' && c <= u'9') d = c - u'0';
+    if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
+    if (d < 0) break;
+    h = h * 16 + static_cast<Handle>(d);
+  }
+  return h;
+}
+
+std::u16string HandleText(Handle h) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(h));
+  return std::u16string(buf, buf + std::char_traits<char>::length(buf));
 }
 
 }  // namespace cadsim

@@ -1,8 +1,15 @@
-// The DXF reader: a tolerant pass over group codes that keeps what the model
-// knows and skips the rest, naming the line of anything it cannot read.
+// The DXF reader: a tolerant pass over group codes that reads what the model
+// knows, keeps the rest to be written back, and names the line of anything
+// it cannot read.
+//
+// Other programs' files differ from AutoCAD's in what they carry: comments
+// (skipped by the tokenizer), sections in any number and order (CLASSES,
+// OBJECTS, THUMBNAILIMAGE, ACDSDATA, ...), no tables at all, or UTF-8 text
+// from AutoCAD 2007 on.
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <span>
 
 #include "cadsim/dxf.h"
@@ -16,9 +23,25 @@ using dxf::Tag;
 
 using dxf::Coord;
 
+// The header variables the writer writes from the model; the others are kept.
+const std::set<std::string_view> kWrittenVariables = {
+    "$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$INSBASE",     "$EXTMIN",  "$EXTMAX",
+    "$CLAYER",  "$TEXTSTYLE",    "$DIMSTYLE",    "$MEASUREMENT", "$HANDSEED"};
+
+bool IsLayoutBlock(std::u16string_view name, std::u16string_view layout) { return SameName(name, layout); }
+
 class Reader {
  public:
-  Reader(std::string_view bytes, platform::TextCodec& codec) : tags_(dxf::Tokenize(bytes)), codec_(codec) {}
+  Reader(std::string_view bytes, platform::TextCodec& codec) : tags_(dxf::Tokenize(bytes)), codec_(codec) {
+    // AutoCAD 2007 and later write UTF-8 whatever $DWGCODEPAGE says.
+    for (std::size_t k = 0; k + 1 < tags_.size() && k < 16; ++k) {
+      if (tags_[k].code == 9 && tags_[k].raw == "$ACADVER") {
+        const std::string_view v = tags_[k + 1].raw;
+        utf8_ = v.size() >= 6 && v.starts_with("AC") && v.substr(2, 4) >= "1021";
+      }
+    }
+    parser_.SetUtf8(utf8_);
+  }
 
   Drawing Read(ReadReport* report) {
     while (i_ < tags_.size()) {
@@ -27,24 +50,32 @@ class Reader {
       if (t.code != 0 || t.raw != "SECTION") throw DxfError(t.line, "SECTION expected");
       ++i_;
       if (i_ >= tags_.size() || tags_[i_].code != 2) throw DxfError(t.line, "section without a name");
-      const std::string_view name = tags_[i_++].raw;
+      const std::string name(tags_[i_++].raw);
       if (name == "HEADER")
         Header();
+      else if (name == "CLASSES")
+        Records(
+            [this](std::string_view type, auto tags) { drawing_.kept.classes.push_back(Raw(type, tags)); });
       else if (name == "TABLES")
-        Records([this](auto type, auto tags) { TableRecord(type, tags); });
+        Records([this](std::string_view type, auto tags) { TableRecord(type, tags); });
       else if (name == "BLOCKS")
         Blocks();
       else if (name == "ENTITIES")
-        Entities(drawing_.entities, true);
+        Entities(drawing_.entities, &drawing_.paper);
+      else if (name == "OBJECTS")
+        Records(
+            [this](std::string_view type, auto tags) { drawing_.kept.objects.push_back(Raw(type, tags)); });
       else
-        Records([](auto, auto) {});
+        RawSection(name);
     }
     for (Block& b : drawing_.blocks) {
       auto it = block_records_.find(Upper(b.name));
-      if (it != block_records_.end()) b.record = it->second;
+      if (it == block_records_.end()) continue;
+      b.record = it->second.first;
+      b.record_kept = std::move(it->second.second);
     }
     drawing_.Complete();
-    if (report) report->skipped_entities = skipped_;
+    if (report) report->foreign_entities = foreign_;
     return std::move(drawing_);
   }
 
@@ -54,7 +85,14 @@ class Reader {
       if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
     return s;
   }
-  std::u16string Str(const Tag& t) { return dxf::Text(t, codec_); }
+  std::u16string Str(const Tag& t) { return parser_.Str(t); }
+
+  Record Raw(std::string_view type, std::span<const Tag> tags) {
+    Record r;
+    r.type = type;
+    for (const Tag& t : tags) r.groups.push_back(parser_.ToGroup(t));
+    return r;
+  }
 
   // The tags of the record starting at i_ (its code-0 tag excluded); i_ moves
   // to the next code 0.
@@ -78,145 +116,186 @@ class Reader {
     }
   }
 
+  // A section of groups that need not form records (THUMBNAILIMAGE holds a
+  // size and hex data with no code 0 before ENDSEC).
+  void RawSection(const std::string& name) {
+    Section s;
+    s.name = name;
+    auto at = [&](std::string_view word) { return tags_[i_].code == 0 && tags_[i_].raw == word; };
+    while (i_ < tags_.size() && !at("ENDSEC") && !at("EOF")) s.groups.push_back(parser_.ToGroup(tags_[i_++]));
+    if (i_ < tags_.size() && at("ENDSEC")) ++i_;
+    drawing_.kept.sections.push_back(std::move(s));
+  }
+
   void Header() {
-    const Tag* var = nullptr;
-    while (i_ < tags_.size() && !(tags_[i_].code == 0)) {
+    std::string var;
+    std::vector<Group> groups;
+    auto variable_done = [&] {
+      if (!var.empty() && !kWrittenVariables.contains(var))
+        drawing_.kept.header.emplace_back(std::move(var), std::move(groups));
+      var.clear();
+      groups.clear();
+    };
+    while (i_ < tags_.size() && tags_[i_].code != 0) {
       const Tag& t = tags_[i_++];
       if (t.code == 9) {
-        var = &t;
+        variable_done();
+        var = t.raw;
         continue;
       }
-      if (!var) continue;
-      if (var->raw == "$HANDSEED" && t.code == 5)
+      if (var.empty()) continue;
+      groups.push_back(parser_.ToGroup(t));
+      if (var == "$HANDSEED" && t.code == 5)
         drawing_.next_handle = dxf::Hex(t);
-      else if (var->raw == "$INSBASE")
+      else if (var == "$INSBASE")
         Coord(drawing_.insertion_base, t, 10);
-      else if (var->raw == "$CLAYER" && t.code == 8)
+      else if (var == "$CLAYER" && t.code == 8)
         drawing_.current_layer = Str(t);
-      else if (var->raw == "$DIMSTYLE" && t.code == 2)
+      else if (var == "$DIMSTYLE" && t.code == 2)
         drawing_.current_dim_style = Str(t);
-      else if (var->raw == "$TEXTSTYLE" && t.code == 7)
+      else if (var == "$TEXTSTYLE" && t.code == 7)
         drawing_.current_text_style = Str(t);
+      else if (var == "$MEASUREMENT" && t.code == 70)
+        drawing_.measurement = dxf::Int(t) == 0 ? Measurement::kImperial : Measurement::kMetric;
     }
+    variable_done();
     if (i_ < tags_.size() && tags_[i_].raw == "ENDSEC") ++i_;
   }
 
   void TableRecord(std::string_view type, std::span<const Tag> tags) {
+    if (type == "TABLE" || type == "ENDTAB") return;  // the writer makes the table heads
     if (type == "LAYER") {
       Layer l;
-      for (const Tag& t : tags) {
+      l.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
         switch (t.code) {
           case 5:
             l.handle = dxf::Hex(t);
-            break;
+            return true;
           case 2:
             l.name = Str(t);
-            break;
+            return true;
           case 62: {
             const int c = dxf::Int(t);
             l.off = c < 0;
             l.color = static_cast<std::int16_t>(c < 0 ? -c : c);
-            break;
+            return true;
           }
           case 6:
             l.linetype = Str(t);
-            break;
+            return true;
           case 70:
-            l.frozen = dxf::Int(t) & 1, l.locked = dxf::Int(t) & 4;
-            break;
+            l.frozen = dxf::Int(t) & 1;
+            l.locked = dxf::Int(t) & 4;
+            return true;
           case 370:
             l.lineweight = static_cast<std::int16_t>(dxf::Int(t));
-            break;
+            return true;
         }
-      }
+        return false;
+      });
       drawing_.layers.push_back(std::move(l));
-    } else if (type == "LTYPE") {
-      for (const Tag& t : tags) {
-        if (t.code != 2) continue;
-        const std::u16string name = Str(t);
-        if (!SameName(name, u"ByBlock") && !SameName(name, u"ByLayer") && !SameName(name, u"Continuous"))
-          drawing_.linetypes.push_back(name);
-      }
     } else if (type == "STYLE") {
       TextStyle s;
-      for (const Tag& t : tags) {
+      s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
         switch (t.code) {
           case 5:
             s.handle = dxf::Hex(t);
-            break;
+            return true;
           case 2:
             s.name = Str(t);
-            break;
+            return true;
           case 40:
             s.height = dxf::Real(t);
-            break;
+            return true;
           case 41:
             s.width_factor = dxf::Real(t);
-            break;
+            return true;
           case 3:
             s.font = Str(t);
-            break;
+            return true;
           case 4:
             s.bigfont = Str(t);
-            break;
+            return true;
         }
-      }
-      if (!s.name.empty()) drawing_.text_styles.push_back(std::move(s));  // unnamed: shape files
+        return false;
+      });
+      // An unnamed style is a shape file: kept as it came.
+      if (s.name.empty())
+        drawing_.kept.table_entries.push_back(Raw(type, tags));
+      else
+        drawing_.text_styles.push_back(std::move(s));
     } else if (type == "DIMSTYLE") {
-      DimStyle s;
-      for (const Tag& t : tags) {
-        switch (t.code) {
-          case 105:
-            s.handle = dxf::Hex(t);
-            break;
-          case 2:
-            s.name = Str(t);
-            break;
-          case 40:
-            s.dimscale = dxf::Real(t);
-            break;
-          case 41:
-            s.dimasz = dxf::Real(t);
-            break;
-          case 42:
-            s.dimexo = dxf::Real(t);
-            break;
-          case 44:
-            s.dimexe = dxf::Real(t);
-            break;
-          case 45:
-            s.dimrnd = dxf::Real(t);
-            break;
-          case 140:
-            s.dimtxt = dxf::Real(t);
-            break;
-          case 147:
-            s.dimgap = dxf::Real(t);
-            break;
-          case 271:
-            s.dimdec = dxf::Int(t);
-            break;
-          case 78:
-            s.dimzin = dxf::Int(t);
-            break;
-          case 279:
-            s.dimtmove = dxf::Int(t);
-            break;
-          case 340:
-            s.dimtxsty = dxf::Hex(t);
-            break;
+      DimStyle s = DimStyleDefaults(drawing_.measurement);
+      s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
+        if (t.code == 105) {
+          s.handle = dxf::Hex(t);
+        } else if (t.code == 2) {
+          s.name = Str(t);
+        } else if (t.code == 70) {
+          s.flags = dxf::Int(t);
+        } else {
+          // Every variable, and what a newer or older writer adds (the
+          // arrow names 5-7 of release 12, DIMFIT 287).
+          std::u16string v = Str(t);
+          if (dxf::IsRealCode(t.code) || dxf::IsIntegerCode(t.code)) {
+            while (!v.empty() && v.front() == u' ') v.erase(0, 1);
+            while (!v.empty() && v.back() == u' ') v.pop_back();
+          }
+          SetDimStyleValue(s, t.code, v);
         }
-      }
+        return true;
+      });
       drawing_.dim_styles.push_back(std::move(s));
     } else if (type == "BLOCK_RECORD") {
       Handle h = 0;
       std::u16string name;
-      for (const Tag& t : tags) {
+      Kept kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
         if (t.code == 5) h = dxf::Hex(t);
         if (t.code == 2) name = Str(t);
+        return t.code == 5 || t.code == 2;
+      });
+      // The two layout blocks are written by the writer; their layouts are
+      // the OBJECTS section's.
+      FileKept& f = drawing_.kept;
+      auto layout = [&] {
+        for (const Group& g : kept.groups)
+          if (g.code == 340) return static_cast<Handle>(std::strtoull(Narrow(g.value).c_str(), nullptr, 16));
+        return Handle{0};
+      };
+      if (IsLayoutBlock(name, u"*Model_Space")) {
+        f.model_record = h;
+        f.model_layout = layout();
+      } else if (IsLayoutBlock(name, u"*Paper_Space")) {
+        f.paper_record = h;
+        f.paper_layout = layout();
+      } else {
+        block_records_[Upper(name)] = {h, std::move(kept)};
       }
-      block_records_[Upper(name)] = h;
+    } else {
+      // VPORT, LTYPE, VIEW, UCS, APPID: kept whole, without the owner.
+      Record r;
+      r.type = type;
+      bool marked = false, owner_seen = false;
+      for (const Tag& t : tags) {
+        marked = marked || t.code == 100;
+        if (t.code == 330 && !marked && !owner_seen)
+          owner_seen = true;
+        else
+          r.groups.push_back(parser_.ToGroup(t));
+      }
+      if (type == "LTYPE") {
+        const std::u16string name = r.Value(2);
+        if (!SameName(name, u"ByBlock") && !SameName(name, u"ByLayer") && !SameName(name, u"Continuous"))
+          drawing_.linetypes.push_back(name);
+      }
+      drawing_.kept.table_entries.push_back(std::move(r));
     }
+  }
+
+  static std::string Narrow(std::u16string_view s) {
+    std::string out;
+    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
   }
 
   void Blocks() {
@@ -228,51 +307,66 @@ class Reader {
       }
       if (t.code != 0 || t.raw != "BLOCK") throw DxfError(t.line, "BLOCK expected");
       Block b;
-      for (const Tag& bt : TakeRecord()) {
-        if (bt.code == 5)
-          b.begin = dxf::Hex(bt);
-        else if (bt.code == 2)
-          b.name = Str(bt);
-        else if (bt.code == 70)
-          b.flags = dxf::Int(bt);
-        else
-          Coord(b.base, bt, 10);
+      b.begin_kept = parser_.Split(TakeRecord(), [&](const Tag& bt, std::string_view) {
+        switch (bt.code) {
+          case 5:
+            b.begin = dxf::Hex(bt);
+            return true;
+          case 2:
+            b.name = Str(bt);
+            return true;
+          case 70:
+            b.flags = dxf::Int(bt);
+            return true;
+          case 8:  // written as 0, as AutoCAD does
+          case 3:  // the name again
+            return true;
+        }
+        return Coord(b.base, bt, 10);
+      });
+      Handle end = 0;
+      Entities(b.entities, nullptr, &end);  // stops after ENDBLK
+      b.end = end;
+      FileKept& f = drawing_.kept;
+      if (IsLayoutBlock(b.name, u"*Model_Space")) {
+        f.model_begin = b.begin;
+        f.model_end = b.end;
+      } else if (IsLayoutBlock(b.name, u"*Paper_Space")) {
+        f.paper_begin = b.begin;
+        f.paper_end = b.end;
+        // Release 12 files and some writers keep paper space here.
+        for (Entity& e : b.entities) drawing_.paper.push_back(std::move(e));
+      } else {
+        drawing_.blocks.push_back(std::move(b));
       }
-      Entities(b.entities, false);  // stops after ENDBLK
-      if (i_ > 0 && !end_handles_.empty()) b.end = end_handles_.back();
-      const bool layout = b.name.starts_with(u"*Model_Space") || b.name.starts_with(u"*Paper_Space") ||
-                          b.name.starts_with(u"*MODEL_SPACE") || b.name.starts_with(u"*PAPER_SPACE");
-      if (!layout) drawing_.blocks.push_back(std::move(b));
     }
   }
 
-  // Entities up to ENDSEC (model space) or ENDBLK (a block).
-  void Entities(std::vector<Entity>& out, bool model_space) {
+  // Entities up to ENDSEC (the ENTITIES section) or ENDBLK (a block; *end
+  // receives its handle). Paper-space entities go to *paper when given.
+  void Entities(std::vector<Entity>& out, std::vector<Entity>* paper_out, Handle* end = nullptr) {
     while (i_ < tags_.size()) {
       const Tag& t = tags_[i_];
       if (t.code != 0) throw DxfError(t.line, "entity expected");
       if (t.raw == "ENDSEC" || t.raw == "ENDBLK") {
         const bool endblk = t.raw == "ENDBLK";
         auto tags = TakeRecord();
-        if (endblk) {
-          end_handles_.push_back(0);
+        if (endblk && end)
           for (const Tag& e : tags)
-            if (e.code == 5) end_handles_.back() = dxf::Hex(e);
-        }
-        return;
+            if (e.code == 5) *end = dxf::Hex(e);
+        if (!endblk || end) return;
+        continue;
       }
       const std::string_view type = t.raw;
       auto tags = TakeRecord();
       bool paper = false;
-      for (const Tag& e : tags)
-        if (e.code == 67 && dxf::Int(e) == 1) paper = true;
-      std::optional<Entity> entity = parser_.Parse(type, tags);
-      if (auto* insert = entity ? std::get_if<Insert>(&*entity) : nullptr) Attributes(*insert, tags);
-      if (!entity) {
-        if (type != "SEQEND" && type != "ATTRIB") ++skipped_;
-      } else if (!(model_space && paper)) {
-        out.push_back(std::move(*entity));
+      Entity entity = parser_.Parse(type, tags, &paper);
+      if (auto* insert = std::get_if<Insert>(&entity)) Attributes(*insert, tags);
+      if (auto* foreign = std::get_if<Foreign>(&entity)) {
+        Following(*foreign);
+        ++foreign_;
       }
+      (paper && paper_out ? *paper_out : out).push_back(std::move(entity));
     }
   }
 
@@ -281,32 +375,41 @@ class Reader {
     for (const Tag& t : tags)
       if (t.code == 66) follow = dxf::Int(t) == 1;
     if (!follow) return;
-    while (i_ < tags_.size() && tags_[i_].code == 0 && tags_[i_].raw == "ATTRIB") {
-      auto at = TakeRecord();
-      Attribute a = parser_.ParseAttribute(at);
-      insert.attributes.push_back(std::move(a));
-    }
+    while (i_ < tags_.size() && tags_[i_].code == 0 && tags_[i_].raw == "ATTRIB")
+      insert.attributes.push_back(parser_.ParseAttribute(TakeRecord()));
     if (i_ < tags_.size() && tags_[i_].code == 0 && tags_[i_].raw == "SEQEND") {
       for (const Tag& t : TakeRecord())
         if (t.code == 5) insert.seqend = dxf::Hex(t);
     }
   }
 
+  // A POLYLINE's VERTEX records and its SEQEND stay with it.
+  void Following(Foreign& f) {
+    if (f.type != "POLYLINE") return;
+    while (i_ < tags_.size() && tags_[i_].code == 0 &&
+           (tags_[i_].raw == "VERTEX" || tags_[i_].raw == "SEQEND")) {
+      const std::string_view type = tags_[i_].raw;
+      Handle h = 0;
+      Foreign::Record r = parser_.ParseFollowing(type, TakeRecord(), &h);
+      r.handle = h;
+      f.following.push_back(std::move(r));
+      if (type == "SEQEND") break;
+    }
+  }
+
   std::vector<Tag> tags_;
   platform::TextCodec& codec_;
+  bool utf8_ = false;
   dxf::RecordParser parser_{codec_};
   std::size_t i_ = 0;
   Drawing drawing_;
-  std::map<std::u16string, Handle> block_records_;
-  std::vector<Handle> end_handles_;
-  int skipped_ = 0;
+  std::map<std::u16string, std::pair<Handle, Kept>> block_records_;
+  int foreign_ = 0;
 };
 
 }  // namespace
 
 Drawing ReadDxf(std::string_view bytes, platform::TextCodec& codec, ReadReport* report) {
-  Drawing d;
-  d.layers.clear();
   return Reader(bytes, codec).Read(report);
 }
 

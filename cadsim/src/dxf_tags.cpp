@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/utf8.h"
+
 namespace cadsim::dxf {
 namespace {
 
@@ -42,9 +44,24 @@ std::vector<Tag> Tokenize(std::string_view bytes) {
     if (ec != std::errc() || end != code_text.data() + code_text.size())
       throw DxfError(i + 1, "group code expected, found \"" + std::string(code_text) + "\"");
     if (i + 1 >= lines.size()) throw DxfError(i + 1, "group code " + std::to_string(code) + " has no value");
-    tags.push_back(Tag{code, lines[i + 1], i + 1});
+    // Comments (QCAD and LibreCAD begin their files with one) are no part of
+    // the drawing: AutoCAD reads past them wherever they stand.
+    if (code == 999) continue;
+    // Record types and section names are words; some writers pad them.
+    tags.push_back(Tag{code, code == 0 ? Trim(lines[i + 1]) : lines[i + 1], i + 1});
   }
   return tags;
+}
+
+bool IsRealCode(int code) {
+  return (code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+         (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059);
+}
+
+bool IsIntegerCode(int code) {
+  return (code >= 60 && code <= 99) || (code >= 160 && code <= 179) || (code >= 270 && code <= 299) ||
+         (code >= 370 && code <= 389) || (code >= 400 && code <= 409) || (code >= 420 && code <= 429) ||
+         (code >= 440 && code <= 459) || (code >= 1060 && code <= 1071);
 }
 
 double Real(const Tag& tag) {
@@ -73,8 +90,8 @@ std::uint64_t Hex(const Tag& tag) {
   return v;
 }
 
-std::u16string Text(const Tag& tag, platform::TextCodec& codec) {
-  std::u16string s = codec.FromAnsi(tag.raw);
+std::u16string Text(const Tag& tag, platform::TextCodec& codec, bool utf8) {
+  std::u16string s = utf8 ? platform::FromUtf8(tag.raw) : codec.FromAnsi(tag.raw);
   // DXF writers spell characters outside the code page as \U+XXXX.
   std::size_t at = 0;
   while ((at = s.find(u"\\U+", at)) != std::u16string::npos) {

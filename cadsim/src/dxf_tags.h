@@ -25,7 +25,12 @@ std::vector<Tag> Tokenize(std::string_view bytes);
 double Real(const Tag& tag);
 int Int(const Tag& tag);
 std::uint64_t Hex(const Tag& tag);
-// The value as text: code-page bytes decoded, "\U+XXXX" escapes resolved.
-std::u16string Text(const Tag& tag, platform::TextCodec& codec);
+// The value as text: code-page bytes (or UTF-8, which AutoCAD 2007 and later
+// write) decoded, "\U+XXXX" escapes resolved.
+std::u16string Text(const Tag& tag, platform::TextCodec& codec, bool utf8 = false);
+// Real codes (points, distances, angles) and integer codes of DXF; every
+// other code holds text (names, handles, hex data).
+bool IsRealCode(int code);
+bool IsIntegerCode(int code);
 
 }  // namespace cadsim::dxf

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <numbers>
 
@@ -20,6 +21,55 @@ struct Placement {
     return {origin.x + x * std::cos(r) - y * std::sin(r), origin.y + x * std::sin(r) + y * std::cos(r), 0};
   }
 };
+
+double Number(const Group& g) {
+  std::string digits;
+  for (char16_t c : g.value) digits += c < 0x80 ? static_cast<char>(c) : ' ';
+  return std::strtod(digits.c_str(), nullptr);
+}
+
+// The value of the first group with this code in a kept entity, or fallback.
+double Value(const std::vector<Group>& groups, int code, double fallback = 0) {
+  for (const Group& g : groups)
+    if (g.code == code) return Number(g);
+  return fallback;
+}
+
+// MTEXT's text without its formatting codes: "\P" breaks the line, "\H2.5;"
+// and the like set a font or height, braces group.
+std::u16string PlainMText(const std::u16string& s) {
+  std::u16string out;
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    if (s[k] == u'{' || s[k] == u'}') continue;
+    if (s[k] == u'\\' && k + 1 < s.size()) {
+      const char16_t c = s[k + 1];
+      if (c == u'P') {
+        out += u' ';
+        ++k;
+      } else if (c == u'\\' || c == u'{' || c == u'}') {
+        out += c;
+        ++k;
+      } else {
+        const std::size_t semi = s.find(u';', k);
+        if (semi == std::u16string::npos) break;
+        k = semi;
+      }
+      continue;
+    }
+    out += s[k];
+  }
+  return out;
+}
+
+// The points of groups 10/20 in order (a polyline's vertices).
+std::vector<Point> Vertices(const std::vector<Group>& groups) {
+  std::vector<Point> points;
+  for (const Group& g : groups) {
+    if (g.code == 10) points.push_back({Number(g), 0, 0});
+    if (g.code == 20 && !points.empty()) points.back().y = Number(g);
+  }
+  return points;
+}
 
 class Collector {
  public:
@@ -44,6 +94,53 @@ class Collector {
         {p, t.height * std::abs(at.sy), t.rotation + at.rotation, t.halign, std::u16string(text), color});
   }
 
+  // An arc drawn as short segments, counterclockwise from start to end.
+  void Arc(const Point& centre, double radius, double start, double end, const Placement& at, int color) {
+    if (end < start) end += 360;
+    const int steps = std::max(2, static_cast<int>((end - start) / 6));
+    Point last;
+    for (int k = 0; k <= steps; ++k) {
+      const double a = (start + (end - start) * k / steps) * std::numbers::pi / 180;
+      const Point p = at.Apply({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a), 0});
+      if (k > 0) scene.segments.push_back({last, p, color});
+      last = p;
+    }
+  }
+
+  // What can be drawn of the entity types the model keeps unread.
+  void Foreign(const cadsim::Foreign& f, const Placement& at, int color) {
+    const std::vector<Group>& g = f.kept.groups;
+    if (f.type == "ARC") {
+      Arc(f.First(), Value(g, 40), Value(g, 50), Value(g, 51, 360), at, color);
+    } else if (f.type == "LWPOLYLINE" || f.type == "POLYLINE") {
+      std::vector<Point> points = Vertices(g);
+      if (f.type == "POLYLINE") {
+        points.clear();
+        for (const cadsim::Foreign::Record& r : f.following) {
+          const auto v = Vertices(r.groups);
+          points.insert(points.end(), v.begin(), v.end());
+        }
+      }
+      if ((static_cast<int>(Value(g, 70)) & 1) && !points.empty()) points.push_back(points.front());
+      for (std::size_t k = 1; k < points.size(); ++k)
+        scene.segments.push_back({at.Apply(points[k - 1]), at.Apply(points[k]), color});
+    } else if (f.type == "MTEXT") {
+      std::u16string text;
+      for (const Group& x : g)
+        if (x.code == 3) text += x.value;
+      for (const Group& x : g)
+        if (x.code == 1) text += x.value;
+      Text t;
+      t.position = t.align = f.First();
+      t.height = Value(g, 40, 2.5);
+      const double dx = Value(g, 11, 1), dy = Value(g, 21);
+      t.rotation = Value(g, 50, std::atan2(dy, dx) * 180 / std::numbers::pi);
+      // Attachment 1-9 (top left ... bottom right): its column is TEXT's alignment.
+      t.halign = (static_cast<int>(Value(g, 71, 1)) - 1) % 3;
+      Add(t, at, color, PlainMText(text));
+    }
+  }
+
   void One(const Entity& e, const Placement& at, int by_block, int depth) {
     const Common& c = CommonOf(e);
     const Layer* layer = const_cast<Drawing&>(d_).FindLayer(c.layer);
@@ -60,6 +157,8 @@ class Collector {
       scene.circles.push_back({at.Apply(r->center), r->radius * std::abs(at.sx), color});
     } else if (const auto* t = std::get_if<Text>(&e)) {
       Add(*t, at, color, t->value);
+    } else if (const auto* f = std::get_if<cadsim::Foreign>(&e)) {
+      Foreign(*f, at, color);
     } else if (const auto* n = std::get_if<Insert>(&e)) {
       const Block* b = const_cast<Drawing&>(d_).FindBlock(n->block);
       if (b && depth < 8) {
@@ -116,6 +215,12 @@ std::uint32_t ColorRgb(int aci) {
     r = 1, b = x;
   auto c = [](double v) { return static_cast<std::uint32_t>(v * 0xb0); };
   return c(r) << 16 | c(g) << 8 | c(b);
+}
+
+Scene MakeScene(const Drawing& drawing, const Entity& entity) {
+  Collector c(drawing);
+  c.Entities({entity}, Placement{}, 7, 0);
+  return std::move(c.scene);
 }
 
 Scene MakeScene(const Drawing& drawing) {

@@ -61,6 +61,7 @@ void SimCad::HideCommandLine(bool hidden) {
 }
 
 void SimCad::Vanish() {
+  if (dialog) desktop_.DestroyWindow(dialog);
   desktop_.DestroyWindow(main);
   desktop_.DestroyWindow(text);
 }
@@ -71,6 +72,23 @@ void SimCad::Changed() {
   // SAVEAS renames the drawing, and the titles follow.
   desktop_.Get(main).traits.title = cad_->MainTitle();
   desktop_.Get(text).traits.title = cad_->TextTitle();
+}
+
+void SimCad::DialogShown(std::u16string_view title) {
+  WindowSpec d;
+  d.class_name = u"#32770";
+  d.title = title;
+  d.thread = thread;
+  d.process = process;
+  dialog = desktop_.CreateWindow(std::move(d), true);
+  desktop_.Get(main).last_active_popup = dialog;
+}
+
+void SimCad::DialogClosed() {
+  if (!dialog) return;
+  desktop_.DestroyWindow(dialog);
+  desktop_.Get(main).last_active_popup = 0;
+  dialog = 0;
 }
 
 platform::sim::LaunchableProgram Launchable(platform::sim::Desktop& desktop, Drawing drawing,

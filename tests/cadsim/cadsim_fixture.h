@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -18,6 +20,7 @@
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
 #include "platform/sim/desktop.h"
+#include "platform/utf8.h"
 
 namespace cadsim_test {
 
@@ -123,6 +126,32 @@ inline std::u16string Decimal(std::size_t n) {
   return std::u16string(s.begin(), s.end());
 }
 
+inline std::u16string Ascii(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+
+// UTF-8 test text as UTF-16.
+inline std::u16string Widen(std::string_view utf8) { return platform::FromUtf8(utf8); }
+
 inline bool EndsWith(std::u16string_view text, std::u16string_view end) { return text.ends_with(end); }
+
+// ezdxf, as Debian ships it (python3-ezdxf): another program's reader and
+// writer of DXF.
+inline bool HaveEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
+
+// Runs /usr/bin/python3 with the arguments; its output, stderr included.
+inline std::string Python(const std::string& arguments) {
+  const std::string command = "/usr/bin/python3 " + arguments + " 2>&1";
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  return out;
+}
+
+inline std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 }  // namespace cadsim_test

@@ -142,6 +142,19 @@ TEST_F(Dxf, ReadsCodePage932AndAFileWithoutFinalLineEnd) {
   EXPECT_GT(d.next_handle, 0x2Au) << "new handles must not reuse 2A";
 }
 
+TEST_F(Dxf, FilesOfAutoCad2007AndLaterAreReadAsUtf8) {
+  // The same layer name in both encodings; only the version tells them apart.
+  const std::string name_utf8 = "\xE9\x85\x8D\xE7\xAE\xA1";  // 配管
+  for (const char* version : {"AC1015", "AC1021", "AC1032"}) {
+    const bool utf8 = std::string_view(version) != "AC1015";
+    const std::string name = utf8 ? name_utf8 : codec->ToAnsi(u"配管");
+    const std::string bytes = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + std::string(version) +
+                              "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n" + name +
+                              "\n  0\nENDSEC\n  0\nEOF\n";
+    EXPECT_EQ(cadsim::CommonOf(cadsim::ReadDxf(bytes, *codec).entities.at(0)).layer, u"配管") << version;
+  }
+}
+
 TEST_F(Dxf, DimensionWithoutItsBlockGetsOneThatDrawsIt) {
   const Drawing d = cadsim::ReadDxf(DimensionWithoutBlock(), *codec);
   const cadsim::Block* b = const_cast<Drawing&>(d).FindBlock(u"*D7");

@@ -10,8 +10,6 @@
 namespace cadsim_test {
 namespace {
 
-bool HaveEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
-
 // Runs ezdxf's audit; the output's last line is "errors N fixes M".
 std::string Audit(const std::filesystem::path& file) {
   const std::filesystem::path script = file.parent_path() / "audit.py";
@@ -20,14 +18,7 @@ std::string Audit(const std::filesystem::path& file) {
                            "a = d.audit()\n"
                            "for e in a.errors: print('error', e.code, e.message)\n"
                            "print('errors %d fixes %d' % (len(a.errors), len(a.fixes)))\n";
-  const std::string command = "/usr/bin/python3 " + script.string() + " " + file.string() + " 2>&1";
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  return out;
+  return Python(script.string() + " " + file.string());
 }
 
 class EzdxfAudit : public CadsimTest {

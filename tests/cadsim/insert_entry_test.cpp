@@ -119,6 +119,45 @@ TEST_F(InsertEntry, FrozenLockedLayerIsThawedTurnedOnAndUnlocked) {
   EXPECT_FALSE(after->frozen || after->off || after->locked);
 }
 
+struct DialogCase {
+  const char* name;
+  const char* attdia;
+  bool escape;         // the user closes the dialog box with Esc (else OK)
+  bool inserted;       // an entry is made
+  bool astray;         // the typed answers reached the command prompt
+  const char* system;  // the seventh attribute's value
+};
+
+class AttributeDialog : public InsertEntry, public ::testing::WithParamInterface<DialogCase> {};
+
+TEST_P(AttributeDialog, TakesTheAttributeValuesInsteadOfThePrompts) {
+  Start(8);
+  ASSERT_EQ(Send(u"^C^Cattdia^M" + cadsim_test::Ascii(GetParam().attdia) + u"^M"), -1);
+  const std::size_t before = All<cadsim::Insert>(TheDrawing()).size();
+  ASSERT_EQ(Post(InsertKeys(u"^M0^M") + u"1000^M500^M0^M1230^M^M^M給水^M3^M"), -1);
+  if (std::string_view(GetParam().attdia) == "1") {
+    EXPECT_EQ(CurrentPrompt(), u"") << "a dialog box, no prompt";
+    platform::WindowSystem& windows = desktop.Windows();  // as the link library sees it
+    const platform::Hwnd popup = windows.GetLastActivePopup(acad->main);
+    ASSERT_NE(popup, acad->main);
+    EXPECT_EQ(desktop.Get(popup).traits.title, u"属性編集");
+    Cad().Act(GetParam().escape ? cadsim::UserAction::Escape() : cadsim::UserAction::Nothing());
+    EXPECT_EQ(windows.GetLastActivePopup(acad->main), acad->main) << "the box is closed";
+  }
+  const auto inserts = All<cadsim::Insert>(TheDrawing());
+  ASSERT_EQ(inserts.size(), before + (GetParam().inserted ? 1 : 0));
+  if (GetParam().inserted) {
+    EXPECT_EQ(inserts.back()->attributes[6].value, cadsim_test::Widen(GetParam().system));
+  }
+  EXPECT_EQ(History().find(u"\"1000\" は不明なコマンドです。") != std::u16string::npos, GetParam().astray);
+}
+
+INSTANTIATE_TEST_SUITE_P(Attdia, AttributeDialog,
+                         ::testing::Values(DialogCase{"Prompts", "0", false, true, false, "給水"},
+                                           DialogCase{"DialogOk", "1", false, true, true, ""},
+                                           DialogCase{"DialogCancelled", "1", true, false, true, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(InsertEntry, MissingBlockFileIsReportedAndTheCommandEnds) {
   Start(1);
   ASSERT_EQ(Send(u"^C^C-insert^MC:\\nowhere\\Missing.dwg^M"), -1);

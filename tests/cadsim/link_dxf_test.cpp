@@ -23,9 +23,10 @@ TEST_F(LinkDxf, PickedDimensionItsStyleAndItsTextStyleScanBack) {
   EXPECT_EQ(d.At(0, 1), u"2200.0");
   EXPECT_EQ(d.At(1, 1), u"-1650.0");
   EXPECT_EQ(d.At(3, 1), u"3000.0");
-  EXPECT_EQ(d.At(4, 1), u"160");
+  // Integers come right-aligned, as in AutoCAD's files.
+  EXPECT_EQ(d.At(4, 1), u"   160");
   EXPECT_EQ(d.At(6, 1), u"配管100");
-  EXPECT_EQ(d.At(7, 1), u"2") << "the DSTYLE override's value";
+  EXPECT_EQ(d.At(7, 1), u"     2") << "the DSTYLE override's value";
 
   korvel::DxfTable s;
   ASSERT_EQ(control->DxfScan(u"TABLES", u"DIMSTYLE", u"2|40|140|271|340|45|78|147|279", s), -1);
@@ -33,8 +34,8 @@ TEST_F(LinkDxf, PickedDimensionItsStyleAndItsTextStyleScanBack) {
   for (int r = 1; r <= std::stoi(std::string(s.At(0, 0).begin(), s.At(0, 0).end())); ++r) {
     if (s.At(0, r) != u"配管100") continue;
     EXPECT_EQ(s.At(1, r), u"100.0");
-    EXPECT_EQ(s.At(2, r), u"2.5");
-    EXPECT_EQ(s.At(8, r), u"1");
+    EXPECT_EQ(s.At(2, r), u"") << "DIMTXT 2.5 is the metric default, which AutoCAD leaves out";
+    EXPECT_EQ(s.At(8, r), u"     1");
     text_style = s.At(4, r);
   }
   ASSERT_FALSE(text_style.empty());

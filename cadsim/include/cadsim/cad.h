@@ -39,6 +39,9 @@ struct Host {
   virtual void Changed() {}
   // The "windows vanish" fault: the host takes its windows away.
   virtual void Vanish() {}
+  // A modal dialog box opens over the main window (title), or closes.
+  virtual void DialogShown(std::u16string_view /*title*/) {}
+  virtual void DialogClosed() {}
 };
 
 // What the user does with the pointing device or the Esc key.
@@ -77,6 +80,10 @@ struct Question {
   std::function<void(std::u16string_view answer)> answer;
   // Set on prompts that wait for the user's pick (objects, points).
   std::function<void(const UserAction&)> on_user;
+  // Not a prompt but a modal dialog box with this title: typed input waits
+  // until it closes, the command line shows no prompt, and the user's next
+  // action closes it (Esc cancels the command, anything else is OK).
+  std::u16string dialog;
 };
 
 class Cad {
@@ -106,11 +113,20 @@ class Cad {
   // The user acts now (a click in a real window).
   void Act(const UserAction& action);
   bool WaitingForUser() const { return pending_ && pending_->on_user; }
+  bool InDialog() const { return pending_ && !pending_->dialog.empty(); }
   bool Busy() const { return busy_; }
   // Folders searched for a block file that is not where -INSERT says.
   std::vector<std::u16string>& BlockFolders() { return block_folders_; }
   // The entity a pick at p hits (within pick_tolerance drawing units), or 0.
+  // Only what is shown can be hit: nothing on a layer that is off or
+  // frozen. A dimension is hit at its lines, arrows and text, a block
+  // reference near its insertion point.
   Handle HitTest(const Point& p) const;
+  // The entity the user's pick selects (an entity picked by handle only if
+  // it is shown), or 0.
+  Handle Picked(const UserAction& action) const;
+  // Whether the entity's layer is neither off nor frozen.
+  bool Shown(const Entity& entity) const;
   double pick_tolerance = 50;
 
   // --- For the commands --------------------------------------------------
@@ -162,6 +178,7 @@ class Cad {
   std::u16string last_command_;  // what Enter at an empty command prompt repeats
   bool busy_ = false;
   bool pumping_ = false;
+  bool dialog_shown_ = false;
   std::uint64_t wait_serial_ = 0;
   std::vector<Handle> previous_;
   std::map<std::u16string, std::u16string> settings_;

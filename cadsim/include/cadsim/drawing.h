@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,30 @@ struct Point {
   double x = 0, y = 0, z = 0;
 };
 
+// A DXF group the model does not interpret, kept to be written back as it
+// came: the value as read (decoded text; numbers as their digits).
+struct Group {
+  int code = 0;
+  std::u16string value;
+  bool operator==(const Group&) const = default;
+};
+
+// What an object of the file carried that the model does not interpret.
+// Another program's data travels in these, and AutoCAD keeps it: a round
+// trip through cadsim must not lose it.
+struct Kept {
+  // The 102 groups after the handle: persistent reactors and the extension
+  // dictionary ("{ACAD_XDICTIONARY", 360, "}").
+  std::vector<Group> app_data;
+  // Groups the model does not read, each after the subclass marker (100) it
+  // came under, so that the writer puts it back in its subclass.
+  std::vector<Group> groups;
+  // Extended data: 1001 and everything after it.
+  std::vector<Group> xdata;
+
+  bool Empty() const { return app_data.empty() && groups.empty() && xdata.empty(); }
+};
+
 struct Layer {
   Handle handle = 0;
   std::u16string name;
@@ -27,6 +53,7 @@ struct Layer {
   std::u16string linetype = u"Continuous";
   std::int16_t lineweight = -3;  // default
   bool off = false, frozen = false, locked = false;
+  Kept kept;
 };
 
 struct TextStyle {
@@ -36,22 +63,51 @@ struct TextStyle {
   double width_factor = 1;
   std::u16string font = u"txt.shx";
   std::u16string bigfont;
+  Kept kept;
 };
 
+// The measurement system a drawing was started in ($MEASUREMENT): it decides
+// the defaults of the dimension variables (DIMTXT 0.18 or 2.5, ...).
+enum class Measurement { kImperial = 0, kMetric = 1 };
+
+// A dimension style. The variables the system reads have fields; every other
+// one is kept in `values` by its group code, as text. A style made without a
+// measurement system gets the metric defaults of a Japanese AutoCAD;
+// DimStyleDefaults() gives the imperial ones.
 struct DimStyle {
   Handle handle = 0;
   std::u16string name;
-  double dimscale = 1;  // DIMSCALE (40)
-  double dimasz = 2.5;  // DIMASZ (41)
-  double dimexo = 0.625, dimexe = 1.25;
+  int flags = 0;          // 70
+  double dimscale = 1;    // DIMSCALE (40)
+  double dimasz = 2.5;    // DIMASZ (41)
+  double dimexo = 0.625;  // DIMEXO (42)
+  double dimexe = 1.25;   // DIMEXE (44)
   double dimrnd = 0;      // DIMRND (45)
   double dimtxt = 2.5;    // DIMTXT (140)
   double dimgap = 0.625;  // DIMGAP (147)
-  int dimdec = 4;         // DIMDEC (271)
-  int dimzin = 0;         // DIMZIN (78)
+  int dimdec = 2;         // DIMDEC (271)
+  int dimzin = 8;         // DIMZIN (78)
   int dimtmove = 0;       // DIMTMOVE (279)
   Handle dimtxsty = 0;    // DIMTXSTY (340): the text style's handle
+  // The other variables that differ from the defaults (DIMLFAC 144, DIMTAD
+  // 77, the arrow blocks 342 ...), and groups no variable stands for.
+  std::map<int, std::u16string> values;
+  Kept kept;
 };
+
+// A style holding AutoCAD's defaults for the measurement system.
+DimStyle DimStyleDefaults(Measurement measurement);
+// The value of a dimension variable by its DIMSTYLE group code, as text
+// ("2.5", "8"), whether a field or `values` holds it (the metric default
+// when neither does); empty for a code that is no variable and not held.
+std::u16string DimStyleValue(const DimStyle& style, int code);
+// Sets it in the field or in `values`.
+void SetDimStyleValue(DimStyle& style, int code, std::u16string_view value);
+// The group codes of the dimension variables a DIMSTYLE record carries, in
+// the order AutoCAD writes them.
+const std::vector<int>& DimStyleCodes();
+// True when the style's value for code is the measurement system's default.
+bool IsDimStyleDefault(const DimStyle& style, int code, Measurement measurement);
 
 // What every entity has.
 struct Common {
@@ -60,6 +116,7 @@ struct Common {
   std::int16_t color = 256;  // ByLayer
   std::u16string linetype = u"ByLayer";
   std::int16_t lineweight = -1;  // ByLayer
+  Kept kept;
 };
 
 struct Line : Common {
@@ -113,10 +170,14 @@ struct Dimension : Common {
   Point definition;  // 10
   Point text_mid;    // 11
   Point p13, p14, p15, p16;
-  double measurement = 0;  // 42
-  int type = 32;           // 70: kind in bits 0-2, 32 block of its own, 128 text moved
-  double angle = 0;        // 50, degrees (rotated dimensions)
-  std::u16string text;     // 1: "" shows the measurement
+  // 42, in drawing units or radians. NaN: not measured yet; Complete()
+  // measures it from the definition points. A command that moves a
+  // definition point sets it to NaN again.
+  double measurement = std::numeric_limits<double>::quiet_NaN();
+  int type = 32;        // 70: kind in bits 0-2, 32 block of its own, 128 text moved
+  int attachment = 5;   // 71: the text's attachment point, 5 its middle
+  double angle = 0;     // 50, degrees (rotated dimensions)
+  std::u16string text;  // 1: "" shows the measurement
   std::vector<DimOverride> overrides;
 
   int Kind() const {
@@ -133,7 +194,30 @@ struct Insert : Common {
   Handle seqend = 0;
 };
 
-using Entity = std::variant<Line, Circle, Solid, Text, Dimension, Insert, AttributeDef>;
+// An entity the model does not interpret (POINT, ARC, LWPOLYLINE, MTEXT,
+// HATCH, ...): kept whole, to be written back as read. Its own groups are
+// all in kept.groups, subclass markers included; `following` holds the
+// records that belong to it (a POLYLINE's VERTEX records and SEQEND), each
+// with its own handle among its groups.
+struct Foreign : Common {
+  std::string type;
+  struct Record {
+    std::string type;
+    Handle handle = 0;
+    std::vector<Group> groups;  // without the handle and the owner
+  };
+  std::vector<Record> following;
+
+  // The point of group 10 (or the first of several), where a person picks it.
+  Point First() const;
+};
+
+// How far a dimension measures, from its definition points as AutoCAD
+// measures it: drawing units for linear and aligned ones, radians for
+// angular ones, the diameter or radius for round ones; NaN for ordinates.
+double Measure(const Dimension& d);
+
+using Entity = std::variant<Line, Circle, Solid, Text, Dimension, Insert, AttributeDef, Foreign>;
 
 const Common& CommonOf(const Entity& entity);
 Common& CommonOf(Entity& entity);
@@ -148,6 +232,9 @@ struct Block {
   Point base;
   int flags = 0;  // 1 anonymous, 2 has attribute definitions
   std::vector<Entity> entities;
+  // The BLOCK_RECORD's groups the model does not read (its layout 340, the
+  // insertion units, a preview image), the BLOCK's ones.
+  Kept record_kept, begin_kept;
 
   std::vector<const AttributeDef*> AttributeDefs() const;
 };
@@ -156,18 +243,50 @@ struct Block {
 // without regard to case, everything else exactly.
 bool SameName(std::u16string_view a, std::u16string_view b);
 
+// A record of the file kept as read: a CLASS, a table entry of a table the
+// model does not keep (VPORT, LTYPE, VIEW, UCS, APPID), an object.
+struct Record {
+  std::string type;
+  std::vector<Group> groups;  // without the owner of a table entry
+  // The value of the first group with this code, or empty.
+  std::u16string Value(int code) const;
+};
+
+// A section the model does not interpret (ACDSDATA, THUMBNAILIMAGE, ...).
+struct Section {
+  std::string name;
+  std::vector<Group> groups;
+};
+
+// What a read file held besides the model, written back in its place.
+struct FileKept {
+  std::vector<std::pair<std::string, std::vector<Group>>> header;  // variables cadsim does not write itself
+  std::vector<Record> classes;
+  std::vector<Record> table_entries;  // VPORT, LTYPE, VIEW, UCS, APPID
+  std::vector<Record> objects;        // the OBJECTS section
+  std::vector<Section> sections;      // those after OBJECTS
+  // The layout blocks: handles of *Model_Space and *Paper_Space's records,
+  // BLOCK and ENDBLK, and of the LAYOUT objects their records name. Zero
+  // for a drawing that did not come with them.
+  Handle model_record = 0, model_begin = 0, model_end = 0, model_layout = 0;
+  Handle paper_record = 0, paper_begin = 0, paper_end = 0, paper_layout = 0;
+};
+
 struct Drawing {
   std::vector<Layer> layers;
   std::vector<std::u16string> linetypes;  // besides ByBlock, ByLayer, Continuous
   std::vector<TextStyle> text_styles;
   std::vector<DimStyle> dim_styles;
   std::vector<Block> blocks;
-  std::vector<Entity> entities;  // model space, in drawing order
-  Point insertion_base;          // $INSBASE
+  std::vector<Entity> entities;                    // model space, in drawing order
+  std::vector<Entity> paper;                       // the active layout's paper space, kept as read
+  Point insertion_base;                            // $INSBASE
+  Measurement measurement = Measurement::kMetric;  // $MEASUREMENT
   std::u16string current_layer = u"0";
   std::u16string current_dim_style = u"Standard";
   std::u16string current_text_style = u"Standard";
   Handle next_handle = 0x30;  // $HANDSEED
+  FileKept kept;
 
   Layer* FindLayer(std::u16string_view name);
   Layer& EnsureLayer(std::u16string_view name);
@@ -179,11 +298,20 @@ struct Drawing {
   Handle NewHandle() { return next_handle++; }
 
   // Makes the drawing complete: layer 0, text style and dimension style
-  // Standard, a handle on everything, the seed above every handle in use.
+  // Standard, every layer, style and application it names, a measurement on
+  // every dimension, a handle on everything, the seed above every handle in
+  // use.
   void Complete();
 
  private:
   void AddReferencedTableEntries();
+  void MeasureDimensions();
+  void RegisterApplications();
 };
+
+// A handle written as DXF writes it (hexadecimal, upper case), and read back
+// (0 for text that is none).
+std::u16string HandleText(Handle handle);
+Handle HandleOf(std::u16string_view text);
 
 }  // namespace cadsim

@@ -2,8 +2,10 @@
 //
 // Files are in the system's ANSI code page (932 on the machines the product
 // serves); the codec turns their bytes into text and back. Output is AutoCAD
-// 2000 (AC1015): handles, owners and subclass markers as AutoCAD writes them,
-// so that other DXF readers accept it.
+// 2000 (AC1015) as AutoCAD writes it: handles, owners and subclass markers,
+// group codes and integers right-aligned, dimension-style values only where
+// they differ from the defaults, so that other DXF readers accept it and a
+// reader of it meets what it will meet in AutoCAD's files.
 #pragma once
 
 #include <filesystem>
@@ -30,12 +32,14 @@ class DxfError : public std::runtime_error {
 };
 
 struct ReadReport {
-  int skipped_entities = 0;  // entity types the model does not keep
+  int foreign_entities = 0;  // entities of types the model keeps without reading (Foreign)
 };
 
-// Reads LAYER, LTYPE names, STYLE, DIMSTYLE, the blocks and the model-space
-// LINE, TEXT, DIMENSION and INSERT/ATTRIB records; everything else is skipped.
-// The result is Complete().
+// Reads the drawing: LAYER, STYLE, DIMSTYLE, the blocks and the LINE,
+// CIRCLE, SOLID, TEXT, ATTDEF, DIMENSION and INSERT/ATTRIB records into the
+// model; every other section, record, entity and group is kept as read and
+// written back by WriteDxf. Comments (999) are skipped. The result is
+// Complete().
 Drawing ReadDxf(std::string_view bytes, platform::TextCodec& codec, ReadReport* report = nullptr);
 Drawing ReadDxfFile(const std::filesystem::path& path, platform::TextCodec& codec,
                     ReadReport* report = nullptr);

@@ -39,6 +39,8 @@ struct Scene {
 // Visible layers only; inserted blocks with their visible attributes;
 // dimensions through their geometry blocks or, lacking one, from their points.
 Scene MakeScene(const Drawing& drawing);
+// One entity of it, as drawn (no extents).
+Scene MakeScene(const Drawing& drawing, const Entity& entity);
 
 // An AutoCAD colour index as 0xRRGGBB that shows on white paper (7 is black).
 std::uint32_t ColorRgb(int aci);

@@ -45,11 +45,16 @@ class SimCad final : public Host {
 
   std::uint32_t process = 0, thread = 0;
   platform::Hwnd main = 0, main_command = 0, text = 0, command = 0, history = 0;
+  platform::Hwnd dialog = 0;  // while one is shown
 
   // Host.
   void After(std::uint32_t ms, std::function<void()> fn) override;
   platform::TextCodec& Codec() override { return desktop_.Codec(); }
   void Changed() override;
+  // A dialog box: a window of its own in AutoCAD's thread, the main window's
+  // last active popup while it is up.
+  void DialogShown(std::u16string_view title) override;
+  void DialogClosed() override;
 
  private:
   platform::sim::Desktop& desktop_;

@@ -131,9 +131,7 @@ void AskAttributes(Cad& cad, const std::shared_ptr<Editing>& e) {
     AskAttributes(cad, e);
   };
   q.on_user = [&cad, e](const UserAction& u) {
-    Handle h = u.kind == UserAction::kPickEntity ? u.handle : 0;
-    if (u.kind == UserAction::kPickPoint) h = cad.HitTest(u.point);
-    if (h) Add(cad, e, h, false);
+    if (const Handle h = cad.Picked(u)) Add(cad, e, h, false);
     AskAttributes(cad, e);
   };
   cad.Ask(std::move(q));

@@ -47,6 +47,21 @@ std::vector<std::filesystem::path> Candidates(Cad& cad, std::u16string_view path
   return c;
 }
 
+void ForgetHandles(Entity& e) {
+  Common& c = CommonOf(e);
+  c.handle = 0;
+  c.kept.app_data.clear();
+  if (auto* n = std::get_if<cadsim::Insert>(&e)) {
+    n->seqend = 0;
+    for (Attribute& a : n->attributes) {
+      a.handle = 0;
+      a.kept.app_data.clear();
+    }
+  }
+  if (auto* f = std::get_if<Foreign>(&e))
+    for (Foreign::Record& r : f->following) r.handle = 0;
+}
+
 // Reads the drawing file and adds it to the drawing as the block `name`,
 // with the layers and text styles it uses. False when there is no such file.
 bool LoadBlockFile(Cad& cad, std::u16string_view path, const std::u16string& name) {
@@ -60,15 +75,25 @@ bool LoadBlockFile(Cad& cad, std::u16string_view path, const std::u16string& nam
       return false;
     }
     Drawing& d = cad.TheDrawing();
-    for (const cadsim::Layer& l : source.layers)
-      if (!d.FindLayer(l.name)) d.layers.push_back(l), d.layers.back().handle = 0;
-    for (const TextStyle& s : source.text_styles)
-      if (!d.FindTextStyle(s.name)) d.text_styles.push_back(s), d.text_styles.back().handle = 0;
+    // What comes from the other file takes handles of this drawing; links
+    // to that file's objects (reactors, extension dictionaries) stay behind.
+    for (const cadsim::Layer& l : source.layers) {
+      if (d.FindLayer(l.name)) continue;
+      d.layers.push_back(l);
+      d.layers.back().handle = 0;
+      d.layers.back().kept.app_data.clear();
+    }
+    for (const TextStyle& s : source.text_styles) {
+      if (d.FindTextStyle(s.name)) continue;
+      d.text_styles.push_back(s);
+      d.text_styles.back().handle = 0;
+      d.text_styles.back().kept.app_data.clear();
+    }
     Block b;
     b.name = name;
     b.base = source.insertion_base;
     b.entities = std::move(source.entities);
-    for (Entity& e : b.entities) CommonOf(e).handle = 0;
+    for (Entity& e : b.entities) ForgetHandles(e);
     d.blocks.push_back(std::move(b));
     d.Complete();
     return true;
@@ -115,6 +140,21 @@ void Create(Cad& cad, const std::shared_ptr<Placing>& p) {
   d.entities.push_back(std::move(n));
 }
 
+// With ATTDIA 1 AutoCAD asks for the values in its "属性編集" dialog box
+// instead of at the command line: what a program types for the prompts waits
+// until the box is closed and then lands at the command prompt. OK keeps the
+// defaults.
+void ShowDialog(Cad& cad, const std::shared_ptr<Placing>& p) {
+  Question q;
+  q.dialog = u"属性編集";
+  q.on_user = [&cad, p](const UserAction&) {
+    const auto defs = cad.TheDrawing().FindBlock(p->block)->AttributeDefs();
+    for (std::size_t k = p->values.size(); k < defs.size(); ++k) p->values.push_back(defs[k]->value);
+    cad.Finish([&cad, p] { Create(cad, p); });
+  };
+  cad.Ask(std::move(q));
+}
+
 void AskAttributes(Cad& cad, const std::shared_ptr<Placing>& p, std::size_t k) {
   const Block* b = cad.TheDrawing().FindBlock(p->block);
   const auto defs = b->AttributeDefs();
@@ -122,6 +162,7 @@ void AskAttributes(Cad& cad, const std::shared_ptr<Placing>& p, std::size_t k) {
   // Constant and preset attributes take their defaults without a prompt.
   while (k < defs.size() && (!asked || (defs[k]->flags & (2 | 8)))) p->values.push_back(defs[k++]->value);
   if (k >= defs.size()) return cad.Finish([&cad, p] { Create(cad, p); });
+  if (!p->announced && cad.Settings()[u"ATTDIA"] == u"1") return ShowDialog(cad, p);
   if (!p->announced) cad.Say(u"属性値を入力"), p->announced = true;
   const AttributeDef& def = *defs[k];
   Question q;

@@ -15,9 +15,11 @@ struct Selection {
   std::function<void(std::vector<Handle>)> done;
 };
 
-bool Selectable(Cad& cad, const Entity& e) {
+// ALL takes what lies on layers that are off too, as AutoCAD does; only a
+// frozen layer keeps its objects out of every selection.
+bool Thawed(Cad& cad, const Entity& e) {
   const cadsim::Layer* l = cad.TheDrawing().FindLayer(CommonOf(e).layer);
-  return !l || !(l->off || l->frozen);
+  return !l || !l->frozen;
 }
 
 void Report(Cad& cad, std::size_t found) { cad.Say(u"認識された数: " + Ascii(std::to_string(found))); }
@@ -47,7 +49,7 @@ void Typed(Cad& cad, const std::shared_ptr<Selection>& s, std::u16string_view an
   std::vector<Handle> found;
   if (Is(answer, {u"L", u"LAST"})) {
     for (auto it = d.entities.rbegin(); it != d.entities.rend(); ++it) {
-      if (Selectable(cad, *it)) {
+      if (cad.Shown(*it)) {  // the newest object that can be seen
         found.push_back(CommonOf(*it).handle);
         break;
       }
@@ -57,7 +59,7 @@ void Typed(Cad& cad, const std::shared_ptr<Selection>& s, std::u16string_view an
       if (d.FindEntity(h)) found.push_back(h);
   } else if (Is(answer, {u"ALL"})) {
     for (const Entity& e : d.entities)
-      if (Selectable(cad, e)) found.push_back(CommonOf(e).handle);
+      if (Thawed(cad, e)) found.push_back(CommonOf(e).handle);
   } else {
     cad.Say(u"*無効な選択*");
     cad.Say(
@@ -69,10 +71,8 @@ void Typed(Cad& cad, const std::shared_ptr<Selection>& s, std::u16string_view an
 }
 
 void Picked(Cad& cad, const std::shared_ptr<Selection>& s, const UserAction& action) {
-  Handle h = 0;
-  if (action.kind == UserAction::kPickEntity && cad.TheDrawing().FindEntity(action.handle)) h = action.handle;
-  if (action.kind == UserAction::kPickPoint) h = cad.HitTest(action.point);
-  if (h == 0) return Ask(cad, s);  // a pick in empty space: still selecting
+  const Handle h = cad.Picked(action);
+  if (h == 0) return Ask(cad, s);  // a pick in empty space or at a hidden object: still selecting
   Add(cad, s, {h});
 }
 
