@@ -121,7 +121,7 @@ class ReportCommand : public ::testing::Test {
   std::filesystem::path folder =
       std::filesystem::temp_directory_path() /
       ("plendra-report-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::path csv = folder / "積算.csv";
+  std::filesystem::path csv = folder / "sheet.csv";
   void SetUp() override { std::filesystem::create_directories(folder); }
   void TearDown() override { std::filesystem::remove_all(folder); }
 };
