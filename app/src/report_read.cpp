@@ -19,7 +19,8 @@ constexpr std::u16string_view kSystemTag = u"(1)系統";
 struct Entity {
   std::string_view type;
   std::int64_t line = 0;
-  std::string_view g1, g2, g8, g10, g20, g11, g21, g42;
+  std::string_view g1, g2, g8, g10, g20, g11, g21, g41, g42;
+  bool has41 = false;
   bool has42 = false;
 };
 
@@ -45,6 +46,10 @@ void Keep(Entity& e, const DxfGroup& g) {
       break;
     case 21:
       e.g21 = g.value;
+      break;
+    case 41:
+      e.g41 = g.value;
+      e.has41 = true;
       break;
     case 42:
       e.g42 = g.value;
@@ -108,6 +113,7 @@ class EntitiesReader {
       entry.layer = codec_.FromAnsi(insert.entity.g8);
       entry.insert_x = LeadingNumber(codec_.FromAnsi(insert.entity.g10));
       entry.insert_y = LeadingNumber(codec_.FromAnsi(insert.entity.g20));
+      if (insert.entity.has41) entry.scale = LeadingNumber(codec_.FromAnsi(insert.entity.g41));
       entry.line = insert.entity.line;
       drawing_.entries.push_back(std::move(entry));
     }

@@ -42,6 +42,7 @@ struct ReportEntry {
   std::vector<std::u16string> attributes;
   std::u16string layer;               // group 8 of the INSERT
   double insert_x = 0, insert_y = 0;  // groups 10 and 20 of the INSERT
+  double scale = 1;                   // group 41 of the INSERT (its X scale)
   std::int64_t line = 0;              // the line of the INSERT's group 0
 
   // The value at a position counted from 1; empty when the INSERT has fewer.
