@@ -147,7 +147,7 @@ TEST_F(ReportCommand, ExitsByWhatItFound) {
       {{"check", seeded, "--marume", "5"}, 2, "--marume は 0 から 4"},
       {{"check", seeded, "--marume"}, 2, "--marume の後に値がありません"},
       {{"check", seeded, "--out", csv.string()}, 2, "takeoff のオプション"},
-      {{"check", seeded, "--encoding", "1"}, 2, "コード ページ 1 はここでは使えません"},
+      {{"check", seeded, "--encoding", "59999"}, 2, "コード ページ 59999 はここでは使えません"},
       {{"check", (folder / "none.dxf").string()}, 2, "ファイルが見つからないか、読めません"},
       {{"check", (folder / "damaged.dxf").string()}, 2, "5 行目がグループ コードではありません"},
       {{"takeoff", seeded, "--out", (folder / "no" / "x.csv").string()}, 2, "集計表を書き込めません"},

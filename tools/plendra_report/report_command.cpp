@@ -181,6 +181,11 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
   try {
     codec = platform::MakeAnsiCodec(o->code_page);
   } catch (const std::exception&) {
+    codec.reset();
+  }
+  // iconv refuses a code page it does not know; Windows' conversions accept
+  // any number and then convert nothing, which a digit shows.
+  if (!codec || codec->FromAnsi("0") != u"0") {
     Say(err, u"コード ページ " + plendra::IntegerText(o->code_page) + u" はここでは使えません");
     return kExitTrouble;
   }
