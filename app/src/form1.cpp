@@ -213,6 +213,7 @@ void Form1::Menu_Set(std::int16_t flag) {
   if (flag != -1 && flag != 0) return;
   view_.Mnu_Settei().SetEnabled(flag == -1);
   view_.Mnu_Help().SetEnabled(flag == -1);
+  view_.Mnu_Kensa().SetEnabled(flag == -1);
 }
 
 void Form1::ClosingSteps() {

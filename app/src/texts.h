@@ -42,6 +42,21 @@ inline constexpr std::u16string_view kNoPosition =
 inline constexpr std::u16string_view kRunTimeError = u"実行時エラー '";
 inline constexpr std::u16string_view kNotConnected = u"AutoCADが起動していないか、応答がありません。";
 
+// The menu 検査.
+inline constexpr std::u16string_view kKensaNone = u"番号の検査: 問題は見つかりませんでした。";
+inline constexpr std::u16string_view kKensaFound = u"番号の検査: ";
+inline constexpr std::u16string_view kKensaFoundCount = u" 件見つかりました";
+inline constexpr std::u16string_view kExportFailed = u"図面を DXF に書き出せませんでした。";
+inline constexpr std::u16string_view kExportUnreadable = u"書き出した図面を読めませんでした: ";
+inline constexpr std::u16string_view kSyuukeiWritten = u"集計表を書き出しました: ";
+inline constexpr std::u16string_view kSyuukeiNotWritten =
+    u"集計表を書き込めませんでした (Excel などで開いていませんか): ";
+inline constexpr std::u16string_view kSyuukeiStale = u" 長さが寸法と合わないか、寸法のない部品表が ";
+inline constexpr std::u16string_view kSyuukeiStaleEnd = u" 件あります。番号の検査で確かめてください。";
+inline constexpr std::u16string_view kSyuukeiSuffix = u"_集計表.csv";
+inline constexpr std::u16string_view kNoDrawingFolder =
+    u"図面のフォルダが分からないため、集計表を書き出せません。";
+
 // Keystrokes.
 inline constexpr std::u16string_view kCancel = u"^C^C";
 inline constexpr std::u16string_view kUcsWorld = u"ucs^Mw^M";

@@ -150,6 +150,7 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     return true;
   }
   if (verb == "setting") return Setting(f);
+  if (verb == "check" || verb == "zoom" || verb == "takeoff") return Kensa(f);
   if (verb == "press" && n == 1) {
     form.Kaisi_Button_Click();
     return true;
@@ -283,6 +284,8 @@ bool Runner::Start() {
   }
   host_ = std::make_unique<SimHost>(desktop_, app_folder_, u"C:\\Program Files\\Plendra", transcript_);
   host_->another_instance = another_instance_;
+  host_->drawing_folder = app_folder_ / "drawing";
+  std::filesystem::create_directories(host_->drawing_folder);
   app_ = std::make_unique<plendra::Plendra>(*host_);
   Watch();
   if (!app_->Main()) host_->EndProgram();
@@ -434,6 +437,7 @@ bool Runner::Expect(const std::vector<std::string>& f) {
   };
   if (what == "ended" && n == 2) return host_ && host_->ended ? true : Fail("the program is still running");
   if (!host_) return Fail("the program has not been started");
+  if (what == "finding") return ExpectFinding(f);
   if (what == "status" && n == 3) return check(Utf8(host_->form.Status()), f[2]);
   if (what == "number" && n == 3) return check(Utf8(host_->form.bangou.Text()), f[2]);
   if (what == "system" && n == 3) return check(Utf8(host_->form.keitou.Text()), f[2]);

@@ -64,6 +64,9 @@ class Runner {
   bool Start();
   bool Expect(const std::vector<std::string>& f);
   bool Setting(const std::vector<std::string>& f);
+  // The menu 検査 (scenario_check.cpp): check, zoom N, takeoff, expect finding.
+  bool Kensa(const std::vector<std::string>& f);
+  bool ExpectFinding(const std::vector<std::string>& f);
   bool Fail(const std::string& why);
   std::filesystem::path Path(const std::string& field) const;
   void Watch();

@@ -137,6 +137,14 @@ void FakeAbout::Show(std::u16string_view title, std::u16string_view version_text
   transcript_.Add("  window: about " + Utf8(title) + " " + Utf8(version_text));
 }
 
+void FakeKensa::Show(const std::vector<plendra::KensaRow>& shown) {
+  rows = shown;
+  transcript_.Add("  window: 番号の検査 shown with " + std::to_string(rows.size()) + " rows");
+  for (const plendra::KensaRow& r : rows)
+    transcript_.Add("  finding: " + Utf8(r.kind) + " " + Utf8(r.system) + " " + Utf8(r.number) + " " +
+                    Utf8(r.detail));
+}
+
 // --- Host ---------------------------------------------------------------------
 
 SimHost::SimHost(platform::sim::Desktop& desktop, std::filesystem::path folder, std::u16string folder_text,
@@ -144,12 +152,19 @@ SimHost::SimHost(platform::sim::Desktop& desktop, std::filesystem::path folder, 
     : form(desktop, transcript),
       settei(transcript),
       about(transcript),
+      kensa(transcript),
       desktop_(desktop),
       folder_(std::move(folder)),
       folder_text_(std::move(folder_text)),
       transcript_(transcript) {}
 
 std::shared_ptr<korvel::_PwAcad> SimHost::CreatePwAcad() { return std::make_shared<korvel::PwAcad>(); }
+
+std::filesystem::path SimHost::DrawingFile(std::u16string_view acad_path) {
+  const std::size_t sep = acad_path.find_last_of(u"\\/");
+  return drawing_folder /
+         std::u16string(sep == std::u16string_view::npos ? acad_path : acad_path.substr(sep + 1));
+}
 
 void SimHost::EndProgram() {
   if (ended) return;

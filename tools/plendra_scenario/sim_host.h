@@ -112,6 +112,7 @@ class FakeForm1 final : public plendra::Form1View {
   plendra::Button& Kaisi_Button() override { return button; }
   plendra::MenuItem& Mnu_Settei() override { return settei_menu; }
   plendra::MenuItem& Mnu_Help() override { return help_menu; }
+  plendra::MenuItem& Mnu_Kensa() override { return kensa_menu; }
   std::u16string Status() const override { return status_; }
   void SetStatus(std::u16string_view text) override;
   float Top() const override { return top_; }
@@ -127,7 +128,7 @@ class FakeForm1 final : public plendra::Form1View {
 
   FakeCombo keitou, bangou;
   FakeButton button;
-  FakeMenu settei_menu, help_menu;
+  FakeMenu settei_menu, help_menu, kensa_menu;
   bool shown = false;
   std::int32_t topmost = 0;  // the last insert-after given: -1 topmost, -2 not
   std::int32_t ex_style = 0;
@@ -184,6 +185,18 @@ class FakeAbout final : public plendra::AboutView {
   Transcript& transcript_;
 };
 
+// The findings list of 番号の検査: the rows it shows, each also in the transcript.
+class FakeKensa final : public plendra::KensaView {
+ public:
+  explicit FakeKensa(Transcript& t) : transcript_(t) {}
+  void Show(const std::vector<plendra::KensaRow>& rows) override;
+
+  std::vector<plendra::KensaRow> rows;
+
+ private:
+  Transcript& transcript_;
+};
+
 // The host: korvel's own PwAcad on the thread's (simulated) platform, the
 // application's folder on disk, typed into AutoCAD as folder_text.
 class SimHost final : public plendra::Host {
@@ -200,10 +213,16 @@ class SimHost final : public plendra::Host {
   plendra::Form1View& Form1Widgets() override { return form; }
   plendra::SetteiView& SetteiWidgets() override { return settei; }
   plendra::AboutView& AboutWidgets() override { return about; }
+  plendra::KensaView& KensaWidgets() override { return kensa; }
+  // AutoCAD's drawing folders are Windows paths; here every file AutoCAD
+  // names lies in drawing_folder under its own name.
+  std::filesystem::path DrawingFile(std::u16string_view acad_path) override;
 
   FakeForm1 form;
   FakeSettei settei;
   FakeAbout about;
+  FakeKensa kensa;
+  std::filesystem::path drawing_folder;
   bool another_instance = false;
   bool ended = false;
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/report.h"
 #include "app/settings.h"
 #include "app/view.h"
 #include "link/pw_interfaces.h"
@@ -44,6 +45,13 @@ struct Host {
   virtual Form1View& Form1Widgets() = 0;
   virtual SetteiView& SetteiWidgets() = 0;
   virtual AboutView& AboutWidgets() = 0;
+  virtual KensaView& KensaWidgets() = 0;
+  // The scratch file the link library's DxfOut has AutoCAD write: Wexa.dxf in
+  // the temporary folder, found as the library finds it (form1_kensa.cpp says how).
+  virtual std::filesystem::path ScratchDxf();
+  // The file a path of AutoCAD's names, for reading and writing here: the
+  // same path on Windows; the simulated desktop maps AutoCAD's folders.
+  virtual std::filesystem::path DrawingFile(std::u16string_view acad_path);
   // The comment of the application's version information (empty).
   virtual std::u16string VersionComments() { return u""; }
   virtual std::u16string VersionText() { return u"1.0.0"; }
@@ -87,6 +95,14 @@ class Form1 {
   void Mnu_Settei_Click();
   void Mnu_Tukaikata_Click();
   void Mnu_Ver_Click();
+  // The menu 検査 (form1_kensa.cpp): 番号の検査 lists the findings of the
+  // whole drawing, a double-click on one has AutoCAD zoom to its entry, and
+  // 集計表の出力 writes the takeoff sheet beside the drawing.
+  void Mnu_Bangou_Kensa_Click();
+  void Kensa_List_DblClick(std::int32_t row);
+  void Mnu_Syuukei_Click();
+  // The findings the last 番号の検査 listed, one per row.
+  const std::vector<Finding>& Findings() const { return findings_; }
   void Temae_Set();
   void Toumei_Set();
 
@@ -99,6 +115,7 @@ class Form1 {
   void ClosingSteps();
   void ReportError(const std::exception& error);
   void End();
+  std::optional<ReportDrawing> ExportForReport();
 
   Grobal_Dim& g_;
   Host& host_;
@@ -106,6 +123,12 @@ class Form1 {
   Form1View& view_;
   bool ended_ = false;
   bool single_pick_ = false;  // a press without the continuous setting is picking
+
+  // The menu 検査: a check or takeoff exporting the drawing, and what the
+  // last check listed with the entries its findings' indexes name.
+  bool kensa_running_ = false;
+  std::vector<Finding> findings_;
+  std::vector<ReportEntry> finding_entries_;
 };
 
 class Settei_Form {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plendra {
 
@@ -79,6 +80,8 @@ struct Form1View {
   virtual Button& Kaisi_Button() = 0;
   virtual MenuItem& Mnu_Settei() = 0;
   virtual MenuItem& Mnu_Help() = 0;
+  // The menu 検査 with its items "番号の検査" and "集計表の出力".
+  virtual MenuItem& Mnu_Kensa() = 0;
   // The first panel of StatusBar1.
   virtual std::u16string Status() const = 0;
   virtual void SetStatus(std::u16string_view text) = 0;
@@ -121,6 +124,21 @@ struct SetteiView {
   // Shows the dialog modally; returns once it has been hidden.
   virtual void ShowModal() = 0;
   virtual void Hide() = 0;
+};
+
+// One row of the findings list: the kind in words, the system, the number
+// (or the run of missing numbers) and what was found.
+struct KensaRow {
+  std::u16string kind, system, number, detail;
+};
+
+// The findings list of 番号の検査 (caption "番号の検査"), a window beside the
+// main one. A double-click on a row runs Form1::Kensa_List_DblClick with the
+// row's index.
+struct KensaView {
+  virtual ~KensaView() = default;
+  // Shows the window with these rows, replacing those of an earlier check.
+  virtual void Show(const std::vector<KensaRow>& rows) = 0;
 };
 
 // The about box.

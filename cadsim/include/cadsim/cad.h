@@ -144,6 +144,12 @@ class Cad {
   platform::TextCodec& Codec() { return host_.Codec(); }
   std::u16string& DrawingPath() { return drawing_path_; }
   bool UcsIsWorld() const { return ucs_world_; }
+  // The view as ZOOM Center last set it; cadsim draws on no screen.
+  struct ViewState {
+    Point center;
+    double height = 1000;
+  };
+  ViewState& View() { return view_; }
   void SetUcs(bool world);
   bool PreviousUcs();
   Host& TheHost() { return host_; }
@@ -163,6 +169,7 @@ class Cad {
   ReleaseProfile release_;
   Drawing drawing_;
   std::u16string drawing_path_;
+  ViewState view_;
   Faults faults_;
   std::deque<UserAction> script_;
   std::vector<std::u16string> block_folders_;

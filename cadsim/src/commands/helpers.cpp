@@ -26,6 +26,8 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
       {u"CHANGE", u"CHANGE", Change},
       {u"UCS", u"UCS", Ucs},
       {u"ID", u"ID", Id},
+      {u"ZOOM", u"ZOOM", Zoom},
+      {u"Z", u"ZOOM", Zoom},
   };
   for (const Entry& e : kCommands) {
     if (e.name == name) {

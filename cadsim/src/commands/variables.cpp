@@ -110,6 +110,12 @@ std::optional<SysVar> Lookup(Cad& cad, const std::u16string& name) {
     const std::size_t sep = p.find_last_of(u"\\/");
     return ReadOnly(sep == std::u16string::npos ? p : p.substr(sep + 1));
   }
+  if (name == u"DWGPREFIX") {
+    // The drawing's folder with its final separator, as AutoCAD gives it.
+    const std::u16string& p = cad.DrawingPath();
+    const std::size_t sep = p.find_last_of(u"\\/");
+    return ReadOnly(sep == std::u16string::npos ? std::u16string() : p.substr(0, sep + 1));
+  }
   if (name == u"ACADVER") {
     const std::u16string_view product = cad.Release().product;
     if (product.ends_with(u"2004")) return ReadOnly(u"16.0s (LMS Tech)");

@@ -1,0 +1,193 @@
+// The check of the parts tables: duplicates, gaps, stale lengths, entries
+// whose dimension is gone, and numbers the lookup cannot read.
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
+
+#include "app/app_error.h"
+#include "app/number_text.h"
+#include "app/placement.h"
+#include "app/report.h"
+#include "report_sort.h"
+
+namespace plendra {
+namespace {
+
+// A number text as a single-precision value; nothing when it is no number or
+// lies beyond the float range.
+std::optional<float> Single(std::u16string_view text) {
+  const std::optional<double> value = ReadDecimal(text);
+  if (!value) return std::nullopt;
+  try {
+    return DoubleToSingle(*value);
+  } catch (const AppError&) {
+    return std::nullopt;
+  }
+}
+
+// Plendra records the dimension's text point as the number text of the
+// single-precision values of groups 11 and 21, which keeps seven significant
+// digits; the file may hold more. Both sides are brought to what the entry
+// would have recorded.
+std::optional<float> Recorded(std::u16string_view group_value) {
+  const std::optional<float> value = Single(group_value);
+  if (!value) return std::nullopt;
+  return Single(SingleText(*value));
+}
+
+// The length the dimension gives now, as Plendra would write it; nothing when
+// the dimension has no measured value or rounding it overflows.
+std::optional<std::u16string> LengthNow(const ReportDimension& d, std::int32_t marume_index) {
+  const std::optional<float> measured = Single(d.measured);
+  if (!measured) return std::nullopt;
+  try {
+    return SingleText(Nagasa_Marume(*measured, marume_index));
+  } catch (const AppError&) {
+    return std::nullopt;
+  }
+}
+
+using Point = std::pair<float, float>;
+
+struct Keyed {
+  EntryOrder order;
+  FindingType type;
+  std::ptrdiff_t entry;
+  Finding finding;
+};
+
+class Checker {
+ public:
+  Checker(const ReportDrawing& drawing, std::int32_t marume_index)
+      : drawing_(drawing), marume_index_(marume_index) {
+    for (const ReportDimension& d : drawing.dimensions) {
+      const std::optional<float> x = Recorded(d.text_x);
+      const std::optional<float> y = Recorded(d.text_y);
+      if (x && y) dimensions_at_[{*x, *y}].push_back(&d);
+    }
+  }
+
+  std::vector<Finding> Run() {
+    std::map<std::u16string, std::map<std::int32_t, std::vector<std::size_t>>> numbered;
+    for (std::size_t i = 0; i < drawing_.entries.size(); ++i) {
+      const ReportEntry& e = drawing_.entries[i];
+      if (e.number)
+        numbered[e.system][*e.number].push_back(i);
+      else
+        Add(FindingType::kUnnumbered, i, {});
+      CheckDimension(i);
+    }
+    for (const auto& [system, numbers] : numbered) {
+      std::int32_t previous = 0;
+      for (const auto& [number, entries] : numbers) {
+        if (entries.size() > 1) {
+          Finding f;
+          f.count = static_cast<std::int32_t>(entries.size());
+          Add(FindingType::kDuplicate, entries.front(), std::move(f));
+        }
+        if (number < 1) continue;
+        if (number > previous + 1) AddGap(system, previous + 1, number - 1);
+        previous = number;
+      }
+    }
+    std::stable_sort(found_.begin(), found_.end(), [](const Keyed& a, const Keyed& b) {
+      return std::tie(a.order, a.type, a.entry) < std::tie(b.order, b.type, b.entry);
+    });
+    std::vector<Finding> findings;
+    findings.reserve(found_.size());
+    for (Keyed& k : found_) findings.push_back(std::move(k.finding));
+    return findings;
+  }
+
+ private:
+  void CheckDimension(std::size_t i) {
+    const ReportEntry& e = drawing_.entries[i];
+    const std::optional<float> x = Single(e.Attribute(1));
+    const std::optional<float> y = Single(e.Attribute(2));
+    const auto at = x && y ? dimensions_at_.find({*x, *y}) : dimensions_at_.end();
+    if (at == dimensions_at_.end()) {
+      Add(FindingType::kOrphan, i, {});
+      return;
+    }
+    // Several dimensions may share a text point; the entry is up to date when
+    // any of them gives its length.
+    const std::u16string written = e.Attribute(4);
+    const std::optional<float> written_value = Single(written);
+    std::optional<std::u16string> first_now;
+    for (const ReportDimension* d : at->second) {
+      const std::optional<std::u16string> now = LengthNow(*d, marume_index_);
+      if (!now) continue;
+      if (written_value && *now == SingleText(*written_value)) return;
+      if (!first_now) first_now = now;
+    }
+    if (!first_now) return;
+    Finding f;
+    f.written = written;
+    f.now = *first_now;
+    Add(FindingType::kStale, i, std::move(f));
+  }
+
+  void Add(FindingType type, std::size_t i, Finding f) {
+    const ReportEntry& e = drawing_.entries[i];
+    f.type = type;
+    f.system = e.system;
+    f.number = e.NumberShown();
+    f.entry = static_cast<std::ptrdiff_t>(i);
+    found_.push_back({OrderOf(e), type, f.entry, std::move(f)});
+  }
+
+  void AddGap(const std::u16string& system, std::int32_t first, std::int32_t last) {
+    Finding f;
+    f.type = FindingType::kGap;
+    f.system = system;
+    f.number = IntegerText(first);
+    f.gap_first = first;
+    f.gap_last = last;
+    found_.push_back({EntryOrder{system, first, {}}, FindingType::kGap, -1, std::move(f)});
+  }
+
+  const ReportDrawing& drawing_;
+  std::int32_t marume_index_;
+  std::map<Point, std::vector<const ReportDimension*>> dimensions_at_;
+  std::vector<Keyed> found_;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckDrawing(const ReportDrawing& drawing, std::int32_t marume_index) {
+  MarumeStep(marume_index);  // AppError 9 for an index the settings cannot hold
+  return Checker(drawing, marume_index).Run();
+}
+
+std::int64_t FindingLineCount(const std::vector<Finding>& findings) {
+  std::int64_t lines = 0;
+  for (const Finding& f : findings)
+    lines += f.type == FindingType::kGap ? std::int64_t{f.gap_last} - f.gap_first + 1 : 1;
+  return lines;
+}
+
+void FindingLines(const Finding& f, const std::function<void(std::u16string_view)>& line) {
+  const std::u16string head = f.system + u"\t";
+  switch (f.type) {
+    case FindingType::kDuplicate:
+      line(u"duplicate\t" + head + f.number + u"\t" + IntegerText(f.count));
+      break;
+    case FindingType::kGap:
+      // A run of missing numbers is one finding and one line per number.
+      for (std::int64_t n = f.gap_first; n <= f.gap_last; ++n) line(u"gap\t" + head + IntegerText(n));
+      break;
+    case FindingType::kStale:
+      line(u"stale\t" + head + f.number + u"\t" + f.written + u"\t" + f.now);
+      break;
+    case FindingType::kOrphan:
+      line(u"orphan\t" + head + f.number);
+      break;
+    case FindingType::kUnnumbered:
+      line(u"unnumbered\t" + head + f.number);
+      break;
+  }
+}
+
+}  // namespace plendra

@@ -1,0 +1,78 @@
+// Plendra's menu 検査 against cadsim, for what a scenario file cannot see:
+// the sheet's bytes beside the drawing, and the menu's state during a run.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/plendra.h"
+#include "app/report.h"
+#include "platform/ansi_codec.h"
+#include "scenario.h"
+
+namespace {
+
+class KensaForm : public ::testing::Test {
+ protected:
+  KensaForm() : runner(std::filesystem::current_path(), log) {}
+
+  void Lines(std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines) {
+      std::string error;
+      const auto fields = scenario::SplitLine(line, &error);
+      ASSERT_TRUE(fields && !fields->empty()) << line;
+      ASSERT_TRUE(runner.Run(++line_number, *fields)) << log.str();
+    }
+  }
+
+  static std::filesystem::path Source(const char* file) {
+    const char* root = std::getenv("PLENDRA_SOURCE_DIR");
+    return (root ? std::filesystem::path(root) : std::filesystem::current_path()) / file;
+  }
+
+  std::ostringstream log;
+  scenario::Runner runner;
+  std::size_t line_number = 0;
+};
+
+// The sheet Plendra writes from AutoCAD's export holds what plendra-report
+// writes from the file AutoCAD opened: the export loses nothing it needs.
+TEST_F(KensaForm, WritesTheSheetOfTheDrawingBesideIt) {
+  Lines({"drawing " + Source("tests/report/seeded.dxf").string(), "start", "takeoff"});
+  std::ifstream in(runner.TheHost()->drawing_folder / u"seeded_集計表.csv", std::ios::binary);
+  ASSERT_TRUE(in) << log.str();
+  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+
+  auto codec = platform::MakeAnsiCodec(932);
+  plendra::ReportReadFailure failure;
+  const auto original = plendra::ReadReportFile(Source("tests/report/seeded.dxf"), *codec, failure);
+  ASSERT_TRUE(original.has_value());
+  EXPECT_EQ(written, codec->ToAnsi(plendra::CsvText(plendra::TakeoffRows(*original))));
+}
+
+TEST_F(KensaForm, ADrawingWithoutEntriesHasNothingToFind) {
+  Lines({"drawing " + Source("data/Plendra1.dxf").string(), "start", "check",
+         "expect message \"番号の検査: 問題は見つかりませんでした。\"",
+         "expect status \"番号の検査: 0 件見つかりました\""});
+}
+
+// The menu is off while a run waits for a pick, and choosing it then (a click
+// handled by the wait's message pump) exports nothing.
+TEST_F(KensaForm, IsOffDuringARun) {
+  Lines({"drawing " + Source("tests/report/seeded.dxf").string(), "start", "user esc 3000"});
+  scenario::SimHost& host = *runner.TheHost();
+  bool enabled_in_run = true;
+  std::size_t exports_in_run = 0;
+  runner.TheDesktop().UserEvent(1000, [&] {
+    enabled_in_run = host.form.kensa_menu.Enabled();
+    const std::size_t before = log.str().size();
+    runner.App()->MainForm().Mnu_Bangou_Kensa_Click();
+    exports_in_run = log.str().size() - before;
+  });
+  Lines({"press"});
+  EXPECT_FALSE(enabled_in_run);
+  EXPECT_EQ(exports_in_run, 0u) << log.str();
+  EXPECT_TRUE(host.form.kensa_menu.Enabled());
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// plendra-report's commands, apart from the program's entry so that tests run
+// them as the program does.
+//
+//   plendra-report check DRAWING.dxf [--marume N] [--encoding CP]
+//   plendra-report takeoff DRAWING.dxf [--out FILE.csv] [--utf8] [--marume N] [--encoding CP]
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace plendra_report {
+
+inline constexpr int kExitClean = 0;
+inline constexpr int kExitFindings = 1;
+inline constexpr int kExitTrouble = 2;
+
+// One command-line argument: its text, and the same argument as a path (on
+// Linux the bytes as given, whatever their encoding).
+struct Argument {
+  std::u16string text;
+  std::filesystem::path path;
+};
+
+// Runs the command the arguments name. The check's findings (UTF-8, one a
+// line) and a takeoff sheet without --out go to `out`; messages go to `err`
+// (UTF-8). Returns the exit status: 0, 1 for a check with findings, 2 for a
+// usage mistake or a file that cannot be read or written.
+int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace plendra_report
