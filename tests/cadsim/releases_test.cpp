@@ -59,10 +59,7 @@ TEST_F(Releases, LaunchedByPathItIsFoundOnceReady) {
   options.release = 8;
   const std::u16string path = u"C:\\Program Files\\AutoCAD 2006\\acad.exe";
   desktop.AddProgram(path, cadsim::Launchable(desktop, Sample(), options, 800, 2000, running));
-  const plendra::AcadRelease& r = plendra::Releases()[8];
-  link.put_MainCompareTitle(r.MainCompareTitle);
-  link.put_TextCompareTitle(r.TextCompareTitle);
-  link.put_CommandPrompt(r.CommandPrompt);
+  plendra::ApplyRelease(link, 8);
   ASSERT_EQ(link.Execute(path, u"", 0, korvel::WaitPrompt), -1);
   ASSERT_TRUE(*running);
   EXPECT_EQ(link.get_MainWindowProcessID(), static_cast<std::int32_t>((*running)->process));

@@ -21,10 +21,7 @@ std::u16string Example(const char* name) {
 class CadsimScripts : public LinkTest {
  protected:
   CadsimScripts() {
-    const plendra::AcadRelease& row = plendra::Releases()[kRelease];
-    acad.put_MainCompareTitle(row.MainCompareTitle);
-    acad.put_TextCompareTitle(row.TextCompareTitle);
-    acad.put_CommandPrompt(row.CommandPrompt);
+    plendra::ApplyRelease(acad, kRelease);
     control = Connect(acad);
   }
 

@@ -30,10 +30,7 @@ class WineScripts : public ::testing::Test {
  protected:
   // cadsim.exe imitating the release row, started and waited for by Execute.
   std::int32_t Launch(int release, const std::u16string& more = u"") {
-    const plendra::AcadRelease& row = plendra::Releases()[release];
-    acad.put_MainCompareTitle(row.MainCompareTitle);
-    acad.put_TextCompareTitle(row.TextCompareTitle);
-    acad.put_CommandPrompt(row.CommandPrompt);
+    plendra::ApplyRelease(acad, static_cast<std::size_t>(release));
     const std::u16string parameter = u"--release " + U16(std::to_wstring(release)) + more;
     const std::int32_t r =
         acad.Execute(U16(ProgramFolder() + L"cadsim.exe"), parameter, 0, korvel::WaitPrompt);

@@ -73,20 +73,15 @@ class CadsimExe : public ::testing::Test {
     startup.cb = sizeof startup;
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process_));
-    const plendra::AcadRelease& row = plendra::Releases()[static_cast<std::size_t>(release)];
-    ASSERT_TRUE(WaitUntil([&] { return Connect(row); }))
+    ASSERT_TRUE(WaitUntil([&] { return Connect(static_cast<std::size_t>(release)); }))
         << "cadsim.exe's windows did not appear; the last search failed with " << std::hex
         << link.get_ErrNumber() << ", main window " << link.get_MainWindowHandle() << ", running "
         << (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
         << ", its windows: " << TitlesOfProcess();
   }
 
-  bool Connect(const plendra::AcadRelease& row) {
-    link.put_MainCompareTitle(row.MainCompareTitle);
-    link.put_TextCompareTitle(row.TextCompareTitle);
-    link.put_CommandCompareTitle(row.CommandCompareTitle);
-    link.put_HistoryCompareTitle(row.HistoryCompareTitle);
-    link.put_CommandPrompt(row.CommandPrompt);
+  bool Connect(std::size_t row) {
+    plendra::ApplyRelease(link, row);
     if (link.Search() != -1) return false;
     control = link.Control();
     return true;
