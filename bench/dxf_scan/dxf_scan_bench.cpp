@@ -2,10 +2,16 @@
 // to a plain newline count of the same file in the same run.
 //
 //   dxf_scan_bench [--file=DXF] [--keep=PATH] [--dimensions=N] [--entries=N] [--runs=N]
+//                  [--dxfscan=PATH]
 //
 // Without --file it writes a drawing of N dimensions and N parts-table entries
 // (four attributes each) into a temporary folder and removes it afterwards.
 // Every figure is the best of --runs runs, read from the page cache.
+//
+// It also times whole processes as a user runs them, start to exit with the
+// output thrown away: dxfscan (the one beside this program unless --dxfscan
+// says otherwise) for the number lookup's and the dimension query, next to
+// `wc -l` on the same file.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -131,11 +137,33 @@ Figure Scan(const std::filesystem::path& path, platform::TextCodec& codec, std::
 
 std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
+std::string Quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// The best wall-clock time of a command line run by the shell; a shell's
+// start is a millisecond or two, small beside a file of hundreds of megabytes.
+double BestProcessSeconds(const std::string& command, int runs) {
+  double best = 1e300;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = Clock::now();
+    if (std::system((command + " >/dev/null").c_str()) != 0) {
+      std::fprintf(stderr, "failed: %s\n", command.c_str());
+      std::exit(1);
+    }
+    best = std::min(best, Seconds(start));
+  }
+  return best;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bench::DrawingSize size;
   std::filesystem::path file, keep;
+  std::filesystem::path dxfscan = std::filesystem::absolute(argv[0]).parent_path() / "dxfscan";
   int runs = 5;
   std::size_t block = korvel::DxfScanner::kDefaultBlockBytes;
   for (int i = 1; i < argc; ++i) {
@@ -151,12 +179,14 @@ int main(int argc, char** argv) {
       size.parts_entries = static_cast<std::uint32_t>(std::stoul(value("--entries=")));
     else if (arg.starts_with("--block="))
       block = std::stoul(value("--block="));
+    else if (arg.starts_with("--dxfscan="))
+      dxfscan = value("--dxfscan=");
     else if (arg.starts_with("--runs="))
       runs = std::max(1, std::stoi(value("--runs=")));
     else {
       std::fprintf(stderr,
                    "usage: dxf_scan_bench [--file=DXF] [--keep=PATH] [--dimensions=N] [--entries=N] "
-                   "[--runs=N] [--block=BYTES]\n");
+                   "[--runs=N] [--block=BYTES] [--dxfscan=PATH]\n");
       return 2;
     }
   }
@@ -203,6 +233,21 @@ int main(int argc, char** argv) {
   }
   std::printf("slowest scan: %.2f times the newline count's time (wall), %.2f (processor)\n", slowest,
               slowest_cpu);
+
+  if (std::filesystem::exists(dxfscan)) {
+    const double bytes = static_cast<double>(std::filesystem::file_size(file));
+    const double wc = BestProcessSeconds("wc -l " + Quoted(file.string()), runs);
+    std::printf("\nwhole process, best of the runs           seconds      MB/s   times wc -l\n");
+    std::printf("%-40s %9.3f %9.0f\n", "wc -l", wc, bytes / 1e6 / wc);
+    for (const char* query : {"ENTITIES ATTRIB '2|1'", "ENTITIES DIMENSION '11|21|31|42|70|50|3|1070'"}) {
+      const double t =
+          BestProcessSeconds(Quoted(dxfscan.string()) + " " + Quoted(file.string()) + " " + query, runs);
+      std::printf("%-40s %9.3f %9.0f %9.2f\n", ("dxfscan " + std::string(query)).c_str(), t, bytes / 1e6 / t,
+                  t / wc);
+    }
+  } else {
+    std::printf("\n(no whole-process figures: %s is missing)\n", dxfscan.string().c_str());
+  }
   if (!folder.empty()) std::filesystem::remove_all(folder);
   return 0;
 }

@@ -6,12 +6,15 @@
 // of 64 bytes are found at once, the group code is parsed where it lies in
 // the block, and one tight loop passes over every group that does not matter,
 // copying and converting nothing. The bytes of record types and section names
-// are compared with the wanted ones in the file's code page; only kept values
-// are decoded.
+// are compared with the wanted ones in the file's code page. Kept values are
+// appended to one byte store as they are and decoded only when the table is
+// built (or never, for a caller that takes the bytes record by record, which
+// keeps one record at a time): a record then costs no allocation, and a value
+// that a later one of the same code replaces is never decoded.
 //
-// Every ANSI code page Windows uses keeps the ASCII bytes as they are, so
-// ASCII lines are compared and widened directly, and only lines with other
-// bytes go through the codec.
+// Every ANSI code page Windows uses, and UTF-8, keeps the ASCII bytes as they
+// are, so ASCII lines are compared and widened directly, and only lines with
+// other bytes go through the codec.
 #include "link/dxf_scanner.h"
 
 #include <algorithm>
@@ -75,9 +78,16 @@ class ScanRun {
   };
 
  public:
+  // With a sink, each record goes to it when it ends and only the current
+  // one is kept; without, every record is kept for Fill.
   ScanRun(platform::TextCodec& codec, std::u16string_view section, std::u16string_view type,
-          std::u16string_view codes)
-      : codec_(codec), section_(section), type_(type), section_mark_(u"SECTION"), end_mark_(u"ENDSEC") {
+          std::u16string_view codes, DxfRecordSink* sink = nullptr)
+      : codec_(codec),
+        sink_(sink),
+        section_(section),
+        type_(type),
+        section_mark_(u"SECTION"),
+        end_mark_(u"ENDSEC") {
     // An empty list has no elements, yet the table keeps one position for it.
     if (!codes.empty()) {
       std::size_t from = 0;
@@ -96,11 +106,12 @@ class ScanRun {
       if (code >= 0 && static_cast<std::size_t>(code) < listed_.size()) listed_[code] = true;
     list_usable_ = !elements_.empty() && !bad_element_;
     old_offsets_.resize(elements_.size());
+    views_.resize(columns_ - 1);
     longest_compared_ = std::max({section_.longest_line, type_.longest_line, std::size_t{64}});
   }
 
   // Reads the file; the kept values are in values_ and slots_ afterwards
-  // (count_ records).
+  // (count_ records), still in the file's code page.
   void Run(LineReader& in) {
     slots_.assign(2 * columns_, Slot{});
     std::uint64_t count = 0;
@@ -133,6 +144,7 @@ class ScanRun {
           PastEnd(in);
       }
       if (code == 0) {
+        if (wanted && sink_ != nullptr) Hand();
         wanted = false;
         const bool ascii = IsAscii(value);
         if (whole && Equals(value, ascii, section_mark_)) {
@@ -144,18 +156,25 @@ class ScanRun {
         } else if (inside && whole && Equals(value, ascii, type_)) {
           wanted = true;
           ++count;
-          record_start_ = values_.size();
           record_garbage_ = 0;
-          slots_.resize(slots_.size() + columns_);
+          if (sink_ != nullptr) {
+            // One row, used again by every record.
+            values_.clear();
+            std::fill(slots_.begin() + static_cast<std::ptrdiff_t>(columns_), slots_.end(), Slot{});
+          } else {
+            slots_.resize(slots_.size() + columns_);
+          }
+          record_start_ = values_.size();
         }
       } else if (wanted) {
         if (elements_.empty())
           Abort(kErrSubscript, Decimal(in.LinesRead() - 1) + u" 行目: グループ コードの一覧が空です");
         if (bad_element_)
           Abort(kErrTypeMismatch, u"グループ コードの一覧の「" + *bad_element_ + u"」が数値ではありません");
-        if (IsListed(code)) Keep(code, value, &slots_[count * columns_]);
+        if (IsListed(code)) Keep(code, value, &slots_[sink_ != nullptr ? columns_ : count * columns_]);
       }
     }
+    if (wanted && sink_ != nullptr) Hand();
     count_ = count;
   }
 
@@ -163,8 +182,14 @@ class ScanRun {
   // at the end, each string in its final place.
   void Fill(std::vector<std::u16string>& cells) const {
     cells.assign(slots_.size(), std::u16string());
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-      if (slots_[i].length != 0) cells[i].assign(values_, slots_[i].offset, slots_[i].length);
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+      if (slots_[i].length == 0) continue;
+      const std::string_view bytes = std::string_view(values_).substr(slots_[i].offset, slots_[i].length);
+      if (IsAscii(bytes))
+        cells[i].assign(bytes.begin(), bytes.end());
+      else
+        cells[i] = codec_.FromAnsi(bytes);
+    }
     cells[0] = Decimal(count_);
   }
 
@@ -177,6 +202,15 @@ class ScanRun {
 
   [[noreturn]] static void PastEnd(const LineReader& in) {
     Abort(kErrPastEndOfFile, u"ファイルが " + Decimal(in.LinesRead() - 1) + u" 行目の後で終わっています");
+  }
+
+  // Gives the current record (the one row) to the sink.
+  void Hand() {
+    for (std::size_t k = 0; k < views_.size(); ++k) {
+      const Slot& slot = slots_[columns_ + k];
+      views_[k] = std::string_view(values_).substr(slot.offset, slot.length);
+    }
+    sink_->Record(views_);
   }
 
   bool IsListed(std::int32_t code) const {
@@ -192,15 +226,11 @@ class ScanRun {
   }
 
   // A later value of the same code in the record replaces the earlier one; a
-  // code listed twice fills both positions. Values are appended to one text
-  // while reading, so a record costs no allocation of its own.
+  // code listed twice fills both positions.
   void Keep(std::int32_t code, std::string_view bytes, Slot* row) {
     const std::size_t offset = values_.size();
-    if (IsAscii(bytes))
-      values_.append(bytes.begin(), bytes.end());
-    else
-      values_ += codec_.FromAnsi(bytes);
-    const Slot slot{offset, values_.size() - offset};
+    values_.append(bytes);
+    const Slot slot{offset, bytes.size()};
     bool replaced = false;
     for (std::size_t k = 0; k < elements_.size(); ++k) {
       if (elements_[k] != code) continue;
@@ -215,7 +245,7 @@ class ScanRun {
 
   // Drops the replaced values of the current record from the end of values_.
   void Compact(Slot* row) {
-    const std::u16string tail = values_.substr(record_start_);
+    const std::string tail = values_.substr(record_start_);
     values_.resize(record_start_);
     for (std::size_t k = 0; k < elements_.size(); ++k) {
       if (row[k].length == 0) continue;
@@ -236,6 +266,8 @@ class ScanRun {
   }
 
   platform::TextCodec& codec_;
+  DxfRecordSink* sink_;
+  std::vector<std::string_view> views_;  // Hand's, one per position
   Target section_, type_, section_mark_, end_mark_;
   std::vector<std::int32_t> elements_;
   std::optional<std::u16string> bad_element_;  // the first element that is not a number
@@ -244,14 +276,21 @@ class ScanRun {
   std::size_t columns_ = 2;
   std::size_t longest_compared_ = 0;
   std::vector<Slot> slots_;
-  std::u16string values_;
+  std::string values_;  // the kept values' bytes, one after another
   std::uint64_t count_ = 0;
   // The current record's values start at record_start_ in values_, and
-  // record_garbage_ of the characters since then were replaced.
+  // record_garbage_ of the bytes since then were replaced.
   std::size_t record_start_ = 0;
   std::size_t record_garbage_ = 0;
   std::vector<std::size_t> old_offsets_;  // Compact's scratch, one per element
 };
+
+// The block is allocated on the first scan and kept for the next.
+void RunOver(DxfSource& source, ScanRun& scan, std::vector<char>& buffer, std::size_t block_bytes) {
+  if (buffer.empty()) buffer.assign(block_bytes + kPadding, '\0');
+  LineReader in(source, buffer.data(), block_bytes);
+  scan.Run(in);
+}
 
 }  // namespace
 
@@ -268,14 +307,24 @@ DxfScanner::DxfScanner(platform::TextCodec& codec, std::size_t block_bytes)
 bool DxfScanner::Scan(DxfSource& source, std::u16string_view section, std::u16string_view type,
                       std::u16string_view codes, DxfTable& table, DxfScanFailure& failure) {
   try {
-    if (buffer_.empty()) buffer_.assign(block_bytes_ + kPadding, '\0');
     ScanRun scan(codec_, section, type, codes);
-    LineReader in(source, buffer_.data(), block_bytes_);
-    scan.Run(in);
+    RunOver(source, scan, buffer_, block_bytes_);
     DxfTable result;
     scan.Fill(result.cells_);
     result.columns_ = scan.Columns();
     table = std::move(result);
+    return true;
+  } catch (const ScanAbort& abort) {
+    failure = DxfScanFailure{abort.number, abort.description};
+    return false;
+  }
+}
+
+bool DxfScanner::Scan(DxfSource& source, std::u16string_view section, std::u16string_view type,
+                      std::u16string_view codes, DxfRecordSink& sink, DxfScanFailure& failure) {
+  try {
+    ScanRun scan(codec_, section, type, codes, &sink);
+    RunOver(source, scan, buffer_, block_bytes_);
     return true;
   } catch (const ScanAbort& abort) {
     failure = DxfScanFailure{abort.number, abort.description};

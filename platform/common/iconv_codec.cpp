@@ -1,6 +1,7 @@
 // The ANSI codec over glibc's iconv. glibc's "CP932" is Windows' own table
 // (0x5C is "\", 0x815F is U+FF3C, NEC and IBM extensions included), which is
-// what AutoCAD's windows and files hold on a Japanese system.
+// what AutoCAD's windows and files hold on a Japanese system. glibc knows
+// Windows' code page 65001 only as "UTF-8".
 #include <iconv.h>
 
 #include <cerrno>
@@ -20,12 +21,14 @@ constexpr struct {
   char16_t character;
 } kWindowsOnly932[] = {{0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
 
+constexpr unsigned kUtf8 = 65001;
+
 bool IsLeadByte932(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 class IconvCodec final : public TextCodec {
  public:
   explicit IconvCodec(unsigned code_page) : code_page_(code_page) {
-    const std::string name = "CP" + std::to_string(code_page);
+    const std::string name = code_page == kUtf8 ? "UTF-8" : "CP" + std::to_string(code_page);
     to_ansi_ = iconv_open(name.c_str(), "UTF-16LE");
     from_ansi_ = iconv_open("UTF-16LE", name.c_str());
     if (to_ansi_ == reinterpret_cast<iconv_t>(-1) || from_ansi_ == reinterpret_cast<iconv_t>(-1))
@@ -75,8 +78,10 @@ class IconvCodec final : public TextCodec {
             o.push_back(static_cast<char>(w.character >> 8));
             return 1u;
           }
-      o.push_back(static_cast<char>(0xFB));  // U+30FB, little-endian
-      o.push_back(static_cast<char>(0x30));
+      // Windows decodes a byte that is no part of valid UTF-8 as U+FFFD.
+      const char16_t bad = code_page_ == kUtf8 ? u'\uFFFD' : u'\u30FB';
+      o.push_back(static_cast<char>(bad & 0xFF));  // little-endian
+      o.push_back(static_cast<char>(bad >> 8));
       // As in Windows, a lead byte takes the next byte with it, even one that
       // is no valid second byte.
       return code_page_ == 932 && IsLeadByte932(b) && at + 1 < bytes.size() ? 2u : 1u;

@@ -53,6 +53,43 @@ data = dxf(b"  0", b"SECTION", b"  2", b"ENTITIES", b"  0", b"TEXT", b"  1", b"c
 check("encoding 1252", run(data, "--encoding=1252", "FILE", "ENTITIES", "TEXT", "1"),
       (0, "1\ncafé\n".encode(), b""))
 
+# Code pages by number or name, in either form of the option.
+sjis = dxf(b"  0", b"SECTION", b"  2", b"ENTITIES", b"  0", b"TEXT", b"  1", "配管".encode("cp932"), b"  0", b"ENDSEC")
+utf8 = sjis.replace("配管".encode("cp932"), "配管".encode("utf-8"))
+for option, data in [(["--encoding=932"], sjis), (["--encoding=cp932"], sjis), (["--encoding", "shift_jis"], sjis),
+                     (["--encoding=65001"], utf8), (["--encoding=utf-8"], utf8), (["--encoding", "UTF8"], utf8)]:
+    check(f"encoding {' '.join(option)}", run(data, *option, "FILE", "ENTITIES", "TEXT", "1"),
+          (0, "1\n配管\n".encode(), b""))
+code, out, err = run(sjis, "--encoding=klingon", "FILE", "ENTITIES", "TEXT", "1")
+check("unknown encoding", (code, out, b'"klingon"' in err), (2, b"", True))
+
+
+# Without the option the header decides: from AC1021 the file is UTF-8 whatever
+# $DWGCODEPAGE says; before, $DWGCODEPAGE names the code page; without either, 932.
+def with_header(version, code_page, value):
+    header = [b"  0", b"SECTION", b"  2", b"HEADER"]
+    if version:
+        header += [b"  9", b"$ACADVER", b"  1", version]
+    if code_page:
+        header += [b"  9", b"$DWGCODEPAGE", b"  3", code_page]
+    return dxf(*header, b"  0", b"ENDSEC", b"  0", b"SECTION", b"  2", b"ENTITIES",
+               b"  0", b"TEXT", b"  1", value, b"  0", b"ENDSEC")
+
+
+for version, code_page, value in [(b"AC1021", b"ANSI_1252", "配管".encode("utf-8")),
+                                  (b"AC1032", b"ANSI_932", "配管".encode("utf-8")),
+                                  (b"AC1015", b"ANSI_932", "配管".encode("cp932")),
+                                  (b"AC1018", b"ANSI_1252", "café".encode("cp1252")),
+                                  (b"AC1009", b"DOS932", "配管".encode("cp932")),
+                                  (b"AC1015", None, "配管".encode("cp932")),
+                                  (None, None, "配管".encode("cp932"))]:
+    want = "1\n" + ("café" if b"caf" in value else "配管") + "\n"
+    check(f"header {version} {code_page}", run(with_header(version, code_page, value), "FILE", "ENTITIES", "TEXT", "1"),
+          (0, want.encode(), b""))
+# The option wins over the header.
+check("option over header", run(with_header(b"AC1015", b"ANSI_932", b"caf\xe9"), "--encoding=1252", "FILE",
+                                "ENTITIES", "TEXT", "1"), (0, "1\ncafé\n".encode(), b""))
+
 # Usage errors are not scan failures.
 check("usage", run(b"", "FILE", "ENTITIES")[0], 2)
 

@@ -49,6 +49,12 @@ def write_drawings(folder):
             msp.add_mtext("一行目\\P二行目", dxfattribs={"insert": (0, -100)})
         path = os.path.join(folder, f"ezdxf_{version}.dxf")
         doc.saveas(path, encoding="cp932")
+        # ezdxf writes R12 files as ANSI_1252 whatever the header was given;
+        # the bytes are code page 932, and dxfscan believes the header.
+        with open(path, "rb") as f:
+            data = f.read()
+        with open(path, "wb") as f:
+            f.write(data.replace(b"$DWGCODEPAGE\n  3\nANSI_1252\n", b"$DWGCODEPAGE\n  3\nANSI_932\n", 1))
         paths.append(path)
         with open(path, "rb") as f:
             data = f.read()

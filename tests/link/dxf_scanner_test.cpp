@@ -78,6 +78,55 @@ TEST_F(DxfScannerTest, EveryBlockSizeAndEveryCutOfTheFileGivesTheSameOutcome) {
   EXPECT_EQ(o.table.At(0, 3), u"");
 }
 
+// What dxfscan writes comes from the records handed over one by one; decoded,
+// they must be the table's records, for every query and every block size.
+class Records final : public DxfRecordSink {
+ public:
+  explicit Records(platform::TextCodec& codec) : codec_(codec) {}
+  void Record(const std::vector<std::string_view>& values) override {
+    std::vector<std::u16string> record;
+    for (std::string_view v : values) record.push_back(codec_.FromAnsi(v));
+    records.push_back(record);
+  }
+  std::vector<std::vector<std::u16string>> records;
+
+ private:
+  platform::TextCodec& codec_;
+};
+
+TEST_F(DxfScannerTest, RecordsHandedOverAreTheTablesRecords) {
+  const std::string file = MixedDrawing();
+  const struct {
+    std::u16string_view section, type, codes;
+  } queries[] = {{u"ENTITIES", u"TEXT", u"1|7|10|1"}, {u"ENTITIES", u"TEXT", u"1"},
+                 {u"HEADER", u"ENDSEC", u"9"},        {u"ENTITIES", u"XXXX", u"1"},
+                 {u"ENTITIES", u"TEXT", u""},         {u"ENTITIES", u"TEXT", u"1||7"}};
+  for (const auto& q : queries) {
+    const Outcome table = Scan(file, q.section, q.type, q.codes);
+    for (std::size_t block : {std::size_t{16}, std::size_t{37}, DxfScanner::kDefaultBlockBytes}) {
+      DxfScanner scanner(*codec, block);
+      DxfMemorySource source(file);
+      Records sink(*codec);
+      DxfScanFailure failure;
+      const bool ok = scanner.Scan(source, q.section, q.type, q.codes, sink, failure);
+      ASSERT_EQ(ok, table.ok);
+      if (!ok) {
+        EXPECT_EQ(failure.number, table.failure.number);
+        EXPECT_EQ(failure.description, table.failure.description);
+        continue;
+      }
+      ASSERT_EQ(sink.records.size() + 2, static_cast<std::size_t>(table.table.UBound(2)) + 1);
+      for (std::size_t r = 0; r < sink.records.size(); ++r) {
+        ASSERT_EQ(sink.records[r].size(), static_cast<std::size_t>(table.table.UBound(1)));
+        for (std::size_t k = 0; k < sink.records[r].size(); ++k)
+          EXPECT_EQ(sink.records[r][k],
+                    table.table.At(static_cast<std::int32_t>(k), static_cast<std::int32_t>(r + 1)))
+              << "record " << r + 1 << ", position " << k << ", block of " << block;
+      }
+    }
+  }
+}
+
 TEST_F(DxfScannerTest, LongRecordTypeIsComparedWhole) {
   const std::string type(100, 'T');
   const std::string file = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", type + "x", "  1", "no", "  0",

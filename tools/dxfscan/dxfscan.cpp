@@ -7,15 +7,21 @@
 // in the file; TAB, CR and LF inside a value are written as \t, \r and \n.
 // On failure nothing goes to stdout, the error number and its description go
 // to stderr, and the exit status is 1. --encoding=CP names the file's code
-// page (932 by default).
+// page by number or name (932, 65001, utf-8, cp932, shift_jis); without it the
+// file's header decides ($ACADVER from AC1021 means UTF-8, else
+// $DWGCODEPAGE), and 932 when the header says nothing.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "header_code_page.h"
 #include "link/dxf_file.h"
 #include "link/dxf_scanner.h"
 #include "platform/ansi_codec.h"
@@ -46,6 +52,24 @@ void AppendText(std::string& out, std::u16string_view text, bool escape) {
   }
 }
 
+// A value as UTF-8, escaped as AppendText does. ASCII bytes are their own
+// UTF-8, so most values of a drawing are copied as they are.
+void AppendValue(std::string& out, std::string_view bytes, platform::TextCodec& codec) {
+  bool plain = true;
+  bool ascii = true;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    plain &= b >= 0x20;
+    ascii &= b < 0x80;
+  }
+  if (plain && ascii)
+    out.append(bytes);
+  else if (ascii)
+    AppendText(out, std::u16string(bytes.begin(), bytes.end()), true);
+  else
+    AppendText(out, codec.FromAnsi(bytes), true);
+}
+
 #ifndef _WIN32
 using platform::FromUtf8;
 #endif
@@ -58,7 +82,7 @@ int Usage() {
 struct Arguments {
   std::filesystem::path file;
   std::u16string section, type, codes;
-  unsigned code_page = 932;
+  std::optional<std::string> encoding;  // as given, UTF-8
 };
 
 // The arguments as the program's text: UTF-8 bytes on Linux, the wide command
@@ -93,14 +117,7 @@ bool Parse(int argc, char** argv, Arguments& a) {
         value = args[++i];
       else
         return false;
-      if (value.starts_with(u"cp") || value.starts_with(u"CP")) value.remove_prefix(2);
-      if (value.empty() || value.size() > 5) return false;
-      unsigned page = 0;
-      for (char16_t c : value) {
-        if (c < u'0' || c > u'9') return false;
-        page = page * 10 + (c - u'0');
-      }
-      a.code_page = page;
+      a.encoding = platform::ToUtf8(value);
     } else {
       positional.emplace_back(arg);
       positional_at.push_back(i + 1);
@@ -127,6 +144,78 @@ int Fail(std::int32_t number, std::u16string_view description) {
   return kExitFailure;
 }
 
+// The file's first bytes, read once to find its code page, then handed to the
+// scanner ahead of the rest.
+class FrontFirst final : public korvel::DxfSource {
+ public:
+  explicit FrontFirst(korvel::DxfFile& file) : file_(file), front_(dxfscan::kHeaderBytes, '\0') {
+    std::size_t got = 0;
+    while (got < front_.size()) {
+      const std::size_t n = file_.Read(front_.data() + got, front_.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+    front_.resize(got);
+  }
+  std::string_view Front() const { return front_; }
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (given_ < front_.size()) {
+      const std::size_t n = std::min(size, front_.size() - given_);
+      std::memcpy(buffer, front_.data() + given_, n);
+      given_ += n;
+      return n;
+    }
+    return file_.Read(buffer, size);
+  }
+  bool Failed() const override { return file_.Failed(); }
+
+ private:
+  korvel::DxfFile& file_;
+  std::string front_;
+  std::size_t given_ = 0;
+};
+
+// The records as output lines, held until the scan has succeeded (a failure
+// writes nothing to stdout), in pieces of about a megabyte so that growing
+// never copies what is already there.
+class Lines final : public korvel::DxfRecordSink {
+ public:
+  explicit Lines(platform::TextCodec& codec) : codec_(codec) {}
+
+  void Record(const std::vector<std::string_view>& values) override {
+    ++count_;
+    if (pieces_.empty() || pieces_.back().size() >= kPiece) {
+      pieces_.emplace_back();
+      pieces_.back().reserve(kPiece + 4096);
+    }
+    std::string& out = pieces_.back();
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      if (k > 0) out += '\t';
+      AppendValue(out, values[k], codec_);
+    }
+    out += '\n';
+  }
+
+  bool WriteAll() const {
+    const std::string head = std::to_string(count_) + "\n";
+    if (!Write(head)) return false;
+    for (const std::string& piece : pieces_)
+      if (!Write(piece)) return false;
+    return std::fflush(stdout) == 0;
+  }
+
+ private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+  static bool Write(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  }
+
+  platform::TextCodec& codec_;
+  std::uint64_t count_ = 0;
+  std::vector<std::string> pieces_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,38 +224,36 @@ int main(int argc, char** argv) {
 #endif
   Arguments args;
   if (!Parse(argc, argv, args)) return Usage();
-
-  std::unique_ptr<platform::TextCodec> codec;
-  try {
-    codec = platform::MakeAnsiCodec(args.code_page);
-  } catch (const std::exception&) {
-    std::fprintf(stderr, "dxfscan: code page %u is not supported here\n", args.code_page);
-    return kExitUsage;
+  std::optional<unsigned> code_page;
+  if (args.encoding) {
+    code_page = platform::CodePageByName(*args.encoding);
+    if (!code_page) {
+      std::fprintf(stderr,
+                   "dxfscan: \"%s\" names no encoding; give a code-page number (932, 65001, 1252) or a "
+                   "name (utf-8, cp932, shift_jis)\n",
+                   args.encoding->c_str());
+      return kExitUsage;
+    }
   }
 
   const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::OpenPath(args.file);
   if (!file) return Fail(53, u"ファイルが見つかりません。");
+  FrontFirst source(*file);
+  if (!code_page) code_page = dxfscan::HeaderCodePage(source.Front()).value_or(932);
+
+  std::unique_ptr<platform::TextCodec> codec;
+  try {
+    codec = platform::MakeAnsiCodec(*code_page);
+  } catch (const std::exception&) {
+    std::fprintf(stderr, "dxfscan: code page %u is not supported here\n", *code_page);
+    return kExitUsage;
+  }
 
   korvel::DxfScanner scanner(*codec);
-  korvel::DxfTable table;
+  Lines lines(*codec);
   korvel::DxfScanFailure failure;
-  if (!scanner.Scan(*file, args.section, args.type, args.codes, table, failure))
+  if (!scanner.Scan(source, args.section, args.type, args.codes, lines, failure))
     return Fail(failure.number, failure.description);
-
-  // The codes as the table holds them: one spare position after the last.
-  const std::int32_t count = table.UBound(2) - 1;
-  const std::int32_t fields = table.UBound(1);
-  std::string out;
-  AppendText(out, table.At(0, 0), false);
-  out += '\n';
-  for (std::int32_t r = 1; r <= count; ++r) {
-    for (std::int32_t k = 0; k < fields; ++k) {
-      if (k > 0) out += '\t';
-      AppendText(out, table.At(k, r), true);
-    }
-    out += '\n';
-  }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
-    return kExitFailure;
+  if (!lines.WriteAll()) return kExitFailure;
   return 0;
 }

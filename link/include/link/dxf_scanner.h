@@ -49,6 +49,19 @@ struct DxfScanFailure {
   std::u16string description;
 };
 
+// Takes the records of a scan one by one as the scanner finishes each, with
+// the values as the file's bytes, before any decoding: for a program that
+// writes the values out again, so that it needs no string per value, can copy
+// ASCII values as they are, and holds nothing of the file between records.
+class DxfRecordSink {
+ public:
+  virtual ~DxfRecordSink() = default;
+  // One record: the values of the listed codes in list order (one empty value
+  // when the list is empty), "" for a code the record lacks. The views last
+  // until the call returns.
+  virtual void Record(const std::vector<std::string_view>& values) = 0;
+};
+
 class DxfScanner {
  public:
   static constexpr std::size_t kDefaultBlockBytes = std::size_t{1} << 20;
@@ -65,6 +78,11 @@ class DxfScanner {
   // On failure returns false with `failure` set and `table` untouched.
   bool Scan(DxfSource& source, std::u16string_view section, std::u16string_view type,
             std::u16string_view codes, DxfTable& table, DxfScanFailure& failure);
+  // The same scan, handing each record to `sink` undecoded; the same
+  // failures. A scan that fails may have handed records over before it
+  // found the fault.
+  bool Scan(DxfSource& source, std::u16string_view section, std::u16string_view type,
+            std::u16string_view codes, DxfRecordSink& sink, DxfScanFailure& failure);
 
  private:
   platform::TextCodec& codec_;
