@@ -167,7 +167,9 @@ Window* Desktop::Answering(Hwnd window, const SendLimit& limit) {
   const bool answers_in_time =
       !w->hung && (limit.ms < 0 || w->busy_until - now <= static_cast<std::uint64_t>(limit.ms));
   if (!answers_in_time) {
-    if (limit.ms > 0) clock_.Sleep(limit.ms);
+    // A window destroyed meanwhile ends the send at once, as in user32.
+    const std::uint64_t give_up = now + static_cast<std::uint64_t>(std::max(limit.ms, 0));
+    while (clock_.Elapsed() < give_up && Find(window) != nullptr) clock_.Sleep(1);
     if (limit.timed_out != nullptr) *limit.timed_out = Find(window) != nullptr;
     return nullptr;
   }
