@@ -22,7 +22,14 @@ constexpr std::int32_t kTimeOut = 60000;
 constexpr std::int32_t kInterval = 100;
 
 class FaultSuite : public CadsimTest {
- protected:
+ public:
+  // The cases of the table below set faults up through these.
+  using CadsimTest::acad;
+  using CadsimTest::Cad;
+  using CadsimTest::desktop;
+  using CadsimTest::Scratch;
+  using CadsimTest::Send;
+
   // The caller's table before a scan: a sentinel that a failure must leave.
   static korvel::DxfTable Sentinel() {
     korvel::DxfTable t(1, 1);
@@ -175,8 +182,12 @@ TEST_F(FaultSuite, EachFaultEndsAtItsBoundWithItsDocumentedError) {
     std::printf("fault case | %-45s | %-7s | %11d | %6llu ms\n", c.name, r == -1 ? "ok" : "error", r,
                 static_cast<unsigned long long>(elapsed));
     EXPECT_EQ(r, c.error);
-    if (c.error != -1) EXPECT_EQ(link.get_ErrNumber(), c.error);
-    if (!c.description.empty()) EXPECT_EQ(link.get_ErrDescription(), c.description);
+    if (c.error != -1) {
+      EXPECT_EQ(link.get_ErrNumber(), c.error);
+    }
+    if (!c.description.empty()) {
+      EXPECT_EQ(link.get_ErrDescription(), c.description);
+    }
     if (c.bound_ms > 0) {
       EXPECT_GE(elapsed, c.bound_ms);
       EXPECT_LE(elapsed, c.bound_ms + kInterval);
