@@ -59,7 +59,7 @@ TEST(BadDxfInput, IsRefusedWithTheLineOfTheDamage) {
 TEST(BadDxfInput, TheSameFileWhole) {
   // The cases above are damaged copies of this: it must read.
   platform::sim::Desktop desktop;
-  const cadsim::Drawing d = cadsim::ReadDxf(
+  cadsim::Drawing d = cadsim::ReadDxf(
       kHead + kBlockA + kLine + kEndblk + kEndsec + kEntities + kLine + kEndsec + kEof, desktop.Codec());
   EXPECT_EQ(d.entities.size(), 1u);
   ASSERT_NE(d.FindBlock(u"A"), nullptr);

@@ -8,12 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "app/releases.h"
 #include "cadsim/dxf.h"
 #include "link/dxf_table.h"
 #include "link/errors.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "app/releases.h"
 #include "platform/ansi_codec.h"
 
 namespace {
