@@ -8,31 +8,16 @@
 
 #include "app/plendra.h"
 #include "scenario.h"
+#include "support/scenario_fixture.h"
 
 namespace {
 
 using scenario::Runner;
 
-class FormTest : public ::testing::Test {
+class FormTest : public plendra_test::ScenarioTest {
  protected:
-  FormTest() : runner(std::filesystem::current_path(), log) {}
-
-  // Runs scenario lines; each must pass.
-  void Lines(std::initializer_list<std::string> lines) {
-    for (const std::string& line : lines) {
-      std::string error;
-      const auto fields = scenario::SplitLine(line, &error);
-      ASSERT_TRUE(fields && !fields->empty()) << line;
-      ASSERT_TRUE(runner.Run(++line_number, *fields)) << log.str();
-    }
-  }
-
   scenario::SimHost& Host() { return *runner.TheHost(); }
   plendra::Plendra& App() { return *runner.App(); }
-
-  std::ostringstream log;
-  Runner runner;
-  std::size_t line_number = 0;
 };
 
 // The dialog is filled once; options are one group; Cancel keeps what the

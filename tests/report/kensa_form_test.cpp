@@ -9,30 +9,16 @@
 #include "app/report.h"
 #include "platform/ansi_codec.h"
 #include "scenario.h"
+#include "support/scenario_fixture.h"
 
 namespace {
 
-class KensaForm : public ::testing::Test {
+class KensaForm : public plendra_test::ScenarioTest {
  protected:
-  KensaForm() : runner(std::filesystem::current_path(), log) {}
-
-  void Lines(std::initializer_list<std::string> lines) {
-    for (const std::string& line : lines) {
-      std::string error;
-      const auto fields = scenario::SplitLine(line, &error);
-      ASSERT_TRUE(fields && !fields->empty()) << line;
-      ASSERT_TRUE(runner.Run(++line_number, *fields)) << log.str();
-    }
-  }
-
   static std::filesystem::path Source(const char* file) {
     const char* root = std::getenv("PLENDRA_SOURCE_DIR");
     return (root ? std::filesystem::path(root) : std::filesystem::current_path()) / file;
   }
-
-  std::ostringstream log;
-  scenario::Runner runner;
-  std::size_t line_number = 0;
 };
 
 // The sheet Plendra writes from AutoCAD's export holds what plendra-report
