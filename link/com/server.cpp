@@ -98,6 +98,21 @@ HRESULT LoadOwnTypeLib(const wchar_t* path, ITypeLib** library) {
   return LoadTypeLibEx(path, REGKIND_NONE, library);
 }
 
+// Whether RegisterTypeLib's key for this library, version, locale and system
+// kind is there: TypeLib\{libid}\1.0\0\win64, for example.
+bool TypeLibRegistered(const TLIBATTR& library) {
+  const wchar_t* system = library.syskind == SYS_WIN64   ? L"win64"
+                          : library.syskind == SYS_WIN32 ? L"win32"
+                                                         : L"win16";
+  wchar_t version[64];
+  wsprintfW(version, L"\\%x.%x\\%lx\\", library.wMajorVerNum, library.wMinorVerNum, library.lcid);
+  const std::wstring key = L"TypeLib\\" + GuidText(library.guid) + version + system;
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
 bool ModulePath(wchar_t (&path)[MAX_PATH]) {
   const DWORD n = GetModuleFileNameW(module_instance, path, MAX_PATH);
   return n != 0 && n < MAX_PATH;
@@ -148,13 +163,13 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     if (!ModulePath(path) || FAILED(LoadOwnTypeLib(path, &library))) return SELFREG_E_TYPELIB;
     TLIBATTR* attributes = nullptr;
     HRESULT hr = library->GetLibAttr(&attributes);
-    if (SUCCEEDED(hr)) {
+    // Unregistering what is not registered is no failure (regsvr32 /u twice),
+    // and leaves the other bitness's registration alone.
+    if (SUCCEEDED(hr) && TypeLibRegistered(*attributes))
       hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                              attributes->lcid, attributes->syskind);
-      library->ReleaseTLibAttr(attributes);
-    }
+    if (attributes != nullptr) library->ReleaseTLibAttr(attributes);
     library->Release();
-    // Unregistering what is not registered is no failure: regsvr32 /u twice.
-    return SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS ? S_OK : SELFREG_E_TYPELIB;
+    return SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;
   });
 }

@@ -13,6 +13,7 @@
 The 32-bit build cannot run on these machines, so this is how it is checked;
 the 64-bit build gets the same checks beside its tests under Wine.
 """
+import os
 import re
 import struct
 import subprocess
@@ -20,7 +21,9 @@ import sys
 
 
 def objdump(tool, path):
-    return subprocess.run([tool, "-p", path], check=True, capture_output=True, text=True).stdout
+    # objdump translates its headings; the Wine tests run under a Japanese locale.
+    env = dict(os.environ, LC_ALL="C", LANGUAGE="C")
+    return subprocess.run([tool, "-p", path], check=True, capture_output=True, text=True, env=env).stdout
 
 
 def imports(dump):

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -51,8 +52,7 @@ std::wstring InCodePage932(const std::string& name) {
 BOOL CALLBACK CollectCadWindow(HWND window, LPARAM list) {
   wchar_t title[64] = {};
   GetWindowTextW(window, title, 64);
-  if (std::wstring(title).rfind(L"AutoCAD", 0) == 0)
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  if (wcsncmp(title, L"AutoCAD", 7) == 0) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
   return TRUE;
 }
 
@@ -77,7 +77,7 @@ ChildResult RunClient(const std::string& name, std::vector<BoxAnswer> answers) {
   const std::wstring command = L"cscript.exe //nologo \"" + InCodePage932(name) + L"\" \"" + ProgramFolder() +
                                L"cadsim.exe\" \"" + WindowsPath(SourceDir() + "/data/sample.dxf") + L"\" \"" +
                                WindowsPath(SourceDir() + "/tests/wine_com/clients") + L"\"";
-  ChildResult result = RunChild(command, std::move(answers), 180000);
+  ChildResult result = RunChild(command, std::move(answers), 120000);
   CloseCad();
   return result;
 }

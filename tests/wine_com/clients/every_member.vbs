@@ -65,13 +65,15 @@ Sub CheckRecord(name, acad, number, source, description)
   Check name & " ErrDescription", acad.ErrDescription, description
 End Sub
 
-Const CancelByUser = -2147220991
+' The acPrivateError values. The other constants are named k...: Wine's
+' vbscript puts a constant's value even in place of a member of the same name
+' (ctl.WaitPrompt).
 Const FileNotFound = -2147220891
 Const SearchFailed = -2147220881
 Const LinkFailed = -2147220880
 Const CommandFailed = -2147220879
 Const ScriptFailed = -2147220878
-Const WaitPrompt = 3
+Const kWaitPrompt = 3
 Const kPrompt = "コマンド: "
 
 Dim cadsim, drawing, scripts
@@ -111,7 +113,7 @@ Check "Search without AutoCAD", r, SearchFailed
 CheckRecord "Search without AutoCAD", acad, SearchFailed, "PwAcadCtrl.Acad.Search", _
             "AutoCADが起動していないか応答がありません" & vbLf & vbCr & "バージョンを確認して下さい。"
 
-r = acad.Execute(scripts & "no-such-cad.exe", "", 0, WaitPrompt)
+r = acad.Execute(scripts & "no-such-cad.exe", "", 0, kWaitPrompt)
 Check "Execute of a missing program", r, FileNotFound
 CheckRecord "Execute of a missing program", acad, FileNotFound, "PwAcadCtrl.Acad.Execute", _
             "AutoCADの実行ファイルが見つかりませんでした。"
@@ -119,7 +121,7 @@ CheckRecord "Execute of a missing program", acad, FileNotFound, "PwAcadCtrl.Acad
 ' ---- AutoCAD started and found. The scripted user picks a point for
 ' GetPosition and then the dimension with handle 115 for DxfOut "sgl".
 r = acad.Execute(cadsim, "--release 8 --drawing """ & drawing & """ --picks 200:at:120.5;80,200:pick:115", 0, _
-                 WaitPrompt)
+                 kWaitPrompt)
 Check "Execute WaitPrompt", r, -1
 CheckRecord "Execute WaitPrompt", acad, 0, "", ""
 If r <> -1 Then
@@ -237,7 +239,10 @@ End If
 
 ' A failed scan leaves the caller's array as it was.
 Check "DxfScan with an empty code", ctl.DxfScan("ENTITIES", "DIMENSION", "42||3", table), 13
-CheckRecord "DxfScan with an empty code", acad, 13, "PwAcadCtrl", "型が一致しません。"
+Check "DxfScan with an empty code ErrNumber", acad.ErrNumber, 13
+Check "DxfScan with an empty code ErrSource", acad.ErrSource, "PwAcadCtrl"
+' The standard text of error 13, then what was wrong.
+Check "DxfScan with an empty code ErrDescription", Left(acad.ErrDescription, 9), "型が一致しません。"
 Check "DxfScan failure keeps the array", CDbl(table(0, 1)), 1234.4
 
 ' ---- Scripts: user variables in a fixed array, a dynamic one, and none.
