@@ -118,9 +118,9 @@ Check "Execute of a missing program", r, FileNotFound
 CheckRecord "Execute of a missing program", acad, FileNotFound, "PwAcadCtrl.Acad.Execute", _
             "AutoCADの実行ファイルが見つかりませんでした。"
 
-' ---- AutoCAD started and found. The scripted user picks a point for
+' ---- AutoCAD started and found. The scripted user picks two points for
 ' GetPosition and then the dimension with handle 115 for DxfOut "sgl".
-r = acad.Execute(cadsim, "--release 8 --drawing """ & drawing & """ --picks 200:at:120.5;80,200:pick:115", 0, _
+r = acad.Execute(cadsim, "--release 8 --drawing """ & drawing & """ --picks 200:at:120.5;80,200:at:-3;4.25,200:pick:115", 0, _
                  kWaitPrompt)
 Check "Execute WaitPrompt", r, -1
 CheckRecord "Execute WaitPrompt", acad, 0, "", ""
@@ -211,6 +211,13 @@ Check "GetPosition Y", y, 80
 Check "GetPosition Z", z, 0
 Check "GetPosition type", TypeName(y), "Double"
 CheckRecord "GetPosition", acad, 0, "", ""
+x = 0
+y = 0
+z = 0
+Check "GetPosition into Integers", ctl.GetPosition(x, y, z), -1
+Check "GetPosition into Integers X", x, -3
+Check "GetPosition into Integers Y", y, 4.25
+Check "GetPosition into Integers type", TypeName(x), "Double"
 
 ' ---- DXF export and scan: the object goes in by reference, the table comes
 ' back as an array of strings.
