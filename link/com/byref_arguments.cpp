@@ -85,6 +85,15 @@ std::vector<SAFEARRAYBOUND> BoundsOf(SAFEARRAY* array) {
   return bounds;
 }
 
+bool SameShape(SAFEARRAY* a, SAFEARRAY* b) {
+  if (a == nullptr || b == nullptr) return false;
+  const std::vector<SAFEARRAYBOUND> x = BoundsOf(a), y = BoundsOf(b);
+  if (x.size() != y.size()) return false;
+  for (std::size_t d = 0; d < x.size(); ++d)
+    if (x[d].cElements != y[d].cElements || x[d].lLbound != y[d].lLbound) return false;
+  return true;
+}
+
 std::size_t ElementCount(const std::vector<SAFEARRAYBOUND>& bounds) {
   std::size_t count = 1;
   for (const SAFEARRAYBOUND& b : bounds) count *= b.cElements;
@@ -224,7 +233,9 @@ HRESULT ByRefArguments::Slot::WriteBack() {
 HRESULT ByRefArguments::Slot::WriteBackArray() {
   HRESULT hr = S_OK;
   if (target != nullptr && array != nullptr) {
-    if (array != sent) {
+    // A new array may come back at the address of the freed one; its shape
+    // tells them apart.
+    if (array != sent || !SameShape(array, *CallersArray())) {
       // The member made a new array (a scan's table): it replaces the
       // caller's, as an array of VARIANT.
       SAFEARRAY* variants = nullptr;
@@ -258,8 +269,9 @@ HRESULT ByRefArguments::Slot::WriteBackArray() {
       });
     }
   }
+  // A member that replaces an in/out array frees the one it was given, so
+  // only the array now in the slot is left to free.
   if (array != nullptr) SafeArrayDestroy(array);
-  if (sent != nullptr && sent != array) SafeArrayDestroy(sent);
   array = nullptr;
   sent = nullptr;
   return hr;
