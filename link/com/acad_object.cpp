@@ -90,14 +90,14 @@ HRESULT AcadObject::get_ErrNumber(LONG* value) { return Put(value, LONG{acad_->g
 
 HRESULT AcadObject::Execute(BSTR PathName, BSTR Parameter, LONG hWnd, ::acExecuteMode ExecuteMode,
                             LONG* result) {
-  return Fenced([&] {
-    return Put(result, LONG{acad_->Execute(FromBstr(PathName), FromBstr(Parameter), hWnd,
-                                           static_cast<korvel::acExecuteMode>(ExecuteMode))});
+  return Run(result, [&] {
+    return acad_->Execute(FromBstr(PathName), FromBstr(Parameter), hWnd,
+                          static_cast<korvel::acExecuteMode>(ExecuteMode));
   });
 }
 
 HRESULT AcadObject::Search(LONG* result) {
-  return Fenced([&] { return Put(result, LONG{acad_->Search()}); });
+  return Run(result, [&] { return acad_->Search(); });
 }
 
 HRESULT AcadObject::get_Control(::_PwControl** value) {
@@ -117,6 +117,8 @@ HRESULT AcadObject::get_Control(::_PwControl** value) {
 }
 
 HRESULT AcadObject::ControlExists(VARIANT_BOOL* result) {
+  // Checked first: finding the windows gone releases the channel.
+  if (result == nullptr) return E_POINTER;
   return Fenced([&] { return Put(result, ToVariantBool(acad_->ControlExists())); });
 }
 

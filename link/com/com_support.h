@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "byref_arguments.h"
 #include "korvel.h"
 
 namespace korvel::com {
@@ -72,6 +73,18 @@ HRESULT Fenced(Body&& body) noexcept {
   }
 }
 
+// Runs an operation whose Long goes to an [out, retval] pointer. The pointer
+// is checked first: a caller that could not receive the result must not have
+// the command sent or the box shown.
+template <typename Operation>
+HRESULT Run(LONG* result, Operation&& operation) noexcept {
+  if (result == nullptr) return E_POINTER;
+  return Fenced([&] {
+    *result = operation();
+    return S_OK;
+  });
+}
+
 // IUnknown and IDispatch for one dual interface. Objects start with one
 // reference, which the creator hands to its caller.
 template <typename Interface>
@@ -119,8 +132,16 @@ class DispatchObject : public Interface {
     ITypeInfo* info = nullptr;
     const HRESULT hr = TypeInfoFor(iid_, &info);
     if (FAILED(hr)) return hr;
-    const HRESULT r =
-        DispInvoke(static_cast<Interface*>(this), info, id, flags, params, result, exception, arg_error);
+    const HRESULT r = Fenced([&] {
+      // Late-bound callers pass their variables as references to VARIANT.
+      ByRefArguments arguments;
+      HRESULT invoked = arguments.Prepare(info, id, flags, params, arg_error);
+      if (FAILED(invoked)) return invoked;
+      invoked = DispInvoke(static_cast<Interface*>(this), info, id, flags, arguments.Params(), result,
+                           exception, arg_error);
+      const HRESULT written = arguments.WriteBack();
+      return SUCCEEDED(invoked) && FAILED(written) ? written : invoked;
+    });
     info->Release();
     return r;
   }

@@ -98,17 +98,15 @@ HRESULT ControlObject::put_PatternMatch(VARIANT_BOOL value) {
 }
 
 HRESULT ControlObject::Active(LONG* result) {
-  return Fenced([&] { return Put(result, LONG{control_->Active()}); });
+  return Run(result, [&] { return control_->Active(); });
 }
 
 HRESULT ControlObject::PostCommand(BSTR AcadCommand, LONG* result) {
-  return Fenced([&] { return Put(result, LONG{control_->PostCommand(FromBstr(AcadCommand))}); });
+  return Run(result, [&] { return control_->PostCommand(FromBstr(AcadCommand)); });
 }
 
 HRESULT ControlObject::SendCommand(BSTR AcadCommand, BSTR CommandPrompt, LONG* result) {
-  return Fenced([&] {
-    return Put(result, LONG{control_->SendCommand(FromBstr(AcadCommand), FromBstr(CommandPrompt))});
-  });
+  return Run(result, [&] { return control_->SendCommand(FromBstr(AcadCommand), FromBstr(CommandPrompt)); });
 }
 
 HRESULT ControlObject::GetPrompt(BSTR* CommandPrompt, LONG* result) {
@@ -121,7 +119,7 @@ HRESULT ControlObject::GetPrompt(BSTR* CommandPrompt, LONG* result) {
 }
 
 HRESULT ControlObject::WaitPrompt(BSTR CommandPrompt, LONG* result) {
-  return Fenced([&] { return Put(result, LONG{control_->WaitPrompt(FromBstr(CommandPrompt))}); });
+  return Run(result, [&] { return control_->WaitPrompt(FromBstr(CommandPrompt)); });
 }
 
 HRESULT ControlObject::GetHistory(BSTR* HistoryText, BSTR MatchString, LONG* result) {
@@ -144,13 +142,12 @@ HRESULT ControlObject::GetVariable(BSTR SystemVariable, BSTR* Value, LONG* resul
 }
 
 HRESULT ControlObject::SetVariable(BSTR SystemVariable, BSTR Value, LONG* result) {
-  return Fenced(
-      [&] { return Put(result, LONG{control_->SetVariable(FromBstr(SystemVariable), FromBstr(Value))}); });
+  return Run(result, [&] { return control_->SetVariable(FromBstr(SystemVariable), FromBstr(Value)); });
 }
 
 HRESULT ControlObject::GetPosition(double* X, double* Y, double* Z, LONG* result) {
   if (X == nullptr || Y == nullptr || Z == nullptr) return E_POINTER;
-  return Fenced([&] { return Put(result, LONG{control_->GetPosition(*X, *Y, *Z)}); });
+  return Run(result, [&] { return control_->GetPosition(*X, *Y, *Z); });
 }
 
 HRESULT ControlObject::RunScript(BSTR PathName, SAFEARRAY** UserVariable, LONG* result) {
@@ -172,8 +169,7 @@ HRESULT ControlObject::RunScript(BSTR PathName, SAFEARRAY** UserVariable, LONG* 
 }
 
 HRESULT ControlObject::ShowMessage(BSTR Message, LONG Button, BSTR Title, LONG* result) {
-  return Fenced(
-      [&] { return Put(result, LONG{control_->ShowMessage(FromBstr(Message), Button, FromBstr(Title))}); });
+  return Run(result, [&] { return control_->ShowMessage(FromBstr(Message), Button, FromBstr(Title)); });
 }
 
 HRESULT ControlObject::Terminate() {

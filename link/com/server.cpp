@@ -3,8 +3,9 @@
 #include <string>
 
 #include "objects.h"
-// after windows.h (through objects.h), which it needs
+// after windows.h (through objects.h), which they need
 #include <olectl.h>
+#include <shlwapi.h>
 
 namespace korvel::com {
 namespace {
@@ -85,9 +86,36 @@ bool RegisterClass(REFCLSID clsid, const wchar_t* prog_id, const wchar_t* name, 
          SetValue(HKEY_CLASSES_ROOT, std::wstring(prog_id) + L"\\CLSID", nullptr, GuidText(clsid));
 }
 
+// SHDeleteKeyW rather than RegDeleteTreeW, which Windows XP lacks.
 void UnregisterClass(REFCLSID clsid, const wchar_t* prog_id) {
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(clsid)).c_str());
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, prog_id);
+  SHDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(clsid)).c_str());
+  SHDeleteKeyW(HKEY_CLASSES_ROOT, prog_id);
+}
+
+// The type library inside this DLL (its TYPELIB resource); nothing is
+// registered by loading it.
+HRESULT LoadOwnTypeLib(const wchar_t* path, ITypeLib** library) {
+  return LoadTypeLibEx(path, REGKIND_NONE, library);
+}
+
+// Whether RegisterTypeLib's key for this library, version, locale and system
+// kind is there: TypeLib\{libid}\1.0\0\win64, for example.
+bool TypeLibRegistered(const TLIBATTR& library) {
+  const wchar_t* system = library.syskind == SYS_WIN64   ? L"win64"
+                          : library.syskind == SYS_WIN32 ? L"win32"
+                                                         : L"win16";
+  wchar_t version[64];
+  wsprintfW(version, L"\\%x.%x\\%lx\\", library.wMajorVerNum, library.wMinorVerNum, library.lcid);
+  const std::wstring key = L"TypeLib\\" + GuidText(library.guid) + version + system;
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+bool ModulePath(wchar_t (&path)[MAX_PATH]) {
+  const DWORD n = GetModuleFileNameW(module_instance, path, MAX_PATH);
+  return n != 0 && n < MAX_PATH;
 }
 
 }  // namespace
@@ -108,13 +136,12 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleLocks() == 0 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
   return Fenced([] {
     wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(module_instance, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return SELFREG_E_CLASS;
+    if (!ModulePath(path)) return SELFREG_E_CLASS;
     if (!RegisterClass(CLSID_PwAcad, kAcadProgId, L"PwAcad", path) ||
         !RegisterClass(CLSID_PwControl, kControlProgId, L"PwControl", path))
       return SELFREG_E_CLASS;
     ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
+    HRESULT hr = LoadOwnTypeLib(path, &library);
     if (SUCCEEDED(hr)) {
       // Registers the library and its interfaces, so that oleaut32 can marshal
       // them between apartments.
@@ -129,7 +156,20 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
   return Fenced([] {
     UnregisterClass(CLSID_PwAcad, kAcadProgId);
     UnregisterClass(CLSID_PwControl, kControlProgId);
-    UnRegisterTypeLib(LIBID_PwAcadCtrl, 1, 0, LANG_NEUTRAL, SYS_WIN64);
-    return S_OK;
+    // RegisterTypeLib filed the library under the system kind it was built
+    // for (win32 or win64), so it is removed from there, with its version.
+    wchar_t path[MAX_PATH];
+    ITypeLib* library = nullptr;
+    if (!ModulePath(path) || FAILED(LoadOwnTypeLib(path, &library))) return SELFREG_E_TYPELIB;
+    TLIBATTR* attributes = nullptr;
+    HRESULT hr = library->GetLibAttr(&attributes);
+    // Unregistering what is not registered is no failure (regsvr32 /u twice),
+    // and leaves the other bitness's registration alone.
+    if (SUCCEEDED(hr) && TypeLibRegistered(*attributes))
+      hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                             attributes->lcid, attributes->syskind);
+    if (attributes != nullptr) library->ReleaseTLibAttr(attributes);
+    library->Release();
+    return SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;
   });
 }

@@ -43,7 +43,8 @@ ChildResult RunChild(const std::wstring& command_line, std::vector<BoxAnswer> an
 
   // The pipe is drained while the child runs, so that it never blocks on a
   // full pipe; boxes are looked for between reads.
-  const ULONGLONG deadline = GetTickCount64() + limit_ms;
+  // Unsigned subtraction stays right across the tick counter's wrap.
+  const DWORD start = GetTickCount();
   for (;;) {
     DWORD available = 0;
     while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
@@ -62,7 +63,7 @@ ChildResult RunChild(const std::wstring& command_line, std::vector<BoxAnswer> an
       }
     }
     if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
-    if (GetTickCount64() > deadline) {
+    if (GetTickCount() - start > limit_ms) {
       TerminateProcess(pi.hProcess, 99);
       WaitForSingleObject(pi.hProcess, 5000);
       CloseHandle(pi.hThread);
@@ -71,10 +72,16 @@ ChildResult RunChild(const std::wstring& command_line, std::vector<BoxAnswer> an
       return result;
     }
   }
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+  // What the child wrote is in the pipe by now. No waiting for the end of
+  // the pipe: a program the child started (cscript starting cadsim.exe, Wine
+  // its desktop process) may hold the inherited write end for long after.
+  DWORD available = 0;
+  while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    char buffer[4096];
+    DWORD got = 0;
+    if (!ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
     result.output.append(buffer, got);
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   result.finished = true;

@@ -8,12 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "app/releases.h"
 #include "cadsim/dxf.h"
 #include "link/dxf_table.h"
 #include "link/errors.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "app/releases.h"
 #include "platform/ansi_codec.h"
 
 namespace {
@@ -94,13 +94,16 @@ class CadsimExe : public ::testing::Test {
       std::string titles;
     } search{process_.dwProcessId, {}};
     EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
+        // CALLBACK: 32-bit Windows calls it as stdcall.
+        [](HWND w, LPARAM p) noexcept CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           DWORD pid = 0;
           GetWindowThreadProcessId(w, &pid);
           char title[256] = {};
-          if (pid == s->process)
-            GetWindowTextA(w, title, sizeof title), s->titles += std::string("[") + title + "]";
+          if (pid == s->process) {
+            GetWindowTextA(w, title, sizeof title);
+            s->titles += std::string("[") + title + "]";
+          }
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));

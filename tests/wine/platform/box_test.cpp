@@ -25,7 +25,7 @@ void PressWhenShown(DWORD thread, int button, SeenBox& seen) {
   WaitUntil([&] {
     EnumThreadWindows(
         thread,
-        [](HWND w, LPARAM found) noexcept -> BOOL {
+        [](HWND w, LPARAM found) noexcept CALLBACK -> BOOL {  // stdcall on 32-bit Windows
           wchar_t cls[16] = {};
           GetClassNameW(w, cls, 16);
           if (std::wstring(cls) != L"#32770") return TRUE;
