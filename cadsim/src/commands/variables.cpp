@@ -134,6 +134,7 @@ std::optional<SysVar> Lookup(Cad& cad, const std::u16string& name) {
       {u"CMDDIA", Kind::kInt, u"1", 0, 1},
       {u"ATTREQ", Kind::kInt, u"1", 0, 1},
       {u"ATTDIA", Kind::kInt, u"0", 0, 1},
+      {u"AFLAGS", Kind::kInt, u"0", 0, 15},
       {u"CMDECHO", Kind::kInt, u"1", 0, 1},
       {u"EXPERT", Kind::kInt, u"0", 0, 5},
       {u"OSMODE", Kind::kInt, u"4133", 0, 16383},
