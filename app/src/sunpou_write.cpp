@@ -74,8 +74,8 @@ bool Form1::EnsureBlock(korvel::_PwControl& channel) {
   }
   // The script writes the block where this Plendra inserts it from, and the
   // wait ends at the command prompt or at the channel's own time-out.
-  const std::u16string keys =
-      BlockScriptKeys(host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
+  const std::u16string keys = BlockScriptKeys(
+      host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
   const std::int32_t sent = channel.SendCommand(std::u16string(texts::kCancel) + keys, Prompt());
   // 停止 pressed or the window closed meanwhile: the pick ends as asked.
   if (ended_ || sent == korvel::CancelByUser) return false;

@@ -11,7 +11,8 @@ namespace plendra::texts {
 inline constexpr std::u16string_view kNoAutoCad = u"AutoCADが見つかりません、終了します。";
 inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動されています";
 inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
-inline constexpr std::u16string_view kSettingsNotWritten = u"設定ファイル plendra.ini を書き込めませんでした。";
+inline constexpr std::u16string_view kSettingsNotWritten =
+    u"設定ファイル plendra.ini を書き込めませんでした。";
 
 // The system list.
 inline constexpr std::u16string_view kKeitouMissing =
@@ -46,8 +47,8 @@ inline constexpr std::u16string_view kNotConnected = u"AutoCADが起動してい
 inline constexpr std::u16string_view kBlockFileName = u"Plendra1.dwg";
 inline constexpr std::u16string_view kBlockScriptName = u"Plendra1.scr";
 inline constexpr std::u16string_view kBlockMissing =
-    u"部品表のブロック Plendra1.dwg が Plendra のフォルダにありません。\r\n"
-    u"いま開いている AutoCAD で作成しますか?\r\n"
+    u"部品表のブロック Plendra1.dwg が Plendra のフォルダにありません。"
+    u"いま開いている AutoCAD で作成しますか? "
     u"(Plendra1.scr のコマンドを AutoCAD に送ります。作図した図形は図面に残りません)";
 inline constexpr std::u16string_view kBlockDeclined =
     u"部品表のブロック Plendra1.dwg がないため、書き込みを中止します。";

@@ -57,8 +57,10 @@ class AttDef : public BlockCommands, public ::testing::WithParamInterface<AttDef
 TEST_P(AttDef, MakesTheDefinitionItsAnswersDescribe) {
   Start(8);
   const AttDefCase& c = GetParam();
+  if (*c.setup) {
+    ASSERT_EQ(Send(Widen(c.setup)), -1);
+  }
   const std::size_t before = Made<cadsim::AttributeDef>().size();
-  if (*c.setup) ASSERT_EQ(Send(Widen(c.setup)), -1);
   ASSERT_EQ(Send(Widen(c.keys)), -1);
   EXPECT_EQ(CurrentPrompt(), Prompt());
   const auto defs = Made<cadsim::AttributeDef>();
@@ -79,23 +81,23 @@ TEST_P(AttDef, MakesTheDefinitionItsAnswersDescribe) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, AttDef,
-    ::testing::Values(
-        AttDefCase{"Plain", "", "-attdef^M^Mtag^M寸法文字の X 座標^M^M1.3,0.6^M0.3^M0^M", "TAG",
-                   "寸法文字の X 座標", "", 0, 0, 0, 1.3, 0.6, 0.3, 0},
-        AttDefCase{"ModesToggled", "", "-attdef^Mi^Mv^Mi^Mp^M^Mm^M材質^MSGP^M2,3^M1^M90^M", "M", "材質", "SGP",
-                   12, 0, 0, 2, 3, 1, 90},
-        AttDefCase{"ModesFromAflags", "aflags^M1^M", "attdef^M^M長さ^M長さ(mm)^M^M1,1^M0.3^M0^M", "長さ",
-                   "長さ(mm)", "", 1, 0, 0, 1, 1, 0.3, 0},
-        AttDefCase{"Constant", "", "-attdef^Mc^M^Mk^M値 1^M3,4^M2^M45^M", "K", "", "値 1", 2, 0, 0, 3, 4, 2,
-                   45},
-        AttDefCase{"MiddleCenter", "", "-attdef^M^M(1)系統^M系統名^M^Mj^Mmc^M0,0.45^M0.5^M0^M", "(1)系統",
-                   "系統名", "", 0, 1, 2, 0, 0.45, 0.5, 0},
-        AttDefCase{"RightAfterAnUnknownKeyword", "", "-attdef^M^Mr^Mp^M^Mj^Mxx^Mr^M5,5^M1^M0^M", "R", "p", "",
-                   0, 2, 0, 5, 5, 1, 0},
-        AttDefCase{"LeadingBlankKept", "", "-attdef^M^Mb^M\\ 先頭^M\\ 値^M0,0^M^M^M", "B", " 先頭", " 値", 0, 0,
-                   0, 0, 0, 2.5, 0},
-        AttDefCase{"DefaultHeightIsTheLastOne", "-attdef^M^Ma^Ma^M^M0,0^M7^M0^M",
-                   "-attdef^M^Mb^Mb^M^M0,-10^M^M30^M", "B", "b", "", 0, 0, 0, 0, -10, 7, 30}),
+    ::testing::Values(AttDefCase{"Plain", "", "-attdef^M^Mtag^M寸法文字の X 座標^M^M1.3,0.6^M0.3^M0^M", "TAG",
+                                 "寸法文字の X 座標", "", 0, 0, 0, 1.3, 0.6, 0.3, 0},
+                      AttDefCase{"ModesToggled", "", "-attdef^Mi^Mv^Mi^Mp^M^Mm^M材質^MSGP^M2,3^M1^M90^M", "M",
+                                 "材質", "SGP", 12, 0, 0, 2, 3, 1, 90},
+                      AttDefCase{"ModesFromAflags", "aflags^M1^M",
+                                 "attdef^M^M長さ^M長さ(mm)^M^M1,1^M0.3^M0^M", "長さ", "長さ(mm)", "", 1, 0, 0,
+                                 1, 1, 0.3, 0},
+                      AttDefCase{"Constant", "", "-attdef^Mc^M^Mk^M値 1^M3,4^M2^M45^M", "K", "", "値 1", 2, 0,
+                                 0, 3, 4, 2, 45},
+                      AttDefCase{"MiddleCenter", "", "-attdef^M^M(1)系統^M系統名^M^Mj^Mmc^M0,0.45^M0.5^M0^M",
+                                 "(1)系統", "系統名", "", 0, 1, 2, 0, 0.45, 0.5, 0},
+                      AttDefCase{"RightAfterAnUnknownKeyword", "", "-attdef^M^Mr^Mp^M^Mj^Mxx^Mr^M5,5^M1^M0^M",
+                                 "R", "p", "", 0, 2, 0, 5, 5, 1, 0},
+                      AttDefCase{"LeadingBlankKept", "", "-attdef^M^Mb^M\\ 先頭^M\\ 値^M0,0^M^M^M", "B",
+                                 " 先頭", " 値", 0, 0, 0, 0, 0, 2.5, 0},
+                      AttDefCase{"DefaultHeightIsTheLastOne", "-attdef^M^Ma^Ma^M^M0,0^M7^M0^M",
+                                 "-attdef^M^Mb^Mb^M^M0,-10^M^M30^M", "B", "b", "", 0, 0, 0, 0, -10, 7, 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BlockCommands, StyleWithAFixedHeightIsNotAskedForOne) {
@@ -135,7 +137,7 @@ TEST_F(BlockCommands, AttDefAsksInAutoCadsOrder) {
 struct DrawCase {
   const char* name;
   const char* keys;
-  std::vector<std::array<double, 4>> lines;  // x1 y1 x2 y2
+  std::vector<std::array<double, 4>> lines;    // x1 y1 x2 y2
   std::vector<std::array<double, 3>> circles;  // x y r
 };
 
@@ -157,20 +159,22 @@ TEST_P(Draw, MakesTheGeometryTyped) {
   }
   for (std::size_t k = 0; k < GetParam().circles.size(); ++k) {
     const cadsim::Circle& c = *made_circles[circles + k];
-    EXPECT_EQ((std::array<double, 3>{c.center.x, c.center.y, c.radius}), GetParam().circles[k]) << "circle " << k;
+    EXPECT_EQ((std::array<double, 3>{c.center.x, c.center.y, c.radius}), GetParam().circles[k])
+        << "circle " << k;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, Draw,
-    ::testing::Values(DrawCase{"OneSegment", "line^M-1,0^M1,0^M^M", {{-1, 0, 1, 0}}, {}},
-                      DrawCase{"Closed", "line^M0,0^M4,0^M4,3^Mc^M", {{0, 0, 4, 0}, {4, 0, 4, 3}, {4, 3, 0, 0}}, {}},
-                      DrawCase{"UndoTakesTheLastSegmentBack", "line^M0,0^M1,0^Mu^M2,0^M^M", {{0, 0, 2, 0}}, {}},
-                      DrawCase{"CloseNeedsTwoSegments", "line^M0,0^M1,0^Mc^M^M", {{0, 0, 1, 0}}, {}},
-                      DrawCase{"Radius", "circle^M5,5^M2^M", {}, {{5, 5, 2}}},
-                      DrawCase{"Diameter", "circle^M5,5^Md^M3^M", {}, {{5, 5, 1.5}}},
-                      DrawCase{"LastRadiusIsTheDefault", "circle^M0,0^M4^Mcircle^M1,1^M^M", {}, {{0, 0, 4}, {1, 1, 4}}},
-                      DrawCase{"ThreePointsRefused", "circle^M3p^M0,0^M1^M", {}, {{0, 0, 1}}}),
+    ::testing::Values(
+        DrawCase{"OneSegment", "line^M-1,0^M1,0^M^M", {{-1, 0, 1, 0}}, {}},
+        DrawCase{"Closed", "line^M0,0^M4,0^M4,3^Mc^M", {{0, 0, 4, 0}, {4, 0, 4, 3}, {4, 3, 0, 0}}, {}},
+        DrawCase{"UndoTakesTheLastSegmentBack", "line^M0,0^M1,0^Mu^M2,0^M^M", {{0, 0, 2, 0}}, {}},
+        DrawCase{"CloseNeedsTwoSegments", "line^M0,0^M1,0^Mc^M^M", {{0, 0, 1, 0}}, {}},
+        DrawCase{"Radius", "circle^M5,5^M2^M", {}, {{5, 5, 2}}},
+        DrawCase{"Diameter", "circle^M5,5^Md^M3^M", {}, {{5, 5, 1.5}}},
+        DrawCase{"LastRadiusIsTheDefault", "circle^M0,0^M4^Mcircle^M1,1^M^M", {}, {{0, 0, 4}, {1, 1, 4}}},
+        DrawCase{"ThreePointsRefused", "circle^M3p^M0,0^M1^M", {}, {{0, 0, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- -WBLOCK -------------------------------------------------------------------
@@ -192,7 +196,7 @@ TEST_F(BlockCommands, WblockOfObjectsWritesThemAtTheBaseAndTakesThemOut) {
 
 struct WblockCase {
   const char* name;
-  const char* what;     // the answer after the file name
+  const char* what;    // the answer after the file name
   bool base_of_block;  // the block Plendra1 is written, not the drawing
 };
 
@@ -204,8 +208,8 @@ TEST_P(WblockWhat, WritesWhatIsNamed) {
   const cadsim::Block* block = TheDrawing().FindBlock(u"Plendra1");
   ASSERT_NE(block, nullptr);
   const std::size_t block_entities = block->entities.size();
-  ASSERT_EQ(Send(u"-wblock^M" + std::u16string(kAppFolder) + u"\\Plendra1^M" + Widen(GetParam().what) + u"^M"),
-            -1);
+  ASSERT_EQ(
+      Send(u"-wblock^M" + std::u16string(kAppFolder) + u"\\Plendra1^M" + Widen(GetParam().what) + u"^M"), -1);
   EXPECT_EQ(CurrentPrompt(), Prompt());
   EXPECT_EQ(TheDrawing().entities.size(), before) << "a block or the drawing stays as it is";
   const cadsim::Drawing written = cadsim::ReadDxfFile(BlockFile(), desktop.Codec());
@@ -278,10 +282,10 @@ TEST_F(ScriptedBlock, DefinesTheShippedBlocksAttributesInItsOrder) {
     EXPECT_EQ(got[k]->halign, want[k]->halign);
     EXPECT_EQ(got[k]->valign, want[k]->valign);
     const bool justified = want[k]->halign || want[k]->valign;
-    EXPECT_NEAR((justified ? got[k]->align : got[k]->position).x, (justified ? want[k]->align : want[k]->position).x,
-                1e-9);
-    EXPECT_NEAR((justified ? got[k]->align : got[k]->position).y, (justified ? want[k]->align : want[k]->position).y,
-                1e-9);
+    EXPECT_NEAR((justified ? got[k]->align : got[k]->position).x,
+                (justified ? want[k]->align : want[k]->position).x, 1e-9);
+    EXPECT_NEAR((justified ? got[k]->align : got[k]->position).y,
+                (justified ? want[k]->align : want[k]->position).y, 1e-9);
     EXPECT_NEAR(got[k]->height, want[k]->height, 1e-9);
     EXPECT_EQ(got[k]->layer, u"0");
   }
@@ -301,7 +305,8 @@ TEST_F(ScriptedBlock, InsertAsksForTheEightValuesInOrderAndKeepsTheDefaults) {
   ASSERT_EQ(Post(u"^C^C-insert^M" + BlockPath() + u"^Ms^M250^M1000,975^M0^M"), -1);
   const std::u16string values[] = {u"1000", u"500", u"0", u"1230", u"", u"", u"給水", u"3"};
   for (std::size_t k = 0; k < 8; ++k) {
-    const std::u16string shown = defs[k]->prompt + (defs[k]->value.empty() ? u"" : u" <" + defs[k]->value + u">");
+    const std::u16string shown =
+        defs[k]->prompt + (defs[k]->value.empty() ? u"" : u" <" + defs[k]->value + u">");
     EXPECT_EQ(CurrentPrompt(), shown + u": ") << "prompt " << k + 1;
     ASSERT_EQ(Post(values[k] + u"^M"), -1);
   }

@@ -22,8 +22,8 @@
 namespace plendra {
 
 inline constexpr std::u16string_view kAppTitle = u"Plendra";
-inline constexpr std::uint32_t kExclamation = 48;  // MB_ICONEXCLAMATION with an OK button
-inline constexpr std::uint32_t kInformation = 64;  // MB_ICONINFORMATION
+inline constexpr std::uint32_t kExclamation = 48;    // MB_ICONEXCLAMATION with an OK button
+inline constexpr std::uint32_t kInformation = 64;    // MB_ICONINFORMATION
 inline constexpr std::uint32_t kYesNoQuestion = 36;  // MB_YESNO with MB_ICONQUESTION
 inline constexpr std::int32_t kAnswerYes = 6;        // IDYES
 inline constexpr std::int32_t kCommandTimeOut = 60000;

@@ -24,12 +24,12 @@ struct Justification {
 // The justifications placed by one point. Align and Fit take two points and
 // a height from them; cadsim leaves them out.
 constexpr Justification kJustifications[] = {
-    {u"C", u"文字列の中心点を指定: ", 1, 0},     {u"M", u"文字列の中央点を指定: ", 4, 0},
-    {u"R", u"文字列の右端点を指定: ", 2, 0},     {u"TL", u"文字列の左上点を指定: ", 0, 3},
-    {u"TC", u"文字列の上中心点を指定: ", 1, 3},  {u"TR", u"文字列の右上点を指定: ", 2, 3},
-    {u"ML", u"文字列の左中央点を指定: ", 0, 2},  {u"MC", u"文字列の中央点を指定: ", 1, 2},
-    {u"MR", u"文字列の右中央点を指定: ", 2, 2},  {u"BL", u"文字列の左下点を指定: ", 0, 1},
-    {u"BC", u"文字列の下中心点を指定: ", 1, 1},  {u"BR", u"文字列の右下点を指定: ", 2, 1},
+    {u"C", u"文字列の中心点を指定: ", 1, 0},    {u"M", u"文字列の中央点を指定: ", 4, 0},
+    {u"R", u"文字列の右端点を指定: ", 2, 0},    {u"TL", u"文字列の左上点を指定: ", 0, 3},
+    {u"TC", u"文字列の上中心点を指定: ", 1, 3}, {u"TR", u"文字列の右上点を指定: ", 2, 3},
+    {u"ML", u"文字列の左中央点を指定: ", 0, 2}, {u"MC", u"文字列の中央点を指定: ", 1, 2},
+    {u"MR", u"文字列の右中央点を指定: ", 2, 2}, {u"BL", u"文字列の左下点を指定: ", 0, 1},
+    {u"BC", u"文字列の下中心点を指定: ", 1, 1}, {u"BR", u"文字列の右下点を指定: ", 2, 1},
 };
 
 using Def = std::shared_ptr<AttributeDef>;
@@ -216,8 +216,7 @@ void AskModes(Cad& cad, const Def& d) {
   q.prompt = u"変更するモードを入力 [非表示(I)/一定(C)/確認(V)/プリセット(P)] <終了>: ";
   q.answer = [&cad, d](std::u16string_view a) {
     if (a.empty()) return AskTag(cad, d);
-    constexpr std::pair<std::u16string_view, int> kModes[] = {
-        {u"I", 1}, {u"C", 2}, {u"V", 4}, {u"P", 8}};
+    constexpr std::pair<std::u16string_view, int> kModes[] = {{u"I", 1}, {u"C", 2}, {u"V", 4}, {u"P", 8}};
     for (const auto& [keyword, bit] : kModes) {
       if (!Is(a, {keyword})) continue;
       d->flags ^= bit;

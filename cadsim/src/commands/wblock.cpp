@@ -53,7 +53,7 @@ Drawing NewDrawing(const Drawing& from, std::vector<Entity> entities, const Poin
   out.linetypes = from.linetypes;
   out.text_styles = from.text_styles;
   out.dim_styles = from.dim_styles;
-  for (Layer& l : out.layers) l.kept.app_data.clear();
+  for (cadsim::Layer& l : out.layers) l.kept.app_data.clear();
   for (TextStyle& s : out.text_styles) s.kept.app_data.clear();
   for (DimStyle& s : out.dim_styles) s.kept.app_data.clear();
   out.measurement = from.measurement;
@@ -62,7 +62,7 @@ Drawing NewDrawing(const Drawing& from, std::vector<Entity> entities, const Poin
   std::set<std::u16string> named;
   for (Entity& e : entities) {
     ForgetHandles(e);
-    if (const auto* n = std::get_if<Insert>(&e)) named.insert(n->block);
+    if (const auto* n = std::get_if<cadsim::Insert>(&e)) named.insert(n->block);
     if (const auto* d = std::get_if<Dimension>(&e)) named.insert(d->block);
   }
   for (const Block& b : from.blocks) {
