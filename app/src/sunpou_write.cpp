@@ -2,12 +2,15 @@
 // text. Everything known about the dimension comes from the single-object
 // export and three scans of it; everything done to the drawing is typed.
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "app/app_error.h"
+#include "app/block_script.h"
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
+#include "file_bytes.h"
 #include "texts.h"
 
 namespace plendra {
@@ -49,6 +52,41 @@ std::u16string Typeable(std::u16string_view folder) {
 
 }  // namespace
 
+// Every entry inserts Plendra1.dwg from the application's folder. Were it
+// missing, AutoCAD would refuse the insertion and take the attribute values
+// typed after it for commands; so it is looked for before the first pick,
+// and when it is missing the user may have the running AutoCAD make it from
+// Plendra1.scr. Nothing of an entry is typed unless the file is there. Once
+// found it is not looked for again in this run.
+bool Form1::EnsureBlock(korvel::_PwControl& channel) {
+  if (block_found_) return true;
+  const std::filesystem::path block = host_.AppFile(texts::kBlockFileName);
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(block, ignored)) return block_found_ = true;
+  if (channel.ShowMessage(texts::kBlockMissing, kYesNoQuestion, kAppTitle) != kAnswerYes) {
+    channel.ShowMessage(texts::kBlockDeclined, kExclamation, kAppTitle);
+    return false;
+  }
+  const std::optional<std::string> script = ReadFileBytes(host_.AppFile(texts::kBlockScriptName));
+  if (!script) {
+    channel.ShowMessage(texts::kBlockScriptMissing, kExclamation, kAppTitle);
+    return false;
+  }
+  // The script writes the block where this Plendra inserts it from, and the
+  // wait ends at the command prompt or at the channel's own time-out.
+  const std::u16string keys = BlockScriptKeys(
+      host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
+  const std::int32_t sent = channel.SendCommand(std::u16string(texts::kCancel) + keys, Prompt());
+  // 停止 pressed or the window closed meanwhile: the pick ends as asked.
+  if (ended_ || sent == korvel::CancelByUser) return false;
+  if (!std::filesystem::is_regular_file(block, ignored)) {
+    channel.ShowMessage(texts::kBlockNotMade, kExclamation, kAppTitle);
+    return false;
+  }
+  view_.SetStatus(texts::kBlockMade);
+  return block_found_ = true;
+}
+
 std::int32_t Form1::Sunpou_Write() {
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   const auto channel = Channel();
@@ -67,6 +105,7 @@ std::int32_t Form1::Sunpou_Write() {
     numbers.SetFocus();
     return 0;
   }
+  if (!EnsureBlock(*channel)) return 0;
 
   channel->Active();
   const std::int32_t exported = channel->DxfOut(u"sgl", u"2000", acad.get());

@@ -11,7 +11,8 @@ namespace plendra::texts {
 inline constexpr std::u16string_view kNoAutoCad = u"AutoCADが見つかりません、終了します。";
 inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動されています";
 inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
-inline constexpr std::u16string_view kSettingsNotWritten = u"設定ファイル plendra.ini を書き込めませんでした。";
+inline constexpr std::u16string_view kSettingsNotWritten =
+    u"設定ファイル plendra.ini を書き込めませんでした。";
 
 // The system list.
 inline constexpr std::u16string_view kKeitouMissing =
@@ -41,6 +42,22 @@ inline constexpr std::u16string_view kNoPosition =
     u"名称位置(上・下・前・後)が設定されていません。設定で名称位置を選んでください。";
 inline constexpr std::u16string_view kRunTimeError = u"実行時エラー '";
 inline constexpr std::u16string_view kNotConnected = u"AutoCADが起動していないか、応答がありません。";
+
+// The parts-table block, missing from the application's folder at the first pick.
+inline constexpr std::u16string_view kBlockFileName = u"Plendra1.dwg";
+inline constexpr std::u16string_view kBlockScriptName = u"Plendra1.scr";
+inline constexpr std::u16string_view kBlockMissing =
+    u"部品表のブロック Plendra1.dwg が Plendra のフォルダにありません。"
+    u"いま開いている AutoCAD で作成しますか? "
+    u"(Plendra1.scr のコマンドを AutoCAD に送ります。作図した図形は図面に残りません)";
+inline constexpr std::u16string_view kBlockDeclined =
+    u"部品表のブロック Plendra1.dwg がないため、書き込みを中止します。";
+inline constexpr std::u16string_view kBlockScriptMissing =
+    u"Plendra1.scr が Plendra のフォルダにないため、部品表のブロックを作成できません。書き込みを中止します。";
+inline constexpr std::u16string_view kBlockNotMade =
+    u"部品表のブロック Plendra1.dwg を作成できませんでした。AutoCAD のコマンド履歴を確かめてください。"
+    u"書き込みを中止します。";
+inline constexpr std::u16string_view kBlockMade = u"部品表のブロック Plendra1.dwg を作成しました";
 
 // The menu 検査.
 inline constexpr std::u16string_view kKensaNone = u"番号の検査: 問題は見つかりませんでした。";

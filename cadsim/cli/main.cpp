@@ -1,4 +1,5 @@
 // cadsim [--drawing IN.dxf] [--release 0..8] [--name C:\図面\x.dwg] [--blocks FOLDER]...
+//        [--folder "C:\Program Files\Plendra=/some/folder"]...
 //        [--picks SCRIPT] [--type TEXT]... [--script FILE.scr]... [--write OUT.dxf] [--svg OUT.svg]
 //
 // Loads a drawing, types what --type and --script give (in the order given)
@@ -30,6 +31,7 @@ int Usage(const char* problem) {
   std::fprintf(stderr,
                "cadsim: %s\n"
                "usage: cadsim [--drawing IN.dxf] [--release 0..8] [--name C:\\x.dwg] [--blocks FOLDER]...\n"
+               "              [--folder WINDOWS-FOLDER=FOLDER]...\n"
                "              [--picks SCRIPT] [--type TEXT]... [--script FILE.scr]... [--write OUT.dxf]\n"
                "              [--svg OUT.svg]\n",
                problem);
@@ -65,6 +67,12 @@ int main(int argc, char** argv) {
       name = text;
     } else if (option == "--blocks") {
       session.block_folders.push_back(text);
+    } else if (option == "--folder") {
+      // A Windows folder typed at file-name prompts and the folder here that
+      // stands for it.
+      const std::size_t eq = text.find(u'=');
+      if (eq == std::u16string::npos) return Usage("--folder takes WINDOWS-FOLDER=FOLDER");
+      session.folders.emplace_back(text.substr(0, eq), text.substr(eq + 1));
     } else if (option == "--release") {
       if (value.size() != 1 || value[0] < '0' || value[0] > '8') return Usage("--release takes 0 to 8");
       session.release = value[0] - '0';

@@ -276,6 +276,23 @@ Handle Cad::HitTest(const Point& p) const {
   return best;
 }
 
+std::filesystem::path Cad::LocalFile(std::u16string_view path) const {
+  std::u16string local(path);
+  for (const auto& [windows, here] : folder_map_) {
+    const std::size_t n = windows.size();
+    if (local.size() > n && SameName(std::u16string_view(local).substr(0, n), windows) &&
+        (local[n] == u'\\' || local[n] == u'/')) {
+      local = here + u"/" + local.substr(n + 1);
+      break;
+    }
+  }
+#ifndef _WIN32
+  for (char16_t& c : local)
+    if (c == u'\\') c = u'/';
+#endif
+  return std::filesystem::path(local);
+}
+
 void Cad::SetUcs(bool world) {
   ucs_previous_.push_back(ucs_world_);
   ucs_world_ = world;

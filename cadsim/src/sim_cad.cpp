@@ -7,6 +7,7 @@ using platform::sim::WindowSpec;
 SimCad::SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions options) : desktop_(desktop) {
   cad_ = std::make_unique<cadsim::Cad>(*this, options.release, std::move(drawing), options.drawing_path);
   cad_->BlockFolders() = options.block_folders;
+  cad_->FolderMap() = options.folders;
   process = options.process ? options.process : desktop.NewProcessId();
   thread = desktop.NewThreadId();
   const ReleaseProfile& r = cad_->Release();

@@ -40,6 +40,7 @@ class CadsimTest : public ::testing::Test {
     options.release = release;
     options.drawing_path = u"C:\\図面\\sample.dwg";
     options.block_folders = {DataDir().u16string()};
+    options.folders = folders;
     acad = std::make_unique<cadsim::SimCad>(desktop, drawing ? std::move(*drawing) : Sample(), options);
     Connect(release);
   }
@@ -99,6 +100,8 @@ class CadsimTest : public ::testing::Test {
     ASSERT_EQ(Send(u"filedia^M1^M"), -1);
   }
 
+  // Windows folders and the folders here that stand for them (set before Start).
+  std::vector<std::pair<std::u16string, std::u16string>> folders;
   platform::sim::Desktop desktop;
   platform::ScopedPlatform bind{desktop};
   std::unique_ptr<cadsim::SimCad> acad;

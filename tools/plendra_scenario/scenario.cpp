@@ -15,6 +15,9 @@ namespace {
 
 std::u16string U16(const std::string& utf8) { return platform::FromUtf8(utf8); }
 
+// Where Plendra is installed, as it types its folder into AutoCAD.
+constexpr std::u16string_view kAppFolderText = u"C:\\Program Files\\Plendra";
+
 // The number text of a single-precision value, for comparing numbers as the
 // user reads them.
 std::string NumberText(std::u16string_view text) {
@@ -80,9 +83,25 @@ std::optional<std::vector<std::string>> SplitLine(const std::string& line, std::
 Runner::Runner(std::filesystem::path base, std::ostream& out) : base_(std::move(base)), out_(out) {
   transcript_.echo = &out_;
   bind_ = std::make_unique<platform::ScopedPlatform>(desktop_);
-  desktop_.on_box = [this](const platform::sim::MessageBoxRecord& box) {
-    transcript_.Add("  box [" + Utf8(box.caption) + "] " + Utf8(box.text));
-  };
+  desktop_.on_box = [this](const platform::sim::MessageBoxRecord& box) { OnBox(box); };
+}
+
+void Runner::OnBox(const platform::sim::MessageBoxRecord& box) {
+  transcript_.Add("  box [" + Utf8(box.caption) + "] " + Utf8(box.text));
+  const std::uint32_t buttons = box.style & 0x0F;
+  if (buttons != platform::kMbYesNo && buttons != platform::kMbYesNoCancel) return;
+  // A question: the scenario's next answer, or No from a scenario that has
+  // nothing to say (which fails it).
+  bool yes = false;
+  if (answers_.empty()) {
+    unanswered_question_ = true;
+    transcript_.Add("  user: (no answer queued for this question; answers いいえ)");
+  } else {
+    yes = answers_.front().yes;
+    answers_.pop_front();
+    transcript_.Add(yes ? "  user: answers はい" : "  user: answers いいえ");
+  }
+  desktop_.AnswerNextBox(yes ? platform::kIdYes : platform::kIdNo);
 }
 
 Runner::~Runner() {
@@ -111,6 +130,10 @@ bool Runner::Run(std::size_t line_number, const std::vector<std::string>& f) {
     unanswered_ = false;
     return Fail("a selection waited for the user with no user action queued");
   }
+  if (ok && unanswered_question_) {
+    unanswered_question_ = false;
+    return Fail("a question was shown with no answer queued");
+  }
   return ok;
 }
 
@@ -122,8 +145,13 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
   const std::string& verb = f[0];
   const std::size_t n = f.size();
   if (verb == "release" || verb == "drawing" || verb == "keitou" || verb == "ini" || verb == "folder" ||
-      verb == "instance")
+      verb == "instance" || verb == "block" || verb == "blockscript")
     return Setup(f);
+  if (verb == "answer") {
+    if (n != 2 || (f[1] != "yes" && f[1] != "no")) return Fail("answer yes or answer no");
+    answers_.push_back({f[1] == "yes", line_number});
+    return true;
+  }
   if (verb == "start") return n == 1 ? Start() : Fail("start takes nothing");
   if (verb == "expect") return Expect(f);
   if (!app_) return Fail("the program has not been started");
@@ -220,6 +248,12 @@ bool Runner::Setup(const std::vector<std::string>& f) {
   } else if (f[0] == "ini") {
     ini_none_ = v == "-";
     if (!ini_none_) ini_ = Path(v);
+  } else if (f[0] == "block") {
+    block_none_ = v == "-";
+    if (!block_none_) block_ = Path(v);
+  } else if (f[0] == "blockscript") {
+    block_script_none_ = v == "-";
+    if (!block_script_none_) block_script_ = Path(v);
   } else if (f[0] == "folder") {
     folder_ = Path(v);
   } else if (f[0] == "instance") {
@@ -255,7 +289,16 @@ bool Runner::Start() {
     std::filesystem::remove(app_folder_ / "plendra.ini", e);
   else if (!copy(ini_.value_or(data / "plendra.ini"), "plendra.ini"))
     return Fail("cannot copy the settings file");
-  if (!copy(data / "Plendra1.dxf", "Plendra1.dxf")) return Fail("cannot copy the parts-table block");
+  // The installed parts-table block: cadsim reads DXF text under the .dwg
+  // name (what its -WBLOCK writes, too), so the shipped DXF stands for it.
+  if (block_none_)
+    std::filesystem::remove(app_folder_ / "Plendra1.dwg", e);
+  else if (!copy(block_.value_or(data / "Plendra1.dxf"), "Plendra1.dwg"))
+    return Fail("cannot copy the parts-table block");
+  if (block_script_none_)
+    std::filesystem::remove(app_folder_ / "Plendra1.scr", e);
+  else if (!copy(block_script_.value_or(data / "Plendra1.scr"), "Plendra1.scr"))
+    return Fail("cannot copy the block's script");
 
   if (release_ >= 0) {
     const std::filesystem::path drawing = drawing_.value_or(data / "sample.dxf");
@@ -268,7 +311,9 @@ bool Runner::Start() {
     cadsim::SimCadOptions options;
     options.release = release_;
     options.drawing_path = u"C:\\図面\\" + drawing.stem().u16string() + u".dwg";
-    options.block_folders = {app_folder_.u16string()};
+    // AutoCAD is told the application's folder in Windows terms; its files
+    // lie in app_folder_.
+    options.folders = {{std::u16string(kAppFolderText), app_folder_.u16string()}};
     cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
     // Every command line AutoCAD is handed goes into the transcript.
     auto& traits = desktop_.Get(cad_->main).traits;
@@ -282,7 +327,7 @@ bool Runner::Start() {
       return inner ? inner(tag, data) : 0;
     };
   }
-  host_ = std::make_unique<SimHost>(desktop_, app_folder_, u"C:\\Program Files\\Plendra", transcript_);
+  host_ = std::make_unique<SimHost>(desktop_, app_folder_, std::u16string(kAppFolderText), transcript_);
   host_->another_instance = another_instance_;
   host_->drawing_folder = app_folder_ / "drawing";
   std::filesystem::create_directories(host_->drawing_folder);

@@ -40,6 +40,7 @@ class Runner {
   std::vector<std::size_t> PendingUserSteps() const {
     std::vector<std::size_t> lines;
     for (const UserStep& step : user_) lines.push_back(step.line);
+    for (const Answer& a : answers_) lines.push_back(a.line);
     return lines;
   }
   const Transcript& TheTranscript() const { return transcript_; }
@@ -53,6 +54,12 @@ class Runner {
     enum Kind { kPick, kEscape, kMiss, kStop, kClose } kind;
     cadsim::Handle handle = 0;
     std::uint32_t delay_ms = 1000;
+    std::size_t line = 0;
+  };
+
+  // The user's answer to the next question (a box with Yes and No).
+  struct Answer {
+    bool yes = false;
     std::size_t line = 0;
   };
 
@@ -71,6 +78,7 @@ class Runner {
   std::filesystem::path Path(const std::string& field) const;
   void Watch();
   void OnPump();
+  void OnBox(const platform::sim::MessageBoxRecord& box);
   void OnCommand(std::string_view bytes);
   const cadsim::Insert* FindEntry(const std::u16string& system, const std::u16string& number) const;
 
@@ -85,6 +93,9 @@ class Runner {
   std::optional<std::filesystem::path> drawing_, keitou_, ini_;
   bool ini_none_ = false, keitou_none_ = false;
   std::optional<std::filesystem::path> folder_;
+  // The parts-table block and its script in the application's folder.
+  std::optional<std::filesystem::path> block_, block_script_;
+  bool block_none_ = false, block_script_none_ = false;
   std::filesystem::path temp_folder_;
   bool another_instance_ = false;
 
@@ -94,6 +105,8 @@ class Runner {
   std::unique_ptr<plendra::Plendra> app_;
   std::filesystem::path app_folder_;
   std::deque<UserStep> user_;
+  std::deque<Answer> answers_;
+  bool unanswered_question_ = false;
   bool in_flight_ = false;
   bool unanswered_ = false;
   std::optional<std::uint32_t> waiting_since_;

@@ -22,8 +22,10 @@
 namespace plendra {
 
 inline constexpr std::u16string_view kAppTitle = u"Plendra";
-inline constexpr std::uint32_t kExclamation = 48;  // MB_ICONEXCLAMATION with an OK button
-inline constexpr std::uint32_t kInformation = 64;  // MB_ICONINFORMATION
+inline constexpr std::uint32_t kExclamation = 48;    // MB_ICONEXCLAMATION with an OK button
+inline constexpr std::uint32_t kInformation = 64;    // MB_ICONINFORMATION
+inline constexpr std::uint32_t kYesNoQuestion = 36;  // MB_YESNO with MB_ICONQUESTION
+inline constexpr std::int32_t kAnswerYes = 6;        // IDYES
 inline constexpr std::int32_t kCommandTimeOut = 60000;
 
 // What the program around the logic supplies: the link library's objects,
@@ -112,6 +114,9 @@ class Form1 {
   std::shared_ptr<korvel::_PwControl> Channel();
   std::u16string Prompt();
   void LayerStep();
+  // Whether the parts-table block is in the application's folder, made
+  // through AutoCAD from Plendra1.scr when the user agrees (sunpou_write.cpp).
+  bool EnsureBlock(korvel::_PwControl& channel);
   void ClosingSteps();
   void ReportError(const std::exception& error);
   void End();
@@ -123,6 +128,7 @@ class Form1 {
   Form1View& view_;
   bool ended_ = false;
   bool single_pick_ = false;  // a press without the continuous setting is picking
+  bool block_found_ = false;  // Plendra1.dwg was seen in the application's folder
 
   // The menu 検査: a check or takeoff exporting the drawing, and what the
   // last check listed with the entries its findings' indexes name.

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -117,6 +118,13 @@ class Cad {
   bool Busy() const { return busy_; }
   // Folders searched for a block file that is not where -INSERT says.
   std::vector<std::u16string>& BlockFolders() { return block_folders_; }
+  // Folders named in AutoCAD's (Windows) terms and the folders of this
+  // machine that stand for them: the simulated desktop has no
+  // "C:\Program Files\Plendra", so the host says where its files really lie.
+  std::vector<std::pair<std::u16string, std::u16string>>& FolderMap() { return folder_map_; }
+  // The file of this machine for a path typed at a file-name prompt: a mapped
+  // folder replaced, and off Windows the backslashes made separators.
+  std::filesystem::path LocalFile(std::u16string_view path) const;
   // The entity a pick at p hits (within pick_tolerance drawing units), or 0.
   // Only what is shown can be hit: nothing on a layer that is off or
   // frozen. A dimension is hit at its lines, arrows and text, a block
@@ -173,6 +181,7 @@ class Cad {
   Faults faults_;
   std::deque<UserAction> script_;
   std::vector<std::u16string> block_folders_;
+  std::vector<std::pair<std::u16string, std::u16string>> folder_map_;
 
   std::string pending_bytes_;  // a lead byte whose trail byte is still to come
   std::u16string input_;       // typed and not yet read

@@ -17,6 +17,7 @@ struct Session {
   int release = 1;  // row of korvel::Releases()
   std::u16string drawing_path = u"C:\\図面\\Drawing1.dwg";
   std::vector<std::u16string> block_folders;
+  std::vector<std::pair<std::u16string, std::u16string>> folders;  // SimCadOptions::folders
   std::vector<UserAction> picks;
   // Keystrokes, typed one input after another. After each, the virtual clock
   // runs until nothing more is due (commands finished, the scripted user's

@@ -24,6 +24,8 @@ struct SimCadOptions {
   std::u16string drawing_path = u"C:\\図面\\Drawing1.dwg";
   // Where -INSERT looks for "X.dxf" when asked for a "X.dwg" it cannot find.
   std::vector<std::u16string> block_folders;
+  // Windows folders and the folders on disk that stand for them (Cad::FolderMap).
+  std::vector<std::pair<std::u16string, std::u16string>> folders;
   bool main_command_line = true;  // the command line docked in the main window
   std::uint32_t process = 0;      // the process its windows belong to; 0: a new one
 };

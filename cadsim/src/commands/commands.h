@@ -21,6 +21,10 @@ void Select(Cad& cad);
 void SaveAs(Cad& cad);
 void DxfOut(Cad& cad);
 void Insert(Cad& cad);
+void AttDef(Cad& cad);
+void DrawLine(Cad& cad);
+void DrawCircle(Cad& cad);
+void WBlock(Cad& cad);
 void AttEdit(Cad& cad);
 void Layer(Cad& cad);
 void Change(Cad& cad);
@@ -35,6 +39,11 @@ bool Variable(Cad& cad, std::u16string_view name);
 // object in single mode; done receives the set, which becomes the previous
 // selection.
 void SelectObjects(Cad& cad, bool single, std::function<void(std::vector<Handle>)> done);
+
+// An entity copied into another drawing takes that drawing's handles: its
+// own (and its attributes' and following records') are cleared, and links
+// to objects it leaves behind (reactors, extension dictionaries) dropped.
+void ForgetHandles(Entity& e);
 
 std::u16string Upper(std::u16string_view text);
 // One of the keywords, compared without regard to case.

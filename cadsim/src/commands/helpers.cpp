@@ -11,7 +11,7 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
     std::u16string_view name, canonical;
     Command command;
   };
-  // The dialog forms (INSERT, LAYER, ATTEDIT) run their command-line forms:
+  // The dialog forms (INSERT, LAYER, ATTEDIT, ATTDEF, WBLOCK) run their command-line forms:
   // cadsim has no dialogs.
   static constexpr Entry kCommands[] = {
       {u"SELECT", u"SELECT", Select},
@@ -19,6 +19,12 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
       {u"DXFOUT", u"DXFOUT", DxfOut},
       {u"-INSERT", u"-INSERT", Insert},
       {u"INSERT", u"-INSERT", Insert},
+      {u"-ATTDEF", u"-ATTDEF", AttDef},
+      {u"ATTDEF", u"-ATTDEF", AttDef},
+      {u"LINE", u"LINE", DrawLine},
+      {u"CIRCLE", u"CIRCLE", DrawCircle},
+      {u"-WBLOCK", u"-WBLOCK", WBlock},
+      {u"WBLOCK", u"-WBLOCK", WBlock},
       {u"-ATTEDIT", u"-ATTEDIT", AttEdit},
       {u"ATTEDIT", u"-ATTEDIT", AttEdit},
       {u"-LAYER", u"-LAYER", Layer},
@@ -36,6 +42,21 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
     }
   }
   return nullptr;
+}
+
+void ForgetHandles(Entity& e) {
+  Common& c = CommonOf(e);
+  c.handle = 0;
+  c.kept.app_data.clear();
+  if (auto* n = std::get_if<cadsim::Insert>(&e)) {
+    n->seqend = 0;
+    for (Attribute& a : n->attributes) {
+      a.handle = 0;
+      a.kept.app_data.clear();
+    }
+  }
+  if (auto* f = std::get_if<Foreign>(&e))
+    for (Foreign::Record& r : f->following) r.handle = 0;
 }
 
 std::u16string Upper(std::u16string_view text) {

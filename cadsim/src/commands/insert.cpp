@@ -1,7 +1,11 @@
 // -INSERT: a block by name, or a drawing file inserted as a block.
 //
-// cadsim cannot read DWG, so a file "X.dwg" is read from the DXF of the same
-// name next to it, or from one of the block folders the host names.
+// cadsim cannot read DWG. A drawing file that cadsim wrote itself (-WBLOCK
+// to "X.dwg") holds DXF text under its .dwg name and is read as it is;
+// otherwise "X.dwg" is read from the DXF of the same name next to it, or from
+// one of the block folders the host names. A name that finds nothing ends the
+// command with AutoCAD's message, so whatever was typed after it lands at the
+// command prompt.
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -34,32 +38,10 @@ std::vector<std::filesystem::path> Candidates(Cad& cad, std::u16string_view path
   const std::size_t sep = dxf.find_last_of(u"\\/"), dot = dxf.find_last_of(u'.');
   if (dot != std::u16string::npos && (sep == std::u16string::npos || dot > sep)) dxf.resize(dot);
   dxf += u".dxf";
-  std::vector<std::filesystem::path> c{std::filesystem::path(dxf)};
-#ifndef _WIN32
-  // A Windows path handed to cadsim on the simulated desktop.
-  std::u16string slashes = dxf;
-  for (char16_t& ch : slashes)
-    if (ch == u'\\') ch = u'/';
-  c.emplace_back(slashes);
-#endif
+  std::vector<std::filesystem::path> c{cad.LocalFile(path), cad.LocalFile(dxf)};
   for (const std::u16string& folder : cad.BlockFolders())
     c.push_back(std::filesystem::path(folder) / std::filesystem::path(Stem(path) + u".dxf"));
   return c;
-}
-
-void ForgetHandles(Entity& e) {
-  Common& c = CommonOf(e);
-  c.handle = 0;
-  c.kept.app_data.clear();
-  if (auto* n = std::get_if<cadsim::Insert>(&e)) {
-    n->seqend = 0;
-    for (Attribute& a : n->attributes) {
-      a.handle = 0;
-      a.kept.app_data.clear();
-    }
-  }
-  if (auto* f = std::get_if<Foreign>(&e))
-    for (Foreign::Record& r : f->following) r.handle = 0;
 }
 
 // Reads the drawing file and adds it to the drawing as the block `name`,
@@ -71,8 +53,8 @@ bool LoadBlockFile(Cad& cad, std::u16string_view path, const std::u16string& nam
     Drawing source;
     try {
       source = ReadDxfFile(file, cad.Codec());
-    } catch (const DxfError&) {
-      return false;
+    } catch (const std::exception&) {
+      continue;  // a real DWG, or no drawing at all: cadsim reads DXF only
     }
     Drawing& d = cad.TheDrawing();
     // What comes from the other file takes handles of this drawing; links
@@ -247,15 +229,13 @@ void Insert(Cad& cad) {
     auto p = std::make_shared<Placing>();
     const bool file = a.find_first_of(u"\\/.") != std::u16string_view::npos;
     p->block = file ? Stem(a) : std::u16string(a);
-    if (!cad.TheDrawing().FindBlock(p->block)) {
-      if (!file) {
-        cad.Say(u"ブロック \"" + std::u16string(a) + u"\" が見つかりません。");
-        return cad.Again();
-      }
-      if (!LoadBlockFile(cad, a, p->block)) {
-        cad.Say(u"\"" + std::u16string(a) + u"\" が見つかりません。");
-        return cad.Finish();
-      }
+    // AutoCAD looks for a name it does not know as a drawing file; when
+    // none is found it says so, marks the input invalid and ends.
+    if (!cad.TheDrawing().FindBlock(p->block) && (!file || !LoadBlockFile(cad, a, p->block))) {
+      cad.Say(file ? u"\"" + std::u16string(a) + u"\" が見つかりません。"
+                   : u"ブロック \"" + std::u16string(a) + u"\" が見つかりません。");
+      cad.Say(u"*無効*");
+      return cad.Finish();
     }
     AskPoint(cad, p);
   };

@@ -130,17 +130,12 @@ std::optional<SysVar> Lookup(Cad& cad, const std::u16string& name) {
     double low, high;
   };
   static constexpr Known kSettings[] = {
-      {u"FILEDIA", Kind::kInt, u"1", 0, 1},
-      {u"CMDDIA", Kind::kInt, u"1", 0, 1},
-      {u"ATTREQ", Kind::kInt, u"1", 0, 1},
-      {u"ATTDIA", Kind::kInt, u"0", 0, 1},
-      {u"CMDECHO", Kind::kInt, u"1", 0, 1},
-      {u"EXPERT", Kind::kInt, u"0", 0, 5},
-      {u"OSMODE", Kind::kInt, u"4133", 0, 16383},
-      {u"ORTHOMODE", Kind::kInt, u"0", 0, 1},
-      {u"LUPREC", Kind::kInt, u"4", 0, 8},
-      {u"PICKADD", Kind::kInt, u"1", 0, 1},
-      {u"TEXTSIZE", Kind::kReal, u"2.5", 1e-300, 1e300},
+      {u"FILEDIA", Kind::kInt, u"1", 0, 1},   {u"CMDDIA", Kind::kInt, u"1", 0, 1},
+      {u"ATTREQ", Kind::kInt, u"1", 0, 1},    {u"ATTDIA", Kind::kInt, u"0", 0, 1},
+      {u"AFLAGS", Kind::kInt, u"0", 0, 15},   {u"CMDECHO", Kind::kInt, u"1", 0, 1},
+      {u"EXPERT", Kind::kInt, u"0", 0, 5},    {u"OSMODE", Kind::kInt, u"4133", 0, 16383},
+      {u"ORTHOMODE", Kind::kInt, u"0", 0, 1}, {u"LUPREC", Kind::kInt, u"4", 0, 8},
+      {u"PICKADD", Kind::kInt, u"1", 0, 1},   {u"TEXTSIZE", Kind::kReal, u"2.5", 1e-300, 1e300},
       {u"USERS1", Kind::kText, u"", 0, 0},
   };
   for (const Known& k : kSettings)
