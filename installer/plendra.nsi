@@ -5,11 +5,12 @@
 ;            -DKORVEL_DLL=... -DHELP_CHM=... -DDATA_DIR=... [-DWITH_SCR] plendra.nsi
 ;
 ; BITS decides the installer's own bitness and the folder: korvel.dll is an
-; in-process server, so Plendra.exe, korvel.dll and the installer that
-; registers it (RegDLL loads the DLL into the installer's process) all have
-; the same bitness. 64: "Program Files"; 32: "Program Files" on 32-bit
-; Windows, "Program Files (x86)" on 64-bit Windows, whose registry
-; redirection then keeps the 32-bit registration apart from the 64-bit one.
+; in-process server, so Plendra.exe, korvel.dll and the regsvr32 that
+; registers it have the same bitness. 64: "Program Files" and the 64-bit
+; System32\regsvr32.exe; 32: "Program Files" on 32-bit Windows, "Program
+; Files (x86)" on 64-bit Windows, where a 32-bit installer's $SYSDIR is
+; SysWOW64 and registry redirection keeps the 32-bit registration apart from
+; the 64-bit one.
 ;
 ; Switches: /S silent; /D=folder (last, unquoted) the folder.
 ; Uninstall.exe /S keeps the settings the user changed; /REMOVESETTINGS
@@ -123,9 +124,11 @@ Section "Plendra" SecMain
   !insertmacro InstallSettingsFile "Keitou.txt"
   !insertmacro InstallSettingsFile "plendra.ini"
 
-  ClearErrors
-  RegDLL "$INSTDIR\korvel.dll"
-  ${If} ${Errors}
+  ; regsvr32 in a process of its own: korvel.dll, once loaded, stays in the
+  ; process that loaded it (its C++ runtime pins it), so the uninstaller
+  ; could not delete it after UnRegDLL.
+  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\korvel.dll"' $0
+  ${If} $0 != 0
     MessageBox MB_ICONEXCLAMATION|MB_OK "korvel.dll を登録できませんでした。" /SD IDOK
     SetErrorLevel 2
   ${EndIf}
@@ -152,9 +155,8 @@ SectionEnd
 Section "un.Plendra" SecUnMain
   SectionIn RO
   SetShellVarContext all
-  ClearErrors
-  UnRegDLL "$INSTDIR\korvel.dll"
-  ${If} ${Errors}
+  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\korvel.dll"' $0
+  ${If} $0 != 0
     DetailPrint "korvel.dll の登録を解除できませんでした"
   ${EndIf}
   Delete "$INSTDIR\korvel.dll"

@@ -3,7 +3,9 @@
 // It does what Plendra does first from its folder: it finds its files there
 // and creates korvel's PwAcadCtrl.PwAcad through the registry. The exit code
 // says how far it came: 0 all there, 2 a file missing beside it, 3 korvel
-// not creatable.
+// not creatable. With the argument /korvel-only it only creates the object:
+// the setup test's COM client, which must not load korvel.dll into the test's
+// own process (a loaded DLL cannot be deleted, so the uninstaller would fail).
 #include <objbase.h>
 #include <windows.h>
 
@@ -22,10 +24,12 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   const std::wstring folder = ProgramFolder();
-  for (const wchar_t* name : {L"Keitou.txt", L"plendra.ini", L"Plendra_Help.chm"})
-    if (!Exists(folder + name)) return 2;
+  if (std::wstring(arguments) != L"/korvel-only") {
+    for (const wchar_t* name : {L"Keitou.txt", L"plendra.ini", L"Plendra_Help.chm"})
+      if (!Exists(folder + name)) return 2;
+  }
   if (FAILED(CoInitialize(nullptr))) return 3;
   CLSID clsid{};
   IDispatch* acad = nullptr;
