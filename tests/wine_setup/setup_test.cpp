@@ -105,7 +105,7 @@ std::wstring ClsidKey() {
 // Asked in a process of its own: korvel.dll stays loaded in the process that
 // loaded it, and the uninstaller could then not delete it.
 bool AcadCreatable() {
-  const auto run = RunAndWaitForAll(L"\"" + FromEnvironment("PLENDRA_EXE") + L"\" /korvel-only", kLimitMs);
+  const auto run = RunAndWaitForAll(L"\"" + FromEnvironment("KORVEL_CLIENT") + L"\" /korvel-only", kLimitMs);
   EXPECT_TRUE(run.in_time);
   return run.in_time && run.exit_code == 0;
 }
