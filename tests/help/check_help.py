@@ -97,7 +97,8 @@ for constant in ["kNoAutoCad", "kAlreadyRunning", "kClosingWhileWriting", "kSett
                  "kKeitouNoSystems", "kKeitouNoNumbers", "kLastNumberReached", "kLastNumberNoAdvance",
                  "kCancelledByUser", "kPickADimension", "kNoSystemName", "kNoNumber", "kAligned", "kNotLinear",
                  "kNoDimensionStyle", "kNoPosition", "kRunTimeError", "kNotConnected", "kExportFailed",
-                 "kExportUnreadable", "kSyuukeiNotWritten", "kNoDrawingFolder"]:
+                 "kExportUnreadable", "kSyuukeiNotWritten", "kNoDrawingFolder", "kBlockMissing", "kBlockDeclined",
+                 "kBlockScriptMissing", "kBlockNotMade"]:
     found = re.search(constant + r'\s*=\s*u"((?:[^"\\]|\\.)*)"', texts)
     check(found is not None, f"{constant} is in texts.h")
     if found:
