@@ -168,8 +168,14 @@ void Form1::Keitou_Combo_Click() {
     const auto control = Channel();
     control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
     if (ended_) return;
-    control->DxfOut(u"all", u"2000", acad.get());
+    const std::int32_t exported = control->DxfOut(u"all", u"2000", acad.get());
     if (ended_) return;
+    if (exported != -1) {
+      // A scan of a file AutoCAD did not finish would give a wrong next number
+      // without a word: the user is told, and the number stays as it was.
+      control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
+      return;
+    }
     control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table);
     std::u16string history;
     const std::int32_t read = control->GetHistory(history, texts::kCountMatch);

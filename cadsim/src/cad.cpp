@@ -196,12 +196,14 @@ void Cad::Ask(Question question) {
 void Cad::Again() { Ask(last_question_); }
 
 void Cad::Finish(std::function<void()> effect) {
-  if (Affected() && (faults_.prompt_never_returns || faults_.finish_after_ms > 0)) {
+  if (Affected() &&
+      (faults_.prompt_never_returns || faults_.finish_after_ms > 0 || faults_.busy_for_ms > 0)) {
     busy_ = true;
     pending_.reset();
     shown_prompt_ = history_.empty() ? std::u16string() : history_.back();
     if (faults_.prompt_never_returns) return;
-    Later(faults_.finish_after_ms, [this, effect = std::move(effect)] {
+    if (faults_.busy_for_ms > 0) host_.Busy(faults_.busy_for_ms);
+    Later(std::max(faults_.finish_after_ms, faults_.busy_for_ms), [this, effect = std::move(effect)] {
       if (effect) effect();
       busy_ = false;
       command_.clear();

@@ -44,9 +44,14 @@ class Reader {
   }
 
   Drawing Read(ReadReport* report) {
+    if (tags_.empty()) throw DxfError(1, "empty file: no SECTION and no EOF");
+    bool eof = false;
     while (i_ < tags_.size()) {
       const Tag& t = tags_[i_];
-      if (t.code == 0 && t.raw == "EOF") break;
+      if (t.code == 0 && t.raw == "EOF") {
+        eof = true;
+        break;
+      }
       if (t.code != 0 || t.raw != "SECTION") throw DxfError(t.line, "SECTION expected");
       ++i_;
       if (i_ >= tags_.size() || tags_[i_].code != 2) throw DxfError(t.line, "section without a name");
@@ -55,19 +60,24 @@ class Reader {
         Header();
       else if (name == "CLASSES")
         Records(
-            [this](std::string_view type, auto tags) { drawing_.kept.classes.push_back(Raw(type, tags)); });
+            [this](std::string_view type, auto tags) { drawing_.kept.classes.push_back(Raw(type, tags)); },
+            name);
       else if (name == "TABLES")
-        Records([this](std::string_view type, auto tags) { TableRecord(type, tags); });
+        Records([this](std::string_view type, auto tags) { TableRecord(type, tags); }, name);
       else if (name == "BLOCKS")
         Blocks();
       else if (name == "ENTITIES")
         Entities(drawing_.entities, &drawing_.paper);
       else if (name == "OBJECTS")
         Records(
-            [this](std::string_view type, auto tags) { drawing_.kept.objects.push_back(Raw(type, tags)); });
+            [this](std::string_view type, auto tags) { drawing_.kept.objects.push_back(Raw(type, tags)); },
+            name);
       else
         RawSection(name);
     }
+    // A file cut short (a copy broken off, a writer that crashed) must not pass
+    // for a whole drawing with less in it.
+    if (!eof) throw DxfError(LineAfterLast(), "the file ends without EOF");
     for (Block& b : drawing_.blocks) {
       auto it = block_records_.find(Upper(b.name));
       if (it == block_records_.end()) continue;
@@ -87,6 +97,19 @@ class Reader {
   }
   std::u16string Str(const Tag& t) { return parser_.Str(t); }
 
+  // The line after the last value line: where the missing part would begin.
+  std::size_t LineAfterLast() const { return tags_.empty() ? 1 : tags_.back().line + 2; }
+
+  // A section reached the end of the file, or the next SECTION or EOF,
+  // without its ENDSEC.
+  [[noreturn]] void NoEndsec(std::string_view section) const {
+    const std::size_t line = i_ < tags_.size() ? tags_[i_].line : LineAfterLast();
+    throw DxfError(line, "section " + std::string(section) + " has no ENDSEC");
+  }
+  bool AtSectionOrEof() const {
+    return i_ < tags_.size() && tags_[i_].code == 0 && (tags_[i_].raw == "SECTION" || tags_[i_].raw == "EOF");
+  }
+
   Record Raw(std::string_view type, std::span<const Tag> tags) {
     Record r;
     r.type = type;
@@ -103,10 +126,11 @@ class Reader {
   }
 
   template <class Fn>
-  void Records(Fn&& fn) {
+  void Records(Fn&& fn, std::string_view section) {
     while (i_ < tags_.size()) {
       const Tag& t = tags_[i_];
       if (t.code != 0) throw DxfError(t.line, "record expected");
+      if (AtSectionOrEof()) NoEndsec(section);
       if (t.raw == "ENDSEC") {
         ++i_;
         return;
@@ -114,6 +138,7 @@ class Reader {
       const std::string_view type = t.raw;
       fn(type, TakeRecord());
     }
+    NoEndsec(section);
   }
 
   // A section of groups that need not form records (THUMBNAILIMAGE holds a
@@ -123,7 +148,8 @@ class Reader {
     s.name = name;
     auto at = [&](std::string_view word) { return tags_[i_].code == 0 && tags_[i_].raw == word; };
     while (i_ < tags_.size() && !at("ENDSEC") && !at("EOF")) s.groups.push_back(parser_.ToGroup(tags_[i_++]));
-    if (i_ < tags_.size() && at("ENDSEC")) ++i_;
+    if (i_ >= tags_.size() || !at("ENDSEC")) NoEndsec(name);
+    ++i_;
     drawing_.kept.sections.push_back(std::move(s));
   }
 
@@ -305,7 +331,9 @@ class Reader {
         ++i_;
         return;
       }
+      if (AtSectionOrEof()) NoEndsec("BLOCKS");
       if (t.code != 0 || t.raw != "BLOCK") throw DxfError(t.line, "BLOCK expected");
+      const std::size_t block_line = t.line;
       Block b;
       b.begin_kept = parser_.Split(TakeRecord(), [&](const Tag& bt, std::string_view) {
         switch (bt.code) {
@@ -325,7 +353,7 @@ class Reader {
         return Coord(b.base, bt, 10);
       });
       Handle end = 0;
-      Entities(b.entities, nullptr, &end);  // stops after ENDBLK
+      Entities(b.entities, nullptr, &end, block_line);  // stops after ENDBLK
       b.end = end;
       FileKept& f = drawing_.kept;
       if (IsLayoutBlock(b.name, u"*Model_Space")) {
@@ -340,14 +368,21 @@ class Reader {
         drawing_.blocks.push_back(std::move(b));
       }
     }
+    NoEndsec("BLOCKS");
   }
 
   // Entities up to ENDSEC (the ENTITIES section) or ENDBLK (a block; *end
   // receives its handle). Paper-space entities go to *paper when given.
-  void Entities(std::vector<Entity>& out, std::vector<Entity>* paper_out, Handle* end = nullptr) {
+  void Entities(std::vector<Entity>& out, std::vector<Entity>* paper_out, Handle* end = nullptr,
+                std::size_t block_line = 0) {
+    // A block whose ENDBLK is missing would take the next block's entities
+    // (or the rest of the section) for its own.
+    const auto no_endblk = [&] { throw DxfError(block_line, "the block that begins here has no ENDBLK"); };
     while (i_ < tags_.size()) {
       const Tag& t = tags_[i_];
       if (t.code != 0) throw DxfError(t.line, "entity expected");
+      if (end && (t.raw == "BLOCK" || t.raw == "ENDSEC")) no_endblk();
+      if (AtSectionOrEof()) NoEndsec(end ? "BLOCKS" : "ENTITIES");
       if (t.raw == "ENDSEC" || t.raw == "ENDBLK") {
         const bool endblk = t.raw == "ENDBLK";
         auto tags = TakeRecord();
@@ -368,6 +403,8 @@ class Reader {
       }
       (paper && paper_out ? *paper_out : out).push_back(std::move(entity));
     }
+    if (end) no_endblk();
+    NoEndsec("ENTITIES");
   }
 
   void Attributes(Insert& insert, std::span<const Tag> tags) {
@@ -414,6 +451,9 @@ Drawing ReadDxf(std::string_view bytes, platform::TextCodec& codec, ReadReport* 
 }
 
 Drawing ReadDxfFile(const std::filesystem::path& path, platform::TextCodec& codec, ReadReport* report) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw DxfError(0, path.string() + " is a folder, not a DXF file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw DxfError(0, "cannot open " + path.string());
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,6 +1,7 @@
 #include "dxf_tags.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -69,6 +70,9 @@ double Real(const Tag& tag) {
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0') throw DxfError(tag.line + 1, "number expected, found \"" + text + "\"");
+  // strtod takes "nan" and "inf"; no drawing holds such a point, and one
+  // read would be written back as if it were a value.
+  if (!std::isfinite(v)) throw DxfError(tag.line + 1, "finite number expected, found \"" + text + "\"");
   return v;
 }
 

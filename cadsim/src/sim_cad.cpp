@@ -67,6 +67,11 @@ void SimCad::Vanish() {
   desktop_.DestroyWindow(text);
 }
 
+void SimCad::Busy(std::uint32_t ms) {
+  for (platform::Hwnd w : {main, main_command, text, command, history, dialog})
+    if (w != 0 && desktop_.Get(w).alive) desktop_.BusyFor(w, ms);
+}
+
 void SimCad::After(std::uint32_t ms, std::function<void()> fn) { desktop_.After(ms, std::move(fn)); }
 
 void SimCad::Changed() {

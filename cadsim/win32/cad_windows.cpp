@@ -96,6 +96,12 @@ void CadWindows::After(std::uint32_t ms, std::function<void()> fn) {
   SetTimer(main_, id, std::max<std::uint32_t>(ms, USER_TIMER_MINIMUM), nullptr);
 }
 
+void CadWindows::Busy(std::uint32_t ms) {
+  // The busy spell starts once the message that began it has been answered:
+  // AutoCAD takes the typed line, then writes the file without pumping.
+  After(0, [ms] { ::Sleep(ms); });
+}
+
 void CadWindows::Changed() {
   if (vanished_ || !main_) return;
   SetWindowTextA(main_, Ansi(cad_->MainTitle()).c_str());

@@ -37,6 +37,7 @@ class CadWindows final : public cadsim::Host {
   platform::TextCodec& Codec() override { return *codec_; }
   void Changed() override;
   void Vanish() override;
+  void Busy(std::uint32_t ms) override;
 
  private:
   static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;

@@ -30,6 +30,8 @@ const std::u16string_view kMsgExecuteError = u"AutoCAD起動中にエラーが�
 const std::u16string_view kMsgExecuteModeWrong =
     u"起動後の待機方法(ExecuteMode)には0から3までの値を指定して下さい。";
 const std::u16string_view kMsgCancelledByUser = u"ユーザによってキャンセルされました。";
+const std::u16string_view kMsgExportIncomplete = u"DXFファイルの書き出しが完了していません。";
+const std::u16string_view kMsgScratchNotWritable = u"一時フォルダのDXFファイルに書き込めません。";
 
 const std::u16string_view kMsgTooManyUserVariables = u"ユーザー変数が10個を超えています。";
 const std::u16string_view kMsgScriptOpenFailed = u"スクリプトファイルを開くことができませんでした。";

@@ -2,6 +2,8 @@
 // command line until its prompt reads as expected.
 #include "prompt_wait.h"
 
+#include <algorithm>
+
 #include "guarded.h"
 #include "link/pw_control.h"
 #include "link/wildcard.h"
@@ -14,9 +16,21 @@ std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
   const auto keep_alive = weak_from_this().lock();
   auto& clock = Os().Time();
   const std::uint32_t start = clock.TickCount();
+  // Each read waits for AutoCAD's answer at most one check interval, never
+  // past the time-out: a busy AutoCAD that does not answer yet leaves the
+  // prompt "not there yet", and the loop goes on pumping the client's messages
+  // until the operation's own time-out. The bound is put back for a wait that
+  // a handler started inside this one.
+  const std::optional<std::int32_t> outer_bound = wait_send_bound_ms_;
+  struct Restore {
+    PwControl& self;
+    std::optional<std::int32_t> bound;
+    ~Restore() { self.wait_send_bound_ms_ = bound; }
+  } restore{*this, outer_bound};
   std::u16string prompt;
   do {
     prompt.clear();
+    wait_send_bound_ms_ = ReadBound(clock.TickCount() - start);
     const std::int32_t r = GetPrompt(prompt);
     // An empty or unreadable command line, or a hidden one, only means the
     // prompt is not there yet; anything else (the link lost) ends the wait.
@@ -56,6 +70,15 @@ std::int32_t PwControl::WaitPrompt(std::u16string_view CommandPrompt) {
     return WaitForPrompt(
         {.done = [&](const std::u16string& p) { return Matches(p, expected); }, .operation = u"WaitPrompt"});
   });
+}
+
+std::int32_t PwControl::ReadBound(std::uint32_t elapsed) const {
+  // At least a millisecond: a bound of 0 would let no busy AutoCAD's time pass
+  // in a loop whose interval is 0 either.
+  const std::int64_t interval = std::max<std::int32_t>(check_interval_, 1);
+  if (command_time_out_ < 0) return static_cast<std::int32_t>(interval);
+  const std::int64_t left = static_cast<std::int64_t>(command_time_out_) - elapsed;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(left, 1, interval));
 }
 
 bool PwControl::Matches(const std::u16string& prompt, const std::u16string& expected) const {

@@ -85,7 +85,9 @@ std::int32_t PwControl::PostCommand(std::u16string_view AcadCommand) {
       const std::size_t n = std::min(bytes.size(), buffer.size() - 1);
       std::memcpy(buffer.data(), bytes.data(), n);
       const auto cb_data = static_cast<std::uint32_t>(2 * piece.size() + 1);
-      if (os.SendCopyData(main, kCopyDataTag, buffer, cb_data) == 0)
+      // A busy AutoCAD (writing a large drawing) may take long to take the
+      // text; it has until the operation's time-out, never a shorter bound.
+      if (os.SendCopyData(main, kCopyDataTag, buffer, cb_data, {.ms = command_time_out_}) == 0)
         Raise(CommandFailed, Source(u"PostCommand"), kMsgNotRunning);
     }
     if (post_null_char_) os.PostNull(main);
@@ -95,10 +97,11 @@ std::int32_t PwControl::PostCommand(std::u16string_view AcadCommand) {
 
 std::u16string PwControl::ReadWindowText(std::int32_t window, std::u16string_view operation) const {
   auto& os = Os().Windows();
-  const std::intptr_t n = os.SendGetTextLength(window);
+  const platform::SendLimit limit{.ms = SendBoundMs()};
+  const std::intptr_t n = os.SendGetTextLength(window, limit);
   if (n <= 0) Raise(CommandFailed, Source(operation), kMsgNotRunning);
   std::intptr_t copied = 0;
-  std::u16string text = os.SendGetText(window, static_cast<int>(n + 1), &copied);
+  std::u16string text = os.SendGetText(window, static_cast<int>(n + 1), &copied, limit);
   if (copied == 0) Raise(CommandFailed, Source(operation), kMsgNotRunning);
   return text;
 }

@@ -49,11 +49,12 @@ class NoDesktop final : public Platform,
   }
   bool IsWindow(Hwnd) override { return false; }
   bool IsWindowVisible(Hwnd) override { return false; }
-  std::intptr_t SendCopyData(Hwnd, std::uintptr_t, std::span<const std::byte>, std::uint32_t) override {
+  std::intptr_t SendCopyData(Hwnd, std::uintptr_t, std::span<const std::byte>, std::uint32_t,
+                             const SendLimit&) override {
     return 0;
   }
-  std::intptr_t SendGetTextLength(Hwnd) override { return 0; }
-  std::u16string SendGetText(Hwnd, int, std::intptr_t* copied) override {
+  std::intptr_t SendGetTextLength(Hwnd, const SendLimit&) override { return 0; }
+  std::u16string SendGetText(Hwnd, int, std::intptr_t* copied, const SendLimit&) override {
     if (copied != nullptr) *copied = 0;
     return {};
   }

@@ -154,8 +154,32 @@ bool Desktop::IsWindowVisible(Hwnd window) {
   return false;
 }
 
+Window* Desktop::Answering(Hwnd window, const SendLimit& limit) {
+  if (limit.timed_out != nullptr) *limit.timed_out = false;
+  Window* w = Find(window);
+  if (w == nullptr) return nullptr;
+  const std::uint64_t now = clock_.Elapsed();
+  if (!w->hung && w->busy_until <= now) return w;
+  // The sender's thread blocks in the send: time passes, and what is due
+  // meanwhile happens (the busy program finishes, or its windows go away).
+  // A send without limit to a window that hangs for ever would never return;
+  // the simulation reports it as timed out at once instead.
+  const bool answers_in_time =
+      !w->hung && (limit.ms < 0 || w->busy_until - now <= static_cast<std::uint64_t>(limit.ms));
+  if (!answers_in_time) {
+    // A window destroyed meanwhile ends the send at once, as in user32.
+    const std::uint64_t give_up = now + static_cast<std::uint64_t>(std::max(limit.ms, 0));
+    while (clock_.Elapsed() < give_up && Find(window) != nullptr) clock_.Sleep(1);
+    if (limit.timed_out != nullptr) *limit.timed_out = Find(window) != nullptr;
+    return nullptr;
+  }
+  clock_.Sleep(static_cast<std::int32_t>(w->busy_until - now));
+  w = Find(window);
+  return w != nullptr && !w->hung && w->busy_until <= clock_.Elapsed() ? w : nullptr;
+}
+
 std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
-                                    std::uint32_t cb_data) {
+                                    std::uint32_t cb_data, const SendLimit& limit) {
   LoggedMessage m;
   m.tick = clock_.TickCount();
   m.window = window;
@@ -163,8 +187,8 @@ std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<c
   m.wparam = tag;
   m.cb_data = cb_data;
   m.buffer.assign(reinterpret_cast<const char*>(buffer.data()), buffer.size());
-  Window* w = Find(window);
-  if (w != nullptr && !w->hung && w->traits.on_copy_data) {
+  Window* w = Answering(window, limit);
+  if (w != nullptr && w->traits.on_copy_data) {
     const std::size_t n = std::min<std::size_t>(cb_data, buffer.size());
     // The receiver may destroy windows (and so invalidate w) while it runs.
     auto handler = w->traits.on_copy_data;
@@ -174,28 +198,29 @@ std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<c
   return log_.back().result;
 }
 
-std::intptr_t Desktop::SendGetTextLength(Hwnd window) {
+std::intptr_t Desktop::SendGetTextLength(Hwnd window, const SendLimit& limit) {
   LoggedMessage m;
   m.tick = clock_.TickCount();
   m.window = window;
   m.message = kWmGetTextLength;
-  Window* w = Find(window);
-  if (w != nullptr && !w->hung)
+  Window* w = Answering(window, limit);
+  if (w != nullptr)
     m.result = static_cast<std::intptr_t>(
         codec_->ToAnsi(w->traits.text ? w->traits.text() : w->traits.title).size());
   log_.push_back(m);
   return m.result;
 }
 
-std::u16string Desktop::SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) {
+std::u16string Desktop::SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied,
+                                    const SendLimit& limit) {
   LoggedMessage m;
   m.tick = clock_.TickCount();
   m.window = window;
   m.message = kWmGetText;
   m.wparam = static_cast<std::uintptr_t>(buffer_bytes);
   std::u16string text;
-  Window* w = Find(window);
-  if (w != nullptr && !w->hung) {
+  Window* w = Answering(window, limit);
+  if (w != nullptr) {
     std::string bytes = Truncated(w->traits.text ? w->traits.text() : w->traits.title, buffer_bytes);
     m.result = static_cast<std::intptr_t>(bytes.size());
     bytes.resize(std::strlen(bytes.c_str()));

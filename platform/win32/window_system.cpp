@@ -10,13 +10,18 @@
 namespace platform::win32 {
 namespace {
 
-// The longest a message to AutoCAD's windows may take. A hung AutoCAD would
-// otherwise block the caller's thread for ever inside SendMessage; after this
-// the send counts as unanswered (result 0), which the library already treats
-// as AutoCAD not responding. AutoCAD answers these messages at once when it is
-// idle, and Windows itself calls a window hung after five seconds without
-// retrieving messages.
-constexpr UINT kSendTimeoutMs = 5000;
+// Every message to AutoCAD's windows is sent with a bound the caller chooses
+// (SendLimit): a hung AutoCAD would otherwise block the caller's thread for
+// ever inside SendMessage. Abort-if-hung is not asked for: Windows calls a
+// window hung after five seconds without retrieving messages, which is just
+// what a busy AutoCAD writing a large DXF file does, and busy is not hung.
+UINT Bound(const SendLimit& limit) { return limit.ms < 0 ? INFINITE : static_cast<UINT>(limit.ms); }
+
+// Tells the caller whether a failed send ran out of time, as opposed to a
+// receiver that is gone or refused.
+void NoteTimeOut(const SendLimit& limit, bool failed) {
+  if (limit.timed_out != nullptr) *limit.timed_out = failed && GetLastError() == ERROR_TIMEOUT;
+}
 
 HWND ToHandle(Hwnd window) {
   // Handles travel as 32-bit values; 64-bit Windows sign-extends them.
@@ -50,12 +55,13 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) noexcept {
 }
 
 // Sends a message with the bounded wait; 0 when it failed or timed out.
-LRESULT SendBounded(Hwnd window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT SendBounded(Hwnd window, UINT message, WPARAM wparam, LPARAM lparam, const SendLimit& limit) {
   DWORD_PTR result = 0;
-  if (SendMessageTimeoutA(ToHandle(window), message, wparam, lparam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                          kSendTimeoutMs, &result) == 0)
-    return 0;
-  return static_cast<LRESULT>(result);
+  SetLastError(ERROR_SUCCESS);
+  const bool failed =
+      SendMessageTimeoutA(ToHandle(window), message, wparam, lparam, SMTO_NORMAL, Bound(limit), &result) == 0;
+  NoteTimeOut(limit, failed);
+  return failed ? 0 : static_cast<LRESULT>(result);
 }
 
 class Win32WindowSystem final : public WindowSystem {
@@ -108,17 +114,17 @@ class Win32WindowSystem final : public WindowSystem {
   bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(ToHandle(window)) != FALSE; }
 
   std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
-                             std::uint32_t cb_data) override {
+                             std::uint32_t cb_data, const SendLimit& limit) override {
     // The system copies cbData bytes into the receiver's process, so they must
     // all lie inside the buffer.
     COPYDATASTRUCT record{};
     record.dwData = tag;
     record.cbData = static_cast<DWORD>(std::min<std::size_t>(cb_data, buffer.size()));
     record.lpData = const_cast<std::byte*>(buffer.data());
-    return SendBounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+    return SendBounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), limit);
   }
 
-  std::intptr_t SendGetTextLength(Hwnd window) override {
+  std::intptr_t SendGetTextLength(Hwnd window, const SendLimit& limit) override {
     // Asked in the wide form: Wine's SendMessageTimeoutA waits without limit
     // for WM_GETTEXTLENGTH when the receiver hangs, which is the very case the
     // bounded wait exists for. The count of UTF-16 units times the widest
@@ -126,18 +132,21 @@ class Win32WindowSystem final : public WindowSystem {
     // gives no more than such a bound either, whenever sender and receiver
     // differ in ANSI and Unicode.
     DWORD_PTR units = 0;
-    if (SendMessageTimeoutW(ToHandle(window), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                            kSendTimeoutMs, &units) == 0)
-      return 0;
+    SetLastError(ERROR_SUCCESS);
+    const bool failed =
+        SendMessageTimeoutW(ToHandle(window), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, Bound(limit), &units) == 0;
+    NoteTimeOut(limit, failed);
+    if (failed) return 0;
     return static_cast<std::intptr_t>(units) * max_char_bytes_;
   }
 
-  std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) override {
+  std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied,
+                             const SendLimit& limit) override {
     if (copied != nullptr) *copied = 0;
     if (buffer_bytes <= 0) return {};
     std::string buffer(static_cast<std::size_t>(buffer_bytes), '\0');
     const LRESULT n = SendBounded(window, WM_GETTEXT, static_cast<WPARAM>(buffer_bytes),
-                                  reinterpret_cast<LPARAM>(buffer.data()));
+                                  reinterpret_cast<LPARAM>(buffer.data()), limit);
     if (copied != nullptr) *copied = n;
     if (n == 0) return {};
     return codec_.FromAnsi(UpToNul(buffer));

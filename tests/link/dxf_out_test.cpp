@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,22 @@ class DxfOutTest : public LinkTest {
   DxfOutTest() : acad(desktop) {
     control = Connect(pw);
     folder = desktop.Codec().FromAnsi(desktop.TempFolder().string() + "/");
+    // AutoCAD writes the whole file as the export is typed, unless a test
+    // says otherwise; step is what a test adds to it.
+    acad.on_input = [this](const std::u16string& text) {
+      if (writes && text.find(u"Wexa.dxf") != std::u16string::npos) Write(kComplete);
+      if (step) step(text);
+    };
   }
+
+  void Write(std::string_view bytes) {
+    std::ofstream(desktop.TempFolder() / "Wexa.dxf", std::ios::binary) << bytes;
+  }
+
+  static constexpr std::string_view kComplete =
+      "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+  bool writes = true;
+  std::function<void(const std::u16string&)> step;
 
   // AutoCAD as the exports meet it: each command is done at once and the
   // command prompt is back, unless a test says otherwise.
@@ -73,7 +89,8 @@ TEST_F(DxfOutTest, UnknownSelectionSendsNothing) {
 }
 
 TEST_F(DxfOutTest, OverwriteQuestionIsAnsweredYes) {
-  acad.on_input = [&](const std::u16string& text) {
+  Write(kComplete);  // an earlier export's file
+  step = [&](const std::u16string& text) {
     if (text.find(u"Wexa.dxf") != std::u16string::npos) acad.prompt = std::u16string(kOverwriteQuestion);
     if (text == u"y\r") acad.prompt = u"ｺﾏﾝﾄﾞ: ";
   };
@@ -86,24 +103,49 @@ TEST_F(DxfOutTest, OverwriteQuestionIsAnsweredYes) {
 TEST_F(DxfOutTest, PromptDifferingOnlyInCaseAsksNothing) {
   pw.put_CommandPrompt(u"Command: ");
   acad.prompt = u"COMMAND: ";
-  ASSERT_EQ(control->DxfOut(u"auto", u"2000", &pw), -1);
+  // The restore's wait matches case-sensitively and times out: the export is
+  // reported incomplete, but nothing was typed for the prompt read.
+  control->put_CommandTimeOut(1000);
+  control->DxfOut(u"auto", u"2000", &pw);
   ASSERT_EQ(Typed().size(), 2u);
   EXPECT_EQ(Typed()[1], Expanded(u"filedia^M1^M"));
 }
 
-TEST_F(DxfOutTest, UnreadablePromptIsTakenForTheQuestion) {
-  acad.on_input = [&](const std::u16string& text) {
-    if (text.find(u"Wexa.dxf") != std::u16string::npos) acad.prompt.clear();
+TEST_F(DxfOutTest, UnreadablePromptIsWaitedForAndOnlyARealQuestionIsAnswered) {
+  // AutoCAD busy for eight seconds after the export: no prompt can be read.
+  // Once it answers, the prompt decides: here the command prompt, so no "y".
+  Write(kComplete);  // an earlier export's file: AutoCAD would ask
+  step = [&](const std::u16string& text) {
+    if (text.find(u"Wexa.dxf") != std::u16string::npos) {
+      acad.prompt.clear();
+      acad.PromptAfter(8000, u"ｺﾏﾝﾄﾞ: ");
+    }
+  };
+  const std::uint64_t start = desktop.Queue().Elapsed();
+  ASSERT_TRUE(Succeeded(control->DxfOut(u"auto", u"2000", &pw)));
+  EXPECT_GE(desktop.Queue().Elapsed() - start, 8000u);
+  ASSERT_EQ(Typed().size(), 2u);
+  EXPECT_EQ(Typed()[1], Expanded(u"filedia^M1^M"));
+}
+
+TEST_F(DxfOutTest, QuestionAfterABusySpellIsAnsweredOnce) {
+  Write(kComplete);
+  step = [&](const std::u16string& text) {
+    if (text.find(u"Wexa.dxf") != std::u16string::npos) {
+      for (platform::Hwnd w : {acad.main, acad.text, acad.command, acad.history, acad.main_command})
+        desktop.BusyFor(w, 7000);
+      acad.prompt = std::u16string(kOverwriteQuestion);
+    }
     if (text == u"y\r") acad.prompt = u"ｺﾏﾝﾄﾞ: ";
   };
-  control->DxfOut(u"auto", u"2000", &pw);
+  ASSERT_TRUE(Succeeded(control->DxfOut(u"all", u"2000", &pw)));
   ASSERT_EQ(Typed().size(), 3u);
   EXPECT_EQ(Typed()[1], u"y\r");
 }
 
 TEST_F(DxfOutTest, ReturnsOnlyWhenTheRestoreIsDone) {
   // AutoCAD writes the file for two seconds; the prompt is back after that.
-  acad.on_input = [&](const std::u16string& text) {
+  step = [&](const std::u16string& text) {
     if (text.starts_with(u"filedia\r1")) {
       acad.prompt = u"";
       acad.PromptAfter(2000, u"ｺﾏﾝﾄﾞ: ");
@@ -115,7 +157,7 @@ TEST_F(DxfOutTest, ReturnsOnlyWhenTheRestoreIsDone) {
 }
 
 TEST_F(DxfOutTest, ExportedFileIsTheOneTheScanReads) {
-  acad.on_input = [&](const std::u16string& text) {
+  step = [&](const std::u16string& text) {
     if (text.find(u"Wexa.dxf") == std::u16string::npos) return;
     std::ofstream(desktop.TempFolder() / "Wexa.dxf", std::ios::binary)
         << "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nATTRIB\r\n  2\r\nKEITOU\r\n  "
@@ -137,13 +179,52 @@ TEST_F(DxfOutTest, CaretCodesInTheFolderAreTypedInSmallLetters) {
   EXPECT_NE(Typed()[0].find(u"C:\\Users\\^max\\^j^c\\Wexa.dxf\r"), std::u16string::npos);
 }
 
-TEST_F(DxfOutTest, FailedExportStepsStillGiveMinusOne) {
-  // AutoCAD refuses every typed line: the export, and the restore after it.
-  acad.refuse = true;
-  EXPECT_EQ(control->DxfOut(u"all", u"2000", &pw), -1);
-  // The record keeps what the last step left.
-  EXPECT_EQ(pw.get_ErrNumber(), korvel::CommandFailed);
-  EXPECT_EQ(pw.get_ErrSource(), u"PwAcadCtrl.PwControl.PostCommand");
+// What the scan would read if DxfOut said -1: each case is refused with the
+// export's own error, whatever AutoCAD did.
+TEST_F(DxfOutTest, ExportThatLeavesNoCompleteFileIsAnError) {
+  struct Case {
+    const char* what;
+    bool refuse;
+    bool writes;
+    std::string_view written;  // by AutoCAD, when writes is false
+    std::uint64_t prompt_back_after;
+  };
+  const Case cases[] = {
+      {"AutoCAD refuses the typed lines", true, true, "", 0},
+      {"AutoCAD writes nothing: the earlier export's file is left", false, false, "", 0},
+      {"the file ends inside ENTITIES", false, false, "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n",
+       0},
+      {"the command prompt never comes back", false, true, "", 120000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(kComplete);
+    acad.refuse = c.refuse;
+    writes = c.writes;
+    step = [&](const std::u16string& text) {
+      if (text.find(u"Wexa.dxf") == std::u16string::npos) return;
+      if (!c.written.empty()) Write(c.written);
+      if (c.prompt_back_after > 0) {
+        acad.prompt = u"処理中...";
+        acad.PromptAfter(c.prompt_back_after, u"ｺﾏﾝﾄﾞ: ");
+      }
+    };
+    EXPECT_TRUE(Failed(control->DxfOut(u"all", u"2000", &pw), korvel::CommandFailed,
+                       u"PwAcadCtrl.PwControl.DxfOut", u"DXFファイルの書き出しが完了していません。"));
+    desktop.Queue().Sleep(200000);
+    acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+  }
+}
+
+TEST_F(DxfOutTest, VanishedAutoCadDuringTheExportIsLinkFailed) {
+  writes = false;
+  step = [&](const std::u16string& text) {
+    if (text.find(u"Wexa.dxf") == std::u16string::npos) return;
+    acad.prompt = u"処理中...";
+    desktop.After(3000, [&] { acad.Quit(); });
+  };
+  EXPECT_TRUE(Failed(control->DxfOut(u"all", u"2000", &pw), korvel::LinkFailed,
+                     u"PwAcadCtrl.PwControl.DxfOut", u"DXFファイルの書き出しが完了していません。"));
 }
 
 // ------------------------------------------------------------ the pick
@@ -165,7 +246,7 @@ TEST_F(DxfOutTest, CancelMarkerCountsOnlyAtTheVeryEnd) {
 }
 
 TEST_F(DxfOutTest, TerminateDuringThePickIsReportedAsCancelled) {
-  acad.on_input = [&](const std::u16string&) { acad.prompt = u"オブジェクトを選択: "; };
+  step = [&](const std::u16string&) { acad.prompt = u"オブジェクトを選択: "; };
   desktop.UserEvent(1000, [&] { control->Terminate(); });
   EXPECT_EQ(control->DxfOut(u"sgl", u"2000", &pw), 0);
   EXPECT_EQ(Typed(), std::vector<std::u16string>{Expanded(u"^C^Cselect^Msingle^M")});
@@ -178,7 +259,7 @@ TEST_F(DxfOutTest, TerminateDuringThePickIsReportedAsCancelled) {
 
 TEST_F(DxfOutTest, FailedPickWaitIsShownAndTheRecordCleared) {
   control->put_CommandTimeOut(3000);
-  acad.on_input = [&](const std::u16string&) { acad.prompt = u"オブジェクトを選択: "; };
+  step = [&](const std::u16string&) { acad.prompt = u"オブジェクトを選択: "; };
   EXPECT_EQ(control->DxfOut(u"sgl", u"2000", &pw), 0);
   EXPECT_EQ(Typed().size(), 1u);
   ASSERT_EQ(desktop.ShownBoxes().size(), 1u);
@@ -191,7 +272,7 @@ TEST_F(DxfOutTest, FailedPickWaitIsShownAndTheRecordCleared) {
 }
 
 TEST_F(DxfOutTest, LostAutoCadDuringThePickIsShown) {
-  acad.on_input = [&](const std::u16string&) {
+  step = [&](const std::u16string&) {
     acad.prompt = u"オブジェクトを選択: ";
     desktop.After(500, [&] { acad.Quit(); });
   };

@@ -95,6 +95,53 @@ TEST_F(PromptWait, UnreadableOrHiddenCommandLineOnlyMeansNotYet) {
   EXPECT_GE(Now(), 600u);
 }
 
+// A busy AutoCAD answers no message for a while; from outside it looks hung.
+// The wait ends at the operation's own time-out, never at a shorter bound of
+// the single message, and a busy spell that ends in time is no failure.
+TEST_F(PromptWait, BusyAutoCadIsWaitedForUntilTheTimeOut) {
+  struct Case {
+    std::uint64_t busy_ms;
+    std::int32_t time_out;
+    bool matched;
+    std::uint64_t ends_at;
+  };
+  const Case cases[] = {
+      {8000, 60000, true, 8000},    // longer than the old five-second bound
+      {8000, 3000, false, 3000},    // past the time-out: ends there
+      {59950, 60000, true, 59950},  // just within
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.busy_ms);
+    const std::uint64_t start = Now();
+    control->put_CommandTimeOut(c.time_out);
+    acad.prompt = u"ｺﾏﾝﾄﾞ: ";
+    for (platform::Hwnd w : {acad.main, acad.text, acad.command, acad.history, acad.main_command})
+      desktop.BusyFor(w, c.busy_ms);
+    const std::int32_t r = control->WaitPrompt();
+    if (c.matched)
+      EXPECT_TRUE(Succeeded(r));
+    else
+      EXPECT_TRUE(Failed(r, korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
+                         u"待機時間内に指定した応答がありませんでした。"));
+    EXPECT_GE(Now() - start, c.ends_at);
+    EXPECT_LT(Now() - start, c.ends_at + 100);
+    desktop.Queue().Sleep(static_cast<std::int32_t>(c.busy_ms));
+  }
+}
+
+TEST_F(PromptWait, CommandHandedToABusyAutoCadWaitsForItNotFiveSeconds) {
+  control->put_CommandTimeOut(60000);
+  desktop.BusyFor(acad.main, 7000);
+  ASSERT_TRUE(Succeeded(control->PostCommand(u"line^M")));
+  EXPECT_EQ(Now(), 7000u);
+  control->put_CommandTimeOut(2000);
+  desktop.BusyFor(acad.main, 7000);
+  EXPECT_TRUE(Failed(control->PostCommand(u"line^M"), korvel::CommandFailed,
+                     u"PwAcadCtrl.PwControl.PostCommand", u"AutoCADが起動していないか、応答がありません。"));
+  EXPECT_EQ(Now(), 9000u);
+  EXPECT_EQ(acad.received.size(), 1u);
+}
+
 TEST_F(PromptWait, LostLinkEndsTheWaitWithGetPromptsError) {
   acad.prompt = u"オブジェクトを選択: ";
   desktop.After(800, [&] { acad.Quit(); });

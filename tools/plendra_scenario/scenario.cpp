@@ -145,7 +145,7 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
   const std::string& verb = f[0];
   const std::size_t n = f.size();
   if (verb == "release" || verb == "drawing" || verb == "keitou" || verb == "ini" || verb == "folder" ||
-      verb == "instance" || verb == "block" || verb == "blockscript")
+      verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy")
     return Setup(f);
   if (verb == "answer") {
     if (n != 2 || (f[1] != "yes" && f[1] != "no")) return Fail("answer yes or answer no");
@@ -231,6 +231,13 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
 
 bool Runner::Setup(const std::vector<std::string>& f) {
   if (app_) return Fail("setup comes before start");
+  if (f[0] == "busy") {
+    if (f.size() != 3 || f[2].empty() || f[2].find_first_not_of("0123456789") != std::string::npos)
+      return Fail("busy COMMAND MS");
+    busy_command_ = U16(f[1]);
+    busy_ms_ = static_cast<std::uint32_t>(std::stoul(f[2]));
+    return true;
+  }
   if (f.size() != 2) return Fail(f[0] + " takes one field");
   const std::string& v = f[1];
   if (f[0] == "release") {
@@ -315,6 +322,10 @@ bool Runner::Start() {
     // lie in app_folder_.
     options.folders = {{std::u16string(kAppFolderText), app_folder_.u16string()}};
     cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
+    if (busy_ms_ > 0) {
+      cad_->Cad().TheFaults().only_command = busy_command_;
+      cad_->Cad().TheFaults().busy_for_ms = busy_ms_;
+    }
     // Every command line AutoCAD is handed goes into the transcript.
     auto& traits = desktop_.Get(cad_->main).traits;
     traits.on_copy_data = [this, inner = traits.on_copy_data](

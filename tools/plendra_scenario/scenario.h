@@ -98,6 +98,9 @@ class Runner {
   bool block_none_ = false, block_script_none_ = false;
   std::filesystem::path temp_folder_;
   bool another_instance_ = false;
+  // "busy COMMAND MS": AutoCAD answers no message for MS ms as COMMAND finishes.
+  std::u16string busy_command_;
+  std::uint32_t busy_ms_ = 0;
 
   // The world once started.
   std::unique_ptr<cadsim::SimCad> cad_;

@@ -40,6 +40,9 @@ struct Host {
   virtual void Changed() {}
   // The "windows vanish" fault: the host takes its windows away.
   virtual void Vanish() {}
+  // The "busy" fault: from now on, for ms milliseconds of the host's clock,
+  // the program answers no message, as when AutoCAD writes a large file.
+  virtual void Busy(std::uint32_t /*ms*/) {}
   // A modal dialog box opens over the main window (title), or closes.
   virtual void DialogShown(std::u16string_view /*title*/) {}
   virtual void DialogClosed() {}
@@ -72,6 +75,10 @@ struct Faults {
   bool refuse_copy_data = false;
   // The windows vanish this long after the next affected command starts.
   std::optional<std::uint32_t> vanish_after_ms;
+  // Affected commands keep AutoCAD busy this long as they finish: its windows
+  // answer no message meanwhile, the effect and the command prompt come at
+  // the end, and a file the command writes is there only in part until then.
+  std::uint32_t busy_for_ms = 0;
 };
 
 // One prompt of a running command.
@@ -161,6 +168,8 @@ class Cad {
   void SetUcs(bool world);
   bool PreviousUcs();
   Host& TheHost() { return host_; }
+  // Whether the faults apply to the command running now.
+  bool Affected() const;
   // host.After, but nothing runs once this Cad is gone.
   void Later(std::uint32_t ms, std::function<void()> fn);
 
@@ -170,7 +179,6 @@ class Cad {
   void Cancel();
   void RunCommand(std::u16string_view name);
   void ShowCommandPrompt();
-  bool Affected() const;
   void Changed();
 
   Host& host_;

@@ -44,6 +44,8 @@ class SimCad final : public Host {
   void HideCommandLine(bool hidden);
   // All windows go away, as when AutoCAD quits or crashes.
   void Vanish() override;
+  // Every window of it answers no message for ms milliseconds.
+  void Busy(std::uint32_t ms) override;
 
   std::uint32_t process = 0, thread = 0;
   platform::Hwnd main = 0, main_command = 0, text = 0, command = 0, history = 0;

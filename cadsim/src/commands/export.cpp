@@ -36,7 +36,19 @@ std::u16string WithExtension(std::u16string path) {
   return path;
 }
 
+// A busy AutoCAD is still writing: the file is there, but only its first half.
+void WritePart(Cad& cad, const Export& x) {
+  const std::filesystem::path path(x.path);
+  WriteOptions options;
+  options.only = x.objects;
+  if (!WriteDxfFile(path, cad.TheDrawing(), cad.Codec(), options)) return;
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec) std::filesystem::resize_file(path, size / 2, ec);
+}
+
 void Write(Cad& cad, const std::shared_ptr<Export>& x) {
+  if (cad.TheFaults().busy_for_ms > 0 && cad.Affected()) WritePart(cad, *x);
   cad.Finish([&cad, x] {
     WriteOptions options;
     options.only = x->objects;

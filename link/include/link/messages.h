@@ -36,6 +36,10 @@ extern const std::u16string_view kMsgExecuteModeWrong;  // a wait mode outside 0
 
 // DXF export.
 extern const std::u16string_view kMsgCancelledByUser;  // a pick ended by Terminate
+// DxfOut: AutoCAD did not finish writing the scratch file (or wrote none).
+extern const std::u16string_view kMsgExportIncomplete;
+// DxfOut: the scratch file left by an earlier export cannot be emptied.
+extern const std::u16string_view kMsgScratchNotWritable;
 
 // Scripts.
 extern const std::u16string_view kMsgTooManyUserVariables;

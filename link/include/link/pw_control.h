@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,11 +93,17 @@ class PwControl final : public _PwControl {
   // Terminate ends it (CancelByUser, returned unrecorded), pumping messages
   // and sleeping CheckInterval between reads. A lost link is raised.
   std::int32_t WaitForPrompt(const PromptWait& wait);
+  // How long one read of the prompt may wait for AutoCAD, elapsed ms into a wait.
+  std::int32_t ReadBound(std::uint32_t elapsed) const;
   // The prompt fits expected as PatternMatch says.
   bool Matches(const std::u16string& prompt, const std::u16string& expected) const;
   void CheckLink(std::u16string_view operation) const;
   void CheckCommandLine(std::u16string_view operation) const;
   std::u16string ReadWindowText(std::int32_t window, std::u16string_view operation) const;
+  // How long one message to AutoCAD may wait for its answer (negative: no
+  // limit): the operation's own CommandTimeOut, or inside a prompt wait what
+  // the wait sets (a read that times out there only means "no answer yet").
+  std::int32_t SendBoundMs() const { return wait_send_bound_ms_ ? *wait_send_bound_ms_ : command_time_out_; }
   // The temporary folder, ending with the separator, asked for anew on every
   // call. Fails with 53 when the platform cannot report it.
   std::u16string GetTempFolder() const;
@@ -106,6 +113,7 @@ class PwControl final : public _PwControl {
   std::int32_t check_interval_ = 100;
   bool post_null_char_ = true;
   bool pattern_match_ = true;
+  std::optional<std::int32_t> wait_send_bound_ms_;
 };
 
 }  // namespace korvel

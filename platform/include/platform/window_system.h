@@ -18,6 +18,15 @@ namespace platform {
 // enumeration, which then reports failure (as EnumWindows does).
 using EnumWindowsCallback = std::function<bool(Hwnd)>;
 
+// How long a sent message waits for the receiver to answer. A receiver that is
+// busy (AutoCAD writing a large DXF file) and one that hangs look alike from
+// here, so the caller decides how long "no answer yet" may last; a send that
+// times out never counts as an answer.
+struct SendLimit {
+  std::int32_t ms = 5000;     // negative: as long as the receiver takes
+  bool* timed_out = nullptr;  // when set, told whether the bound passed unanswered
+};
+
 struct WindowSystem {
   virtual ~WindowSystem() = default;
 
@@ -44,16 +53,17 @@ struct WindowSystem {
   // WM_COPYDATA, sent synchronously: dwData = tag, cbData = cb_data,
   // lpData = buffer. cb_data may exceed the meaningful bytes (the receiver reads
   // up to the NUL) but never the buffer's size. Returns the receiver's result;
-  // 0 when it refused the message, is gone or did not answer in time.
+  // 0 when it refused the message, is gone or did not answer within limit.
   virtual std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
-                                     std::uint32_t cb_data) = 0;
+                                     std::uint32_t cb_data, const SendLimit& limit = {}) = 0;
   // WM_GETTEXTLENGTH: room enough for the window's text in ANSI bytes, 0 on
   // failure. As user32 documents, this may be more than the text needs.
-  virtual std::intptr_t SendGetTextLength(Hwnd window) = 0;
+  virtual std::intptr_t SendGetTextLength(Hwnd window, const SendLimit& limit = {}) = 0;
   // WM_GETTEXT with a buffer of buffer_bytes ANSI bytes. *copied receives the
   // message's result (bytes copied, 0 on failure); the text up to the first NUL
   // is returned.
-  virtual std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) = 0;
+  virtual std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied,
+                                     const SendLimit& limit = {}) = 0;
   // PostMessage(WM_NULL, 0, 0). True when queued.
   virtual bool PostNull(Hwnd window) = 0;
 

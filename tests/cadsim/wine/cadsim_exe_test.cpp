@@ -152,6 +152,26 @@ TEST_F(CadsimExe, ScriptedPickIsExportedAndScanned) {
   EXPECT_EQ(table.At(6, 1), u"配管100");
 }
 
+// cadsim.exe's thread does not pump for seven seconds while it writes the
+// drawing: Windows calls it hung after five, and messages to it time out. The
+// export still waits for it and hands the scan the whole file.
+TEST_F(CadsimExe, ExportLongerThanFiveSecondsIsWaitedFor) {
+  ASSERT_NO_FATAL_FAILURE(Launch(8, L"--only SAVEAS --busy-for 7000"));
+  const DWORD start = GetTickCount();
+  ASSERT_EQ(control->DxfOut(u"all", u"2000", &link), -1) << std::hex << link.get_ErrNumber();
+  EXPECT_GE(GetTickCount() - start, 7000u);
+  korvel::DxfTable table;
+  ASSERT_EQ(control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table), -1);
+  EXPECT_NE(table.At(0, 0), u"0");
+}
+
+TEST_F(CadsimExe, ExportBusyPastTheTimeOutIsReportedIncomplete) {
+  ASSERT_NO_FATAL_FAILURE(Launch(8, L"--only SAVEAS --busy-for 6000"));
+  control->put_CommandTimeOut(2000);
+  EXPECT_EQ(control->DxfOut(u"all", u"2000", &link), korvel::CommandFailed);
+  EXPECT_EQ(link.get_ErrDescription(), u"DXFファイルの書き出しが完了していません。");
+}
+
 TEST_F(CadsimExe, EntryIsInTheDrawingItWritesWhenClosed) {
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "cadsim-wine-out.dxf";
   std::filesystem::remove(out);

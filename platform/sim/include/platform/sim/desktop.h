@@ -48,8 +48,11 @@ struct Window {
   WindowSpec traits;
   bool alive = true;
   Hwnd last_active_popup = 0;  // 0: the window itself
-  bool hung = false;           // sent messages time out (result 0)
-  bool class_fails = false;    // GetClassName fails
+  bool hung = false;           // sent messages time out (result 0) after their bound
+  // Busy until the desktop's Elapsed() reaches this: a sent message waits for
+  // it (the virtual clock runs meanwhile) or times out after its bound.
+  std::uint64_t busy_until = 0;
+  bool class_fails = false;  // GetClassName fails
   bool foreground_fails = false;
 };
 
@@ -105,6 +108,8 @@ class Desktop final : public Platform,
   // Destroys the window and its descendants.
   void DestroyWindow(Hwnd window);
   void SetVisible(Hwnd window, bool visible) { Get(window).traits.visible = visible; }
+  // The window's program answers no message for the next ms milliseconds.
+  void BusyFor(Hwnd window, std::uint64_t ms) { Get(window).busy_until = clock_.Elapsed() + ms; }
   std::uint32_t NewProcessId() { return next_process_id_++; }
   std::uint32_t NewThreadId() { return next_thread_id_++; }
 
@@ -167,9 +172,10 @@ class Desktop final : public Platform,
   bool IsWindow(Hwnd window) override;
   bool IsWindowVisible(Hwnd window) override;
   std::intptr_t SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
-                             std::uint32_t cb_data) override;
-  std::intptr_t SendGetTextLength(Hwnd window) override;
-  std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied) override;
+                             std::uint32_t cb_data, const SendLimit& limit = {}) override;
+  std::intptr_t SendGetTextLength(Hwnd window, const SendLimit& limit = {}) override;
+  std::u16string SendGetText(Hwnd window, int buffer_bytes, std::intptr_t* copied,
+                             const SendLimit& limit = {}) override;
   bool PostNull(Hwnd window) override;
   Hwnd GetLastActivePopup(Hwnd window) override;
   bool SetForegroundWindow(Hwnd window) override;
@@ -192,6 +198,9 @@ class Desktop final : public Platform,
                        std::uint32_t style) override;
 
   Window* Find(Hwnd window);
+  // The receiver of a sent message once it answers: waits (the clock runs) for
+  // a busy window up to the limit. Null when it is gone or did not answer.
+  Window* Answering(Hwnd window, const SendLimit& limit);
   bool IsDescendant(const Window& window, Hwnd ancestor);
   std::string Truncated(std::u16string_view text, int buffer_bytes);
 
