@@ -1,0 +1,54 @@
+// Plendra.exe and cadsim.exe as a user has them: a folder with Plendra and its
+// files, the programs started as processes, and uidrive doing what the user
+// does in Plendra's windows.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace gui_test {
+
+// A loaded machine only makes waits longer, never a test wrong; the first
+// program of a fresh Wine session takes long to show a window.
+constexpr DWORD kPatienceMs = 90000;
+
+std::filesystem::path SourceDir();
+std::filesystem::path ProgramFolder();
+// A Linux path as Wine's drive Z: shows it.
+std::wstring WinePath(const std::filesystem::path& p);
+
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool Start(const std::wstring& command_line, const std::filesystem::path& folder);
+  // Waits for the end; false if it is still running after timeout_ms.
+  bool WaitEnd(DWORD timeout_ms);
+  DWORD ExitCode() const;
+  bool Running() const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+struct Driven {
+  int status = -1;
+  std::string output;  // UTF-8, what uidrive saw
+};
+
+// Runs uidrive with these arguments and waits for it (its own waits end at
+// their time-outs, which the longest argument that is a number bounds).
+Driven Drive(const std::vector<std::wstring>& args);
+
+std::string Utf8(const std::wstring& text);
+
+// Reads a code page 932 text file's lines (CRLF), decoded.
+std::vector<std::u16string> ReadLines932(const std::filesystem::path& file);
+
+}  // namespace gui_test
