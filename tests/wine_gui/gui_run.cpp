@@ -10,6 +10,21 @@
 
 namespace gui_test {
 
+void PrepareDesktop() {
+  static HDESK desktop = nullptr;
+  if (desktop != nullptr) return;
+  // Wine makes a desktop other than the default one a virtual desktop of
+  // the size its registry names for it.
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>(kDesktopSize), sizeof kDesktopSize);
+    RegCloseKey(key);
+  }
+  // Held open for the whole test program, so that the desktop stays between runs.
+  desktop = CreateDesktopW(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+}
+
 std::filesystem::path SourceDir() {
   const char* dir = std::getenv("PLENDRA_SOURCE_DIR");
   return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
@@ -39,8 +54,11 @@ Process::~Process() {
 }
 
 bool Process::Start(const std::wstring& command_line, const std::filesystem::path& folder) {
+  PrepareDesktop();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  std::wstring desktop = kDesktop;
+  startup.lpDesktop = desktop.data();
   std::wstring line = command_line;
   const std::wstring dir = folder.wstring();
   return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -70,7 +88,8 @@ std::string Utf8(const std::wstring& text) {
 }
 
 Driven Drive(const std::vector<std::wstring>& args) {
-  std::wstring line = L"\"" + (ProgramFolder() / L"uidrive.exe").wstring() + L"\"";
+  PrepareDesktop();
+  std::wstring line = L"\"" + (ProgramFolder() / L"uidrive.exe").wstring() + L"\" --desktop " + kDesktop;
   DWORD longest = 0;
   for (const std::wstring& a : args) {
     line += L" \"" + a + L"\"";

@@ -15,6 +15,15 @@ namespace gui_test {
 // program of a fresh Wine session takes long to show a window.
 constexpr DWORD kPatienceMs = 90000;
 
+// The desktop the programs run on: a Wine virtual desktop of its own, a
+// window with the desktop's windows inside, so that their captions and frames
+// are drawn (no window manager runs on the virtual X display) and
+// screenshots show the program as a user sees it. Other tests' windows stay
+// on the default desktop, out of the way. Made once per test program.
+constexpr wchar_t kDesktop[] = L"PlendraGui";
+constexpr wchar_t kDesktopSize[] = L"1024x700";
+void PrepareDesktop();
+
 std::filesystem::path SourceDir();
 std::filesystem::path ProgramFolder();
 // A Linux path as Wine's drive Z: shows it.
@@ -42,7 +51,7 @@ struct Driven {
   std::string output;  // UTF-8, what uidrive saw
 };
 
-// Runs uidrive with these arguments and waits for it (its own waits end at
+// Runs uidrive on kDesktop with these arguments and waits for it (its own waits end at
 // their time-outs, which the longest argument that is a number bounds).
 Driven Drive(const std::vector<std::wstring>& args);
 

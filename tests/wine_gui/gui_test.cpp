@@ -28,6 +28,8 @@ using gui_test::WinePath;
 
 const std::wstring kPatience = std::to_wstring(kPatienceMs);
 const std::wstring kButton = L"#" + std::to_wstring(IDC_KAISI_BUTTON);
+// Wine lets no other program read a menu: the item 設定 by its identifier.
+const std::wstring kMenuSettei = L"#" + std::to_wstring(IDM_SETTEI);
 
 std::filesystem::path Data() { return SourceDir() / "data"; }
 
@@ -271,7 +273,7 @@ TEST_F(PlendraGui, SettingsDialogSavesOnOkAndKeepsTheFileOnCancel) {
   ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
   Do({L"wait-text", L"Plendra", L"status", FirstNumberStatus(), kPatience});
 
-  Do({L"menu", L"Plendra", L"設定"});
+  Do({L"menu", L"Plendra", kMenuSettei});
   Do({L"wait-window", L"設定", kPatience});
   // The dialog shows the shipped settings.
   Do({L"wait-text", L"設定", L"離れ → 大", L"3 [3]", L"5000"});
@@ -293,13 +295,13 @@ TEST_F(PlendraGui, SettingsDialogSavesOnOkAndKeepsTheFileOnCancel) {
   const std::string after_ok = Bytes(folder_ / "plendra.ini");
 
   // Cancel leaves the file alone, but the dialog keeps showing the edit.
-  Do({L"menu", L"Plendra", L"設定"});
+  Do({L"menu", L"Plendra", kMenuSettei});
   Do({L"wait-window", L"設定", kPatience});
   Do({L"scroll", L"設定", L"大きさ→大", L"-6"});
   Do({L"click", L"設定", L"キャンセル"});
   Do({L"wait-gone", L"設定", kPatience});
   EXPECT_EQ(Bytes(folder_ / "plendra.ini"), after_ok);
-  Do({L"menu", L"Plendra", L"設定"});
+  Do({L"menu", L"Plendra", kMenuSettei});
   Do({L"wait-text", L"設定", L"大きさ→大", L"-6 [-6]", kPatience});
   Do({L"click", L"設定", L"キャンセル"});
   Do({L"wait-gone", L"設定", kPatience});

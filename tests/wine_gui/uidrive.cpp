@@ -7,7 +7,9 @@
 //   wait-gone TITLE MS            no visible window has this title any more
 //   click TITLE TEXT [MS]         presses the button (or check box, option)
 //                                 labelled TEXT once it is enabled
-//   menu TITLE ITEM [MS]          picks a menu item by its text, or "#ID"
+//   menu TITLE ITEM [MS]          picks a menu item by its text once it is
+//                                 enabled, or "#ID" (the only way under Wine,
+//                                 where menus cannot be read from outside)
 //   select-combo TITLE LABEL ITEM chooses ITEM in the list next to LABEL
 //   set-combo TITLE LABEL TEXT    types TEXT into the box next to LABEL
 //   scroll TITLE LABEL VALUE      drops the thumb of the scroll bar next to
@@ -261,6 +263,9 @@ int Menu(const std::vector<std::wstring>& a) {
     id = static_cast<UINT>(ToInt(a[1].substr(1), &ok));
     if (!ok) return Fail(L"bad menu identifier " + a[1]);
   } else {
+    // Wine keeps a program's menus in that program: another one cannot read
+    // them (GetMenuItemCount fails), so there the item is named by "#ID".
+    if (GetMenuItemCount(GetMenu(window)) < 0) return Fail(L"cannot read the menu of " + a[0] + L"; name the item by #ID");
     MenuHit hit;
     if (!WaitFor(timeout, [&] {
           hit = {};
