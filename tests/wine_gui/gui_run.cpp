@@ -10,6 +10,10 @@
 
 namespace gui_test {
 
+namespace {
+
+bool use_virtual_desktop = true;
+
 void PrepareDesktop() {
   static HDESK desktop = nullptr;
   if (desktop != nullptr) return;
@@ -24,6 +28,10 @@ void PrepareDesktop() {
   // Held open for the whole test program, so that the desktop stays between runs.
   desktop = CreateDesktopW(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
 }
+
+}  // namespace
+
+void UseVirtualDesktop(bool use) { use_virtual_desktop = use; }
 
 std::filesystem::path SourceDir() {
   const char* dir = std::getenv("PLENDRA_SOURCE_DIR");
@@ -54,11 +62,13 @@ Process::~Process() {
 }
 
 bool Process::Start(const std::wstring& command_line, const std::filesystem::path& folder) {
-  PrepareDesktop();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring desktop = kDesktop;
-  startup.lpDesktop = desktop.data();
+  if (use_virtual_desktop) {
+    PrepareDesktop();
+    startup.lpDesktop = desktop.data();
+  }
   std::wstring line = command_line;
   const std::wstring dir = folder.wstring();
   return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -88,8 +98,11 @@ std::string Utf8(const std::wstring& text) {
 }
 
 Driven Drive(const std::vector<std::wstring>& args) {
-  PrepareDesktop();
-  std::wstring line = L"\"" + (ProgramFolder() / L"uidrive.exe").wstring() + L"\" --desktop " + kDesktop;
+  std::wstring line = L"\"" + (ProgramFolder() / L"uidrive.exe").wstring() + L"\"";
+  if (use_virtual_desktop) {
+    PrepareDesktop();
+    line += L" --desktop " + std::wstring(kDesktop);
+  }
   DWORD longest = 0;
   for (const std::wstring& a : args) {
     line += L" \"" + a + L"\"";

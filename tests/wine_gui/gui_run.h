@@ -15,14 +15,19 @@ namespace gui_test {
 // program of a fresh Wine session takes long to show a window.
 constexpr DWORD kPatienceMs = 90000;
 
-// The desktop the programs run on: a Wine virtual desktop of its own, a
-// window with the desktop's windows inside, so that their captions and frames
-// are drawn (no window manager runs on the virtual X display) and
-// screenshots show the program as a user sees it. Other tests' windows stay
-// on the default desktop, out of the way. Made once per test program.
+// The desktop the programs run on. By default a Wine virtual desktop of its
+// own, a window with the desktop's windows inside, so that their captions
+// and frames are drawn (no window manager runs on the virtual X display) and
+// screenshots show the programs as a user sees them; other tests' windows
+// stay on the default desktop, out of the way. Wine 8 stops drawing a
+// layered window (Plendra's opacity setting makes the main window one) inside
+// a virtual desktop once another program's window has been activated over
+// it, as AutoCAD is during a pick; a test that watches a run picks the
+// default desktop instead. Applies to the programs started and the driver
+// runs from then on.
 constexpr wchar_t kDesktop[] = L"PlendraGui";
 constexpr wchar_t kDesktopSize[] = L"1024x700";
-void PrepareDesktop();
+void UseVirtualDesktop(bool use);
 
 std::filesystem::path SourceDir();
 std::filesystem::path ProgramFolder();
@@ -51,7 +56,7 @@ struct Driven {
   std::string output;  // UTF-8, what uidrive saw
 };
 
-// Runs uidrive on kDesktop with these arguments and waits for it (its own waits end at
+// Runs uidrive on the chosen desktop with these arguments and waits for it (its own waits end at
 // their time-outs, which the longest argument that is a number bounds).
 Driven Drive(const std::vector<std::wstring>& args);
 

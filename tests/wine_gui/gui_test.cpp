@@ -74,6 +74,7 @@ double Number(const std::u16string& text) { return std::stod(Utf8(W(text))); }
 class PlendraGui : public ::testing::Test {
  protected:
   void SetUp() override {
+    gui_test::UseVirtualDesktop(true);
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     folder_ = ProgramFolder() / "gui-runs" / name;
     std::filesystem::remove_all(folder_);
@@ -151,6 +152,8 @@ constexpr Pick kPicks[] = {
 };
 
 TEST_F(PlendraGui, NumberingRunWritesEntriesBesideTheDimensions) {
+  // The main window must stay in the screenshots while AutoCAD is in front.
+  gui_test::UseVirtualDesktop(false);
   std::wstring picks;
   for (const Pick& p : kPicks) picks += std::wstring(L"1000:pick:") + p.handle + L",";
   picks += L"1000:esc";

@@ -454,7 +454,10 @@ int Run(const std::vector<std::wstring>& a) {
   if (verb == L"wait-window" && need(2)) {
     const HWND w = WaitWindow(args[0], Milliseconds(args, 1, 0));
     if (w == nullptr) return Fail(L"no window " + args[0]);
-    Print(L"window: " + Text(w) + L" [" + ClassOf(w) + L"]");
+    wchar_t style[64];
+    wsprintfW(style, L" style %08X ex-style %08X", static_cast<unsigned>(GetWindowLongW(w, GWL_STYLE)),
+              static_cast<unsigned>(GetWindowLongW(w, GWL_EXSTYLE)));
+    Print(L"window: " + Text(w) + L" [" + ClassOf(w) + L"]" + style);
     return 0;
   }
   if (verb == L"wait-gone" && need(2)) {
