@@ -39,7 +39,8 @@ AboutDialog::~AboutDialog() {
 
 void StartSysInfo(HWND owner) {
   const std::wstring path = SysInfoPath();
-  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  const auto result =
+      reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // ShellExecute reports success with a value above 32.
   if (result > 32) return;
   const std::wstring text = ResourceString(GetModuleHandleW(nullptr), IDS_SYSINFO_UNAVAILABLE);

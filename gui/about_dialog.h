@@ -12,7 +12,8 @@ namespace plendra_gui {
 
 class AboutDialog final : public plendra::AboutView {
  public:
-  AboutDialog(HINSTANCE instance, std::function<HWND()> owner) : instance_(instance), owner_(std::move(owner)) {}
+  AboutDialog(HINSTANCE instance, std::function<HWND()> owner)
+      : instance_(instance), owner_(std::move(owner)) {}
   ~AboutDialog() override;
   void Show(std::u16string_view title, std::u16string_view version_text) override;
 

@@ -14,7 +14,8 @@ std::u16string FromBstr(BSTR text) {
 
 bool IsBstrArray(SAFEARRAY* array, UINT dimensions) {
   VARTYPE type = VT_EMPTY;
-  return SafeArrayGetDim(array) == dimensions && SUCCEEDED(SafeArrayGetVartype(array, &type)) && type == VT_BSTR;
+  return SafeArrayGetDim(array) == dimensions && SUCCEEDED(SafeArrayGetVartype(array, &type)) &&
+         type == VT_BSTR;
 }
 
 // Fills an array of BSTR elements from strings, in memory order.

@@ -42,7 +42,8 @@ void Check(HRESULT hr) {
 class Bstr {
  public:
   explicit Bstr(std::u16string_view text)
-      : text_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {
+      : text_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                static_cast<UINT>(text.size()))) {
     if (text_ == nullptr && !text.empty()) throw plendra::AppError(7);
   }
   ~Bstr() { SysFreeString(text_); }
@@ -100,15 +101,21 @@ class ComPwControl final : public korvel::_PwControl {
     Check(c()->get_PostNullChar(&value));
     return value != VARIANT_FALSE;
   }
-  void put_PostNullChar(bool post) override { Check(c()->put_PostNullChar(post ? VARIANT_TRUE : VARIANT_FALSE)); }
+  void put_PostNullChar(bool post) override {
+    Check(c()->put_PostNullChar(post ? VARIANT_TRUE : VARIANT_FALSE));
+  }
   bool get_PatternMatch() const override {
     VARIANT_BOOL value = VARIANT_FALSE;
     Check(c()->get_PatternMatch(&value));
     return value != VARIANT_FALSE;
   }
-  void put_PatternMatch(bool match) override { Check(c()->put_PatternMatch(match ? VARIANT_TRUE : VARIANT_FALSE)); }
+  void put_PatternMatch(bool match) override {
+    Check(c()->put_PatternMatch(match ? VARIANT_TRUE : VARIANT_FALSE));
+  }
 
-  std::int32_t Active() override { return Result([&](LONG* r) { return c()->Active(r); }); }
+  std::int32_t Active() override {
+    return Result([&](LONG* r) { return c()->Active(r); });
+  }
   std::int32_t PostCommand(std::u16string_view AcadCommand) override {
     Bstr command(AcadCommand);
     return Result([&](LONG* r) { return c()->PostCommand(command.get(), r); });
@@ -131,14 +138,16 @@ class ComPwControl final : public korvel::_PwControl {
   std::int32_t GetHistory(std::u16string& HistoryText, std::u16string_view MatchString) override {
     Bstr history(HistoryText);
     Bstr match(MatchString);
-    const std::int32_t r = Result([&](LONG* result) { return c()->GetHistory(history.address(), match.get(), result); });
+    const std::int32_t r =
+        Result([&](LONG* result) { return c()->GetHistory(history.address(), match.get(), result); });
     HistoryText = history.Text();
     return r;
   }
   std::int32_t GetVariable(std::u16string_view SystemVariable, std::u16string& Value) override {
     Bstr name(SystemVariable);
     Bstr value(Value);
-    const std::int32_t r = Result([&](LONG* result) { return c()->GetVariable(name.get(), value.address(), result); });
+    const std::int32_t r =
+        Result([&](LONG* result) { return c()->GetVariable(name.get(), value.address(), result); });
     Value = value.Text();
     return r;
   }
@@ -166,7 +175,8 @@ class ComPwControl final : public korvel::_PwControl {
     if (UserVariable != nullptr && back) *UserVariable = std::move(*back);
     return r;
   }
-  std::int32_t ShowMessage(std::u16string_view Message, std::int32_t Button, std::u16string_view Title) override {
+  std::int32_t ShowMessage(std::u16string_view Message, std::int32_t Button,
+                           std::u16string_view Title) override {
     Bstr message(Message);
     Bstr title(Title);
     return Result([&](LONG* r) { return c()->ShowMessage(message.get(), Button, title.get(), r); });
@@ -223,16 +233,18 @@ class ComPwAcad final : public korvel::_PwAcad {
     Check(a()->put_CheckMainCmdWindow(check ? VARIANT_TRUE : VARIANT_FALSE));
   }
   std::u16string get_CommandPrompt() const override { return GetText(a(), &::_PwAcad::get_CommandPrompt); }
-  void put_CommandPrompt(std::u16string_view prompt) override { PutText(&::_PwAcad::put_CommandPrompt, prompt); }
+  void put_CommandPrompt(std::u16string_view prompt) override {
+    PutText(&::_PwAcad::put_CommandPrompt, prompt);
+  }
 
-#define PLENDRA_WINDOW_PROPERTIES(Name)                                                                   \
+#define PLENDRA_WINDOW_PROPERTIES(Name)                                                                     \
   std::int32_t get_##Name##Handle() const override { return GetLong(a(), &::_PwAcad::get_##Name##Handle); } \
-  std::int32_t get_##Name##ThreadID() const override {                                                    \
-    return GetLong(a(), &::_PwAcad::get_##Name##ThreadID);                                               \
-  }                                                                                                       \
-  std::int32_t get_##Name##ProcessID() const override {                                                   \
-    return GetLong(a(), &::_PwAcad::get_##Name##ProcessID);                                              \
-  }                                                                                                       \
+  std::int32_t get_##Name##ThreadID() const override {                                                      \
+    return GetLong(a(), &::_PwAcad::get_##Name##ThreadID);                                                  \
+  }                                                                                                         \
+  std::int32_t get_##Name##ProcessID() const override {                                                     \
+    return GetLong(a(), &::_PwAcad::get_##Name##ProcessID);                                                 \
+  }                                                                                                         \
   std::u16string get_##Name##Class() const override { return GetText(a(), &::_PwAcad::get_##Name##Class); } \
   std::u16string get_##Name##Title() const override { return GetText(a(), &::_PwAcad::get_##Name##Title); }
   PLENDRA_WINDOW_PROPERTIES(MainWindow)
@@ -241,18 +253,26 @@ class ComPwAcad final : public korvel::_PwAcad {
   PLENDRA_WINDOW_PROPERTIES(HistoryWindow)
 #undef PLENDRA_WINDOW_PROPERTIES
 
-  std::u16string get_MainCompareTitle() const override { return GetText(a(), &::_PwAcad::get_MainCompareTitle); }
+  std::u16string get_MainCompareTitle() const override {
+    return GetText(a(), &::_PwAcad::get_MainCompareTitle);
+  }
   void put_MainCompareTitle(std::u16string_view t) override { PutText(&::_PwAcad::put_MainCompareTitle, t); }
-  std::u16string get_TextCompareTitle() const override { return GetText(a(), &::_PwAcad::get_TextCompareTitle); }
+  std::u16string get_TextCompareTitle() const override {
+    return GetText(a(), &::_PwAcad::get_TextCompareTitle);
+  }
   void put_TextCompareTitle(std::u16string_view t) override { PutText(&::_PwAcad::put_TextCompareTitle, t); }
   std::u16string get_CommandCompareTitle() const override {
     return GetText(a(), &::_PwAcad::get_CommandCompareTitle);
   }
-  void put_CommandCompareTitle(std::u16string_view t) override { PutText(&::_PwAcad::put_CommandCompareTitle, t); }
+  void put_CommandCompareTitle(std::u16string_view t) override {
+    PutText(&::_PwAcad::put_CommandCompareTitle, t);
+  }
   std::u16string get_HistoryCompareTitle() const override {
     return GetText(a(), &::_PwAcad::get_HistoryCompareTitle);
   }
-  void put_HistoryCompareTitle(std::u16string_view t) override { PutText(&::_PwAcad::put_HistoryCompareTitle, t); }
+  void put_HistoryCompareTitle(std::u16string_view t) override {
+    PutText(&::_PwAcad::put_HistoryCompareTitle, t);
+  }
 
   std::u16string get_ErrDescription() const override { return GetText(a(), &::_PwAcad::get_ErrDescription); }
   std::u16string get_ErrSource() const override { return GetText(a(), &::_PwAcad::get_ErrSource); }
@@ -294,7 +314,8 @@ class ComPwAcad final : public korvel::_PwAcad {
   std::shared_ptr<::_PwAcad> acad_;
 };
 
-std::int32_t ComPwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, korvel::_PwAcad* hnd) {
+std::int32_t ComPwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp,
+                                  korvel::_PwAcad* hnd) {
   Bstr select(SelectOp);
   Bstr version(VerOp);
   // Only a PwAcad of korvel's can drive an export; the library maps the
@@ -314,14 +335,15 @@ std::int32_t ComPwControl::DxfOut(std::u16string_view SelectOp, std::u16string_v
 
 std::int32_t ErrorNumberOf(HRESULT hr) {
   // The run-time's own errors (FACILITY_CONTROL, 0x800A....) carry their number in the low word.
-  if ((static_cast<std::uint32_t>(hr) & 0xFFFF0000u) == 0x800A0000u) return static_cast<std::int32_t>(hr & 0xFFFF);
+  if ((static_cast<std::uint32_t>(hr) & 0xFFFF0000u) == 0x800A0000u)
+    return static_cast<std::int32_t>(hr & 0xFFFF);
   return static_cast<std::int32_t>(hr);
 }
 
 std::shared_ptr<korvel::_PwAcad> CreateComPwAcad(HRESULT* failure) {
   ::_PwAcad* acad = nullptr;
-  const HRESULT hr =
-      CoCreateInstance(CLSID_PwAcad, nullptr, CLSCTX_INPROC_SERVER, IID__PwAcad, reinterpret_cast<void**>(&acad));
+  const HRESULT hr = CoCreateInstance(CLSID_PwAcad, nullptr, CLSCTX_INPROC_SERVER, IID__PwAcad,
+                                      reinterpret_cast<void**>(&acad));
   if (FAILED(hr) || acad == nullptr) {
     if (failure != nullptr) *failure = FAILED(hr) ? hr : E_NOINTERFACE;
     return nullptr;

@@ -42,7 +42,8 @@ Form1Window::~Form1Window() {
 
 HWND Form1Window::Handle() {
   if (window_ == nullptr)
-    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), nullptr, Procedure, reinterpret_cast<LPARAM>(this));
+    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), nullptr, Procedure,
+                       reinterpret_cast<LPARAM>(this));
   return window_;
 }
 
@@ -66,7 +67,8 @@ void Form1Window::OnInit(HWND window) {
   GetWindowRect(status_, &bar);
   RECT frame{};
   GetWindowRect(window, &frame);
-  ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + (bar.bottom - bar.top),
+  ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top + (bar.bottom - bar.top),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(status_, WM_SIZE, 0, 0);
 }
@@ -191,9 +193,12 @@ void Form1Window::SetWindowPos(std::int32_t insert_after, std::uint32_t flags) {
 
 std::int32_t Form1Window::GetWindowLong(std::int32_t index) { return GetWindowLongA(Handle(), index); }
 
-void Form1Window::SetWindowLong(std::int32_t index, std::int32_t value) { SetWindowLongA(Handle(), index, value); }
+void Form1Window::SetWindowLong(std::int32_t index, std::int32_t value) {
+  SetWindowLongA(Handle(), index, value);
+}
 
-void Form1Window::SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) {
+void Form1Window::SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha,
+                                             std::uint32_t flags) {
   const BYTE opacity = static_cast<BYTE>(alpha < 0 ? 0 : alpha > 255 ? 255 : alpha);
   ::SetLayeredWindowAttributes(Handle(), color_key, opacity, flags);
 }
@@ -201,14 +206,15 @@ void Form1Window::SetLayeredWindowAttributes(std::uint32_t color_key, std::int32
 void Form1Window::HtmlHelp(std::u16string_view path) {
   static HMODULE viewer = LoadLibraryW(L"hhctrl.ocx");
   if (viewer == nullptr) return;
-  const auto html_help = reinterpret_cast<HtmlHelpAFunction>(
-      reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpA")));
+  const auto html_help =
+      reinterpret_cast<HtmlHelpAFunction>(reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpA")));
   if (html_help == nullptr) return;
   const std::string file = codec_.ToAnsi(path);
   html_help(Handle(), file.c_str(), kHhDisplayTopic, 0);
 }
 
-std::int32_t Form1Window::MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) {
+std::int32_t Form1Window::MessageBox(std::u16string_view text, std::u16string_view title,
+                                     std::uint32_t style) {
   // Before the window exists (no AutoCAD found) the box has no owner.
   return ::MessageBoxW(window_, Wide(text).c_str(), Wide(title).c_str(), style);
 }

@@ -17,7 +17,8 @@ void KensaDialog::AddColumns(HWND list) {
     UINT text;
     int width;
   };
-  const Column columns[] = {{IDS_KENSA_KIND, 70}, {IDS_KENSA_SYSTEM, 90}, {IDS_KENSA_NUMBER, 60}, {IDS_KENSA_DETAIL, 300}};
+  const Column columns[] = {
+      {IDS_KENSA_KIND, 70}, {IDS_KENSA_SYSTEM, 90}, {IDS_KENSA_NUMBER, 60}, {IDS_KENSA_DETAIL, 300}};
   int index = 0;
   for (const Column& c : columns) {
     std::wstring text = ResourceString(instance_, c.text);
@@ -32,8 +33,8 @@ void KensaDialog::AddColumns(HWND list) {
 
 void KensaDialog::Show(const std::vector<plendra::KensaRow>& rows) {
   if (window_ == nullptr) {
-    window_ =
-        CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_KENSA), owner_(), Procedure, reinterpret_cast<LPARAM>(this));
+    window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_KENSA), owner_(), Procedure,
+                                 reinterpret_cast<LPARAM>(this));
     if (window_ == nullptr) return;
     AddColumns(GetDlgItem(window_, IDC_KENSA_LIST));
   }
@@ -69,7 +70,8 @@ INT_PTR CALLBACK KensaDialog::Procedure(HWND window, UINT message, WPARAM wparam
       if (header->idFrom == IDC_KENSA_LIST && header->code == NM_DBLCLK) {
         const int row = reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem;
         if (row >= 0)
-          RunEvent(self->link_, window, [row](plendra::Plendra& app) { app.MainForm().Kensa_List_DblClick(row); });
+          RunEvent(self->link_, window,
+                   [row](plendra::Plendra& app) { app.MainForm().Kensa_List_DblClick(row); });
       }
       return TRUE;
     }

@@ -17,7 +17,8 @@ namespace {
 constexpr wchar_t kInstanceMutex[] = L"Plendra.SingleInstance";
 
 void InitCommonControls6() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
 }
 
@@ -26,7 +27,8 @@ void InitCommonControls6() {
 void ShowNotRegistered(HINSTANCE instance, HRESULT failure) {
   wchar_t code[16];
   wsprintfW(code, L"%08X", static_cast<unsigned>(failure));
-  const std::wstring text = plendra_gui::ResourceString(instance, IDS_NOT_REGISTERED) + L"\n\n(0x" + code + L")";
+  const std::wstring text =
+      plendra_gui::ResourceString(instance, IDS_NOT_REGISTERED) + L"\n\n(0x" + code + L")";
   MessageBoxW(nullptr, text.c_str(), L"Plendra", MB_OK | MB_ICONEXCLAMATION);
 }
 

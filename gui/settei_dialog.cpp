@@ -34,7 +34,8 @@ SetteiDialog::~SetteiDialog() {
 
 HWND SetteiDialog::Window() {
   if (window_ == nullptr)
-    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_SETTEI), owner_(), Procedure, reinterpret_cast<LPARAM>(this));
+    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_SETTEI), owner_(), Procedure,
+                       reinterpret_cast<LPARAM>(this));
   return window_;
 }
 

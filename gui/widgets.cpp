@@ -78,9 +78,7 @@ std::u16string Win32Combo::Item(std::int32_t index) const {
 
 std::u16string Win32Combo::Text() const { return WindowText(control_.Get()); }
 
-void Win32Combo::SetText(std::u16string_view text) {
-  SetWindowTextW(control_.Get(), Wide(text).c_str());
-}
+void Win32Combo::SetText(std::u16string_view text) { SetWindowTextW(control_.Get(), Wide(text).c_str()); }
 
 void Win32Combo::SetItemData(std::int32_t index, std::int32_t data) {
   if (index < 0 || index >= ListCount()) throw plendra::AppError(kInvalidPropertyArrayIndex);
@@ -89,7 +87,8 @@ void Win32Combo::SetItemData(std::int32_t index, std::int32_t data) {
 
 std::int32_t Win32Combo::ItemData(std::int32_t index) const {
   if (index < 0 || index >= ListCount()) throw plendra::AppError(kInvalidPropertyArrayIndex);
-  return static_cast<std::int32_t>(SendMessageW(control_.Get(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return static_cast<std::int32_t>(
+      SendMessageW(control_.Get(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 void Win32Combo::SetEnabled(bool enabled) { EnableWindow(control_.Get(), enabled ? TRUE : FALSE); }
@@ -113,7 +112,8 @@ void Win32MenuItem::SetEnabled(bool enabled) {
   const HWND window = window_();
   const HMENU bar = GetMenu(window);
   if (bar == nullptr) return;
-  EnableMenuItem(bar, item_, (by_position_ ? MF_BYPOSITION : MF_BYCOMMAND) | (enabled ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(bar, item_,
+                 (by_position_ ? MF_BYPOSITION : MF_BYCOMMAND) | (enabled ? MF_ENABLED : MF_GRAYED));
   DrawMenuBar(window);
 }
 

@@ -17,7 +17,8 @@ Win32Host::Win32Host(HINSTANCE instance, std::shared_ptr<korvel::_PwAcad> first_
       kensa_(instance, link_, [this] { return form1_.Handle(); }) {
   // Coming back from the about box is an activation within the application;
   // the settings menu runs its own after the dialog.
-  form1_.SetActivationSources([this](HWND window) { return window != nullptr && window == about_.Existing(); });
+  form1_.SetActivationSources(
+      [this](HWND window) { return window != nullptr && window == about_.Existing(); });
 }
 
 Win32Host::~Win32Host() = default;

@@ -23,10 +23,10 @@ TEST(Twips, ConvertToThePixelsOfTheScreen) {
   struct Case {
     int twips, ppi, pixels;
   } cases[] = {
-      {1440, 96, 96},  {1440, 120, 120}, {1000, 96, 67},  // 66.67
-      {1000, 120, 83},                                    // 83.33
-      {7, 96, 0},      {8, 96, 1},                        // 0.47 and 0.53 pixel
-      {-1500, 96, -100}, {0, 96, 0},     {1000, 0, 0},    // no screen to measure
+      {1440, 96, 96},    {1440, 120, 120}, {1000, 96, 67},  // 66.67
+      {1000, 120, 83},                                      // 83.33
+      {7, 96, 0},        {8, 96, 1},                        // 0.47 and 0.53 pixel
+      {-1500, 96, -100}, {0, 96, 0},       {1000, 0, 0},    // no screen to measure
   };
   for (const Case& c : cases)
     EXPECT_EQ(TwipsToPixels(c.twips, c.ppi), c.pixels) << c.twips << " twips at " << c.ppi << " ppi";
@@ -37,7 +37,8 @@ TEST(Twips, PixelsReadBackAsFifteenOrTwelveTwipsEach) {
     int pixels, ppi;
     float twips;
   } cases[] = {{67, 96, 1005}, {100, 96, 1500}, {83, 120, 996}, {-10, 96, -150}, {5, 0, 0}};
-  for (const Case& c : cases) EXPECT_EQ(PixelsToTwips(c.pixels, c.ppi), c.twips) << c.pixels << " at " << c.ppi;
+  for (const Case& c : cases)
+    EXPECT_EQ(PixelsToTwips(c.pixels, c.ppi), c.twips) << c.pixels << " at " << c.ppi;
 }
 
 TEST(Twips, PlacedPositionReadsBackUntilTheWindowMoves) {

@@ -22,7 +22,8 @@ void PrepareDesktop() {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
                       nullptr, &key, nullptr) == ERROR_SUCCESS) {
-    RegSetValueExW(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>(kDesktopSize), sizeof kDesktopSize);
+    RegSetValueExW(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>(kDesktopSize),
+                   sizeof kDesktopSize);
     RegCloseKey(key);
   }
   // Held open for the whole test program, so that the desktop stays between runs.
@@ -90,10 +91,11 @@ bool Process::Running() const {
 }
 
 std::string Utf8(const std::wstring& text) {
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
   std::string out(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), bytes, nullptr,
+                      nullptr);
   return out;
 }
 

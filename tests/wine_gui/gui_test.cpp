@@ -80,7 +80,8 @@ class PlendraGui : public ::testing::Test {
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     std::filesystem::copy_file(ProgramFolder() / "Plendra.exe", folder_ / "Plendra.exe");
-    for (const char* file : {"Keitou.txt", "plendra.ini"}) std::filesystem::copy_file(Data() / file, folder_ / file);
+    for (const char* file : {"Keitou.txt", "plendra.ini"})
+      std::filesystem::copy_file(Data() / file, folder_ / file);
     shots_ = ProgramFolder() / "gui-screenshots";
     std::filesystem::create_directories(shots_);
   }
@@ -101,8 +102,8 @@ class PlendraGui : public ::testing::Test {
   // AutoCAD 2006 showing the sample drawing, with a user who acts as `picks` says.
   void StartCad(const std::wstring& picks) {
     std::wstring line = L"\"" + (ProgramFolder() / L"cadsim.exe").wstring() + L"\" --release 8 --drawing \"" +
-                        WinePath(Data() / "sample.dxf") + L"\" --blocks \"" + WinePath(Data()) + L"\" --out \"" +
-                        (folder_ / L"out.dxf").wstring() + L"\"";
+                        WinePath(Data() / "sample.dxf") + L"\" --blocks \"" + WinePath(Data()) +
+                        L"\" --out \"" + (folder_ / L"out.dxf").wstring() + L"\"";
     if (!picks.empty()) line += L" --picks " + picks;
     ASSERT_TRUE(cad_.Start(line, folder_));
     Do({L"wait-window", L"AutoCAD 2006*", kPatience});
@@ -127,7 +128,8 @@ class PlendraGui : public ::testing::Test {
   // The status the lookup at start-up shows for 給水: the number after the
   // highest the sample drawing already holds.
   static std::wstring FirstNumberStatus() {
-    return std::to_wstring(HighestNumber(ReadDrawing(Data() / "sample.dxf"), u"給水") + 1) + L"番から書き込みます";
+    return std::to_wstring(HighestNumber(ReadDrawing(Data() / "sample.dxf"), u"給水") + 1) +
+           L"番から書き込みます";
   }
 
   void Screenshot(const wchar_t* name) { Do({L"screenshot", (shots_ / name).wstring()}); }
@@ -144,10 +146,10 @@ struct Pick {
   const wchar_t* box;
 };
 constexpr Pick kPicks[] = {
-    {L"C8", nullptr},                         // a vertical dimension
-    {L"A8", L"寸法を選んでください"},         // a text
-    {L"144", L"平行寸法です。"},              // an aligned dimension
-    {L"125", nullptr},                        // horizontal dimensions
+    {L"C8", nullptr},                  // a vertical dimension
+    {L"A8", L"寸法を選んでください"},  // a text
+    {L"144", L"平行寸法です。"},       // an aligned dimension
+    {L"125", nullptr},                 // horizontal dimensions
     {L"115", nullptr},
 };
 
@@ -216,15 +218,18 @@ TEST_F(PlendraGui, NumberingRunWritesEntriesBesideTheDimensions) {
     ASSERT_NE(dim, nullptr) << Utf8(p.handle);
     const cadsim::Insert* entry = nullptr;
     for (const cadsim::Entity& e : out.entities)
-      if (const auto* insert = std::get_if<cadsim::Insert>(&e); insert && EntryNumber(*insert, u"給水") == number)
+      if (const auto* insert = std::get_if<cadsim::Insert>(&e);
+          insert && EntryNumber(*insert, u"給水") == number)
         entry = insert;
     ASSERT_NE(entry, nullptr) << "no entry 給水 " << number;
     ASSERT_EQ(entry->attributes.size(), 8u);
     SCOPED_TRACE("entry " + std::to_string(number) + " for dimension " + Utf8(p.handle));
     // The dimension text's point, the length rounded to the millimetre
     // (the shipped settings round to 1mm), the system and the number.
-    EXPECT_NEAR(Number(entry->attributes[0].value), dim->text_mid.x, 1e-3 * std::fabs(dim->text_mid.x) + 1e-3);
-    EXPECT_NEAR(Number(entry->attributes[1].value), dim->text_mid.y, 1e-3 * std::fabs(dim->text_mid.y) + 1e-3);
+    EXPECT_NEAR(Number(entry->attributes[0].value), dim->text_mid.x,
+                1e-3 * std::fabs(dim->text_mid.x) + 1e-3);
+    EXPECT_NEAR(Number(entry->attributes[1].value), dim->text_mid.y,
+                1e-3 * std::fabs(dim->text_mid.y) + 1e-3);
     EXPECT_EQ(Number(entry->attributes[3].value), std::round(dim->measurement));
     EXPECT_EQ(entry->attributes[6].tag, u"(1)系統");
     EXPECT_EQ(entry->attributes[6].value, u"給水");

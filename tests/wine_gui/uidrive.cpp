@@ -99,7 +99,8 @@ std::wstring Plain(std::wstring text) {
 }
 
 bool TitleMatches(const std::wstring& title, const std::wstring& pattern) {
-  if (!pattern.empty() && pattern.back() == L'*') return title.rfind(pattern.substr(0, pattern.size() - 1), 0) == 0;
+  if (!pattern.empty() && pattern.back() == L'*')
+    return title.rfind(pattern.substr(0, pattern.size() - 1), 0) == 0;
   return title == pattern;
 }
 
@@ -265,7 +266,8 @@ int Menu(const std::vector<std::wstring>& a) {
   } else {
     // Wine keeps a program's menus in that program: another one cannot read
     // them (GetMenuItemCount fails), so there the item is named by "#ID".
-    if (GetMenuItemCount(GetMenu(window)) < 0) return Fail(L"cannot read the menu of " + a[0] + L"; name the item by #ID");
+    if (GetMenuItemCount(GetMenu(window)) < 0)
+      return Fail(L"cannot read the menu of " + a[0] + L"; name the item by #ID");
     MenuHit hit;
     if (!WaitFor(timeout, [&] {
           hit = {};
@@ -316,7 +318,8 @@ int Scroll(const std::vector<std::wstring>& a) {
     bool ok = false;
     const int value = ToInt(a[2], &ok);
     if (!ok) return Fail(L"bad scroll value " + a[2]);
-    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(value)), reinterpret_cast<LPARAM>(bar));
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(value)),
+                 reinterpret_cast<LPARAM>(bar));
     SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(value)),
                  reinterpret_cast<LPARAM>(bar));
   }
@@ -349,8 +352,9 @@ int AnswerBox(const std::vector<std::wstring>& a) {
     const wchar_t* name;
     int id;
   };
-  const Answer answers[] = {{L"OK", IDOK},       {L"Cancel", IDCANCEL}, {L"Abort", IDABORT}, {L"Retry", IDRETRY},
-                            {L"Ignore", IDIGNORE}, {L"Yes", IDYES},       {L"No", IDNO}};
+  const Answer answers[] = {{L"OK", IDOK},       {L"Cancel", IDCANCEL}, {L"Abort", IDABORT},
+                            {L"Retry", IDRETRY}, {L"Ignore", IDIGNORE}, {L"Yes", IDYES},
+                            {L"No", IDNO}};
   int id = 0;
   for (const Answer& answer : answers)
     if (a[1] == answer.name) id = answer.id;
