@@ -49,12 +49,12 @@ HWND Form1Window::Handle() {
 
 INT_PTR CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(window, DWLP_USER, lparam);
+    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
     auto* self = reinterpret_cast<Form1Window*>(lparam);
     self->OnInit(window);
     return TRUE;
   }
-  auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, DWLP_USER));
+  auto* self = reinterpret_cast<Form1Window*>(::GetWindowLongPtrW(window, DWLP_USER));
   return self == nullptr ? FALSE : self->Handle(message, wparam, lparam);
 }
 

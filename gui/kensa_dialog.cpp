@@ -59,10 +59,10 @@ void KensaDialog::Show(const std::vector<plendra::KensaRow>& rows) {
 
 INT_PTR CALLBACK KensaDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(window, DWLP_USER, lparam);
+    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
     return TRUE;
   }
-  auto* self = reinterpret_cast<KensaDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  auto* self = reinterpret_cast<KensaDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (self == nullptr) return FALSE;
   switch (message) {
     case WM_NOTIFY: {

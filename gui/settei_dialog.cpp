@@ -41,7 +41,7 @@ HWND SetteiDialog::Window() {
 
 INT_PTR CALLBACK SetteiDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(window, DWLP_USER, lparam);
+    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
     auto* self = reinterpret_cast<SetteiDialog*>(lparam);
     self->window_ = window;
     self->okisa_.ApplyRange();
@@ -49,7 +49,7 @@ INT_PTR CALLBACK SetteiDialog::Procedure(HWND window, UINT message, WPARAM wpara
     self->toumei_.ApplyRange();
     return TRUE;
   }
-  auto* self = reinterpret_cast<SetteiDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  auto* self = reinterpret_cast<SetteiDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   return self == nullptr ? FALSE : self->Handle(message, wparam, lparam);
 }
 
