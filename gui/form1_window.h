@@ -1,0 +1,69 @@
+// Form1, the main window: the system and number lists, the start button, the
+// status bar and the menus, as a dialog made from the IDD_FORM1 template.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/view.h"
+#include "app_link.h"
+#include "platform/text_codec.h"
+#include "twips.h"
+#include "widgets.h"
+
+namespace plendra_gui {
+
+class Form1Window final : public plendra::Form1View {
+ public:
+  Form1Window(HINSTANCE instance, AppLink& link, platform::TextCodec& codec);
+  ~Form1Window() override;
+
+  plendra::ComboBox& Keitou_Combo() override { return keitou_; }
+  plendra::ComboBox& Bangou_Combo() override { return bangou_; }
+  plendra::Button& Kaisi_Button() override { return kaisi_; }
+  plendra::MenuItem& Mnu_Settei() override { return settei_menu_; }
+  plendra::MenuItem& Mnu_Help() override { return help_menu_; }
+  plendra::MenuItem& Mnu_Kensa() override { return kensa_menu_; }
+  std::u16string Status() const override;
+  void SetStatus(std::u16string_view text) override;
+  float Top() const override;
+  float Left() const override;
+  void Move(std::int32_t top, std::int32_t left) override;
+  void Show() override;
+  void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) override;
+  std::int32_t GetWindowLong(std::int32_t index) override;
+  void SetWindowLong(std::int32_t index, std::int32_t value) override;
+  void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) override;
+  void HtmlHelp(std::u16string_view path) override;
+  std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) override;
+
+  // The window, created (hidden) on first use.
+  HWND Handle();
+  // The window if it exists, else null.
+  HWND Existing() const { return window_; }
+  // Windows whose giving up the focus to this one counts as an activation
+  // within the application (the about box).
+  void SetActivationSources(std::function<bool(HWND)> sources) { activation_sources_ = std::move(sources); }
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnInit(HWND window);
+  void OnCommand(int id, int code);
+  int PixelsPerInch(int index) const;
+
+  HINSTANCE instance_;
+  AppLink& link_;
+  platform::TextCodec& codec_;
+  HWND window_ = nullptr;
+  HWND status_ = nullptr;
+  std::function<bool(HWND)> activation_sources_;
+  TwipsPosition top_, left_;
+
+  Win32Combo keitou_, bangou_;
+  Win32Button kaisi_;
+  Win32MenuItem settei_menu_, help_menu_, kensa_menu_;
+};
+
+}  // namespace plendra_gui

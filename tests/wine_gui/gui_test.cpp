@@ -1,0 +1,353 @@
+// Plendra.exe under Wine, driven through its windows as a user drives it:
+// a numbering run against cadsim.exe showing the sample drawing, the
+// settings dialog, and the start without AutoCAD or without korvel.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "cadsim/dxf.h"
+#include "gui_run.h"
+#include "platform/ansi_codec.h"
+#include "resource.h"
+
+namespace {
+
+using gui_test::Drive;
+using gui_test::Driven;
+using gui_test::kPatienceMs;
+using gui_test::ProgramFolder;
+using gui_test::ReadLines932;
+using gui_test::SourceDir;
+using gui_test::Utf8;
+using gui_test::WinePath;
+
+const std::wstring kPatience = std::to_wstring(kPatienceMs);
+const std::wstring kButton = L"#" + std::to_wstring(IDC_KAISI_BUTTON);
+// Wine lets no other program read a menu: the item 設定 by its identifier.
+const std::wstring kMenuSettei = L"#" + std::to_wstring(IDM_SETTEI);
+
+std::filesystem::path Data() { return SourceDir() / "data"; }
+
+std::wstring W(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Bytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+cadsim::Drawing ReadDrawing(const std::filesystem::path& file) {
+  return cadsim::ReadDxfFile(file, *platform::MakeAnsiCodec(932));
+}
+
+// The number of an entry of the system: the attribute right after the one
+// tagged "(1)系統" that holds the system's name.
+std::optional<int> EntryNumber(const cadsim::Insert& insert, std::u16string_view system) {
+  for (std::size_t i = 0; i + 1 < insert.attributes.size(); ++i)
+    if (insert.attributes[i].tag == u"(1)系統" && insert.attributes[i].value == system)
+      return std::stoi(Utf8(W(insert.attributes[i + 1].value)));
+  return std::nullopt;
+}
+
+int HighestNumber(const cadsim::Drawing& d, std::u16string_view system) {
+  int highest = 0;
+  for (const cadsim::Entity& e : d.entities)
+    if (const auto* insert = std::get_if<cadsim::Insert>(&e))
+      if (const auto n = EntryNumber(*insert, system)) highest = std::max(highest, *n);
+  return highest;
+}
+
+const cadsim::Dimension* DimensionWithHandle(const cadsim::Drawing& d, cadsim::Handle handle) {
+  for (const cadsim::Entity& e : d.entities)
+    if (const auto* dim = std::get_if<cadsim::Dimension>(&e); dim && dim->handle == handle) return dim;
+  return nullptr;
+}
+
+double Number(const std::u16string& text) { return std::stod(Utf8(W(text))); }
+
+class PlendraGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gui_test::UseVirtualDesktop(true);
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = ProgramFolder() / "gui-runs" / name;
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    std::filesystem::copy_file(ProgramFolder() / "Plendra.exe", folder_ / "Plendra.exe");
+    for (const char* file : {"Keitou.txt", "plendra.ini"})
+      std::filesystem::copy_file(Data() / file, folder_ / file);
+    shots_ = ProgramFolder() / "gui-screenshots";
+    std::filesystem::create_directories(shots_);
+  }
+
+  void TearDown() override {
+    // A failed test may leave a box or a window up; the processes end with the fixture.
+    for (gui_test::Process* p : {&second_, &plendra_, &cad_})
+      if (p->Running()) Drive({L"close", p == &cad_ ? L"AutoCAD 2006*" : L"Plendra"});
+  }
+
+  // uidrive with these arguments must succeed; returns what it printed.
+  std::string Do(const std::vector<std::wstring>& args) {
+    const Driven d = Drive(args);
+    EXPECT_EQ(d.status, 0) << Utf8(args.empty() ? L"" : args[0]) << ":\n" << d.output;
+    return d.output;
+  }
+
+  // AutoCAD 2006 showing the sample drawing, with a user who acts as `picks` says.
+  void StartCad(const std::wstring& picks) {
+    std::wstring line = L"\"" + (ProgramFolder() / L"cadsim.exe").wstring() + L"\" --release 8 --drawing \"" +
+                        WinePath(Data() / "sample.dxf") + L"\" --blocks \"" + WinePath(Data()) +
+                        L"\" --out \"" + (folder_ / L"out.dxf").wstring() + L"\"";
+    if (!picks.empty()) line += L" --picks " + picks;
+    ASSERT_TRUE(cad_.Start(line, folder_));
+    Do({L"wait-window", L"AutoCAD 2006*", kPatience});
+  }
+
+  void StartPlendra(gui_test::Process& process) {
+    ASSERT_TRUE(process.Start(L"\"" + (folder_ / L"Plendra.exe").wstring() + L"\"", folder_));
+  }
+
+  void ClosePlendra() {
+    Do({L"close", L"Plendra"});
+    ASSERT_TRUE(plendra_.WaitEnd(kPatienceMs)) << "Plendra did not end";
+  }
+
+  // Closes AutoCAD, which writes the drawing it holds.
+  cadsim::Drawing CloseCad() {
+    Do({L"close", L"AutoCAD 2006*"});
+    EXPECT_TRUE(cad_.WaitEnd(kPatienceMs)) << "cadsim did not end";
+    return ReadDrawing(folder_ / "out.dxf");
+  }
+
+  // The status the lookup at start-up shows for 給水: the number after the
+  // highest the sample drawing already holds.
+  static std::wstring FirstNumberStatus() {
+    return std::to_wstring(HighestNumber(ReadDrawing(Data() / "sample.dxf"), u"給水") + 1) +
+           L"番から書き込みます";
+  }
+
+  void Screenshot(const wchar_t* name) { Do({L"screenshot", (shots_ / name).wstring()}); }
+
+  std::filesystem::path folder_, shots_;
+  gui_test::Process cad_, plendra_, second_;
+};
+
+// The user's picks in AutoCAD during one continuous run, in order: a
+// dimension is written; anything else gets Plendra's box, which the user
+// answers with OK.
+struct Pick {
+  const wchar_t* handle;
+  const wchar_t* box;
+};
+constexpr Pick kPicks[] = {
+    {L"C8", nullptr},                  // a vertical dimension
+    {L"A8", L"寸法を選んでください"},  // a text
+    {L"144", L"平行寸法です。"},       // an aligned dimension
+    {L"125", nullptr},                 // horizontal dimensions
+    {L"115", nullptr},
+};
+
+TEST_F(PlendraGui, NumberingRunWritesEntriesBesideTheDimensions) {
+  // The main window must stay in the screenshots while AutoCAD is in front.
+  gui_test::UseVirtualDesktop(false);
+  std::wstring picks;
+  for (const Pick& p : kPicks) picks += std::wstring(L"1000:pick:") + p.handle + L",";
+  picks += L"1000:esc";
+  ASSERT_NO_FATAL_FAILURE(StartCad(picks));
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+
+  const cadsim::Drawing sample = ReadDrawing(Data() / "sample.dxf");
+  const int first = HighestNumber(sample, u"給水") + 1;
+  ASSERT_GT(first, 1) << "the sample has entries of 給水";
+  // The lookup at the first activation continues after the drawing's entries.
+  Do({L"wait-text", L"Plendra", L"status", std::to_wstring(first) + L"番から書き込みます", kPatience});
+  Do({L"wait-text", L"Plendra", L"番号", std::to_wstring(first), kPatience});
+  Do({L"move", L"Plendra", L"200", L"150"});
+
+  Do({L"click", L"Plendra", L"開始"});
+  Do({L"wait-text", L"Plendra", kButton, L"停止", kPatience});
+  bool shot = false;
+  for (const Pick& p : kPicks) {
+    if (p.box == nullptr) continue;
+    if (!shot) {
+      // The main window during the run, with the first box up.
+      Do({L"wait-box", kPatience, p.box});
+      Screenshot(L"plendra-run.bmp");
+      shot = true;
+    }
+    Do({L"answer-box", kPatience, L"OK", p.box});
+  }
+  // Esc in AutoCAD ends the run; the number has moved on past the entries.
+  const int written = 3;
+  Do({L"wait-text", L"Plendra", kButton, L"開始", kPatience});
+  Do({L"wait-text", L"Plendra", L"番号", std::to_wstring(first + written), kPatience});
+  Screenshot(L"plendra-after-run.bmp");
+  const cadsim::Dimension* last = DimensionWithHandle(sample, 0x115);
+  ASSERT_NE(last, nullptr);
+  Do({L"wait-text", L"Plendra", L"status",
+      L"給水-" + std::to_wstring(first + written - 1) + L">" +
+          std::to_wstring(std::lround(last->measurement)) + L"mmを書き込みました",
+      L"5000"});
+  Do({L"no-box", L"1000"});
+
+  ASSERT_NO_FATAL_FAILURE(ClosePlendra());
+  // The settings file keeps the position the window was moved to, in twips.
+  const HDC screen = GetDC(nullptr);
+  const int ppi_x = GetDeviceCaps(screen, LOGPIXELSX);
+  const int ppi_y = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const std::vector<std::u16string> ini = ReadLines932(folder_ / "plendra.ini");
+  const std::vector<std::u16string> shipped = ReadLines932(Data() / "plendra.ini");
+  ASSERT_EQ(ini.size(), 14u);
+  EXPECT_EQ(Number(ini[10]), 150.0 * 1440 / ppi_y);
+  EXPECT_EQ(Number(ini[11]), 200.0 * 1440 / ppi_x);
+  for (std::size_t line : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13})
+    EXPECT_EQ(ini[line], shipped[line]) << "line " << line + 1;
+
+  const cadsim::Drawing out = CloseCad();
+  int number = first;
+  for (const Pick& p : kPicks) {
+    if (p.box != nullptr) continue;
+    const cadsim::Dimension* dim = DimensionWithHandle(sample, std::wcstoul(p.handle, nullptr, 16));
+    ASSERT_NE(dim, nullptr) << Utf8(p.handle);
+    const cadsim::Insert* entry = nullptr;
+    for (const cadsim::Entity& e : out.entities)
+      if (const auto* insert = std::get_if<cadsim::Insert>(&e);
+          insert && EntryNumber(*insert, u"給水") == number)
+        entry = insert;
+    ASSERT_NE(entry, nullptr) << "no entry 給水 " << number;
+    ASSERT_EQ(entry->attributes.size(), 8u);
+    SCOPED_TRACE("entry " + std::to_string(number) + " for dimension " + Utf8(p.handle));
+    // The dimension text's point, the length rounded to the millimetre
+    // (the shipped settings round to 1mm), the system and the number.
+    EXPECT_NEAR(Number(entry->attributes[0].value), dim->text_mid.x,
+                1e-3 * std::fabs(dim->text_mid.x) + 1e-3);
+    EXPECT_NEAR(Number(entry->attributes[1].value), dim->text_mid.y,
+                1e-3 * std::fabs(dim->text_mid.y) + 1e-3);
+    EXPECT_EQ(Number(entry->attributes[3].value), std::round(dim->measurement));
+    EXPECT_EQ(entry->attributes[6].tag, u"(1)系統");
+    EXPECT_EQ(entry->attributes[6].value, u"給水");
+    EXPECT_EQ(Utf8(W(entry->attributes[7].value)), std::to_string(number));
+    // Above the text (the shipped setting 上): beside it across the line,
+    // turned with the dimension.
+    const bool upright = std::lround(dim->angle) == 90;
+    EXPECT_EQ(std::lround(entry->rotation), upright ? 90 : 0);
+    if (upright) {
+      EXPECT_NEAR(entry->position.y, dim->text_mid.y, 1e-2);
+      EXPECT_LT(entry->position.x, dim->text_mid.x);
+    } else {
+      EXPECT_NEAR(entry->position.x, dim->text_mid.x, 1e-2);
+      EXPECT_GT(entry->position.y, dim->text_mid.y);
+    }
+    ++number;
+  }
+  EXPECT_EQ(number, first + written);
+}
+
+}  // namespace
+
+namespace {
+
+// What the user changes in the settings dialog, and the line of plendra.ini
+// that OK writes for it. The shipped file reads -2 3 False False True False
+// 1 0 1 200: each change moves a value by the control's own step or choice.
+struct SettingChange {
+  std::vector<std::wstring> action;
+  std::vector<std::pair<int, std::u16string>> lines;  // 1-based line, text written
+};
+
+const std::vector<SettingChange>& Changes() {
+  static const std::vector<SettingChange> changes = {
+      {{L"scroll", L"設定", L"大きさ→大", L"left"}, {{1, u"-4"}}},  // small step 2
+      {{L"scroll", L"設定", L"離れ → 大", L"5"}, {{2, u"5"}}},      // the thumb dropped at 5
+      {{L"click", L"設定", L"下"}, {{5, u"False"}, {6, u"True"}}},  // 上 was selected
+      {{L"click", L"設定", L"連続して書き込む"}, {{7, u"0"}}},
+      {{L"select-combo", L"設定", L"丸め", L"10mm"}, {{8, u"2"}}},
+      {{L"click", L"設定", L"常に手前に表示"}, {{9, u"0"}}},
+      {{L"scroll", L"設定", L"透明度 → 不透明", L"right", L"2"}, {{10, u"250"}}},  // small step 25
+      {{L"click", L"設定", L"系統名のレイヤに制作"}, {{13, u"1"}}},
+  };
+  return changes;
+}
+
+TEST_F(PlendraGui, SettingsDialogSavesOnOkAndKeepsTheFileOnCancel) {
+  ASSERT_NO_FATAL_FAILURE(StartCad(L""));
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+  Do({L"wait-text", L"Plendra", L"status", FirstNumberStatus(), kPatience});
+
+  Do({L"menu", L"Plendra", kMenuSettei});
+  Do({L"wait-window", L"設定", kPatience});
+  // The dialog shows the shipped settings.
+  Do({L"wait-text", L"設定", L"離れ → 大", L"3 [3]", L"5000"});
+  Do({L"wait-text", L"設定", L"上", L"checked", L"5000"});
+  Screenshot(L"settei.bmp");
+  std::vector<std::u16string> expected = ReadLines932(Data() / "plendra.ini");
+  ASSERT_EQ(expected.size(), 14u);
+  for (const SettingChange& change : Changes()) {
+    Do(change.action);
+    for (const auto& [line, text] : change.lines) expected[static_cast<std::size_t>(line - 1)] = text;
+  }
+  // Moving a scroll bar shows its value beside it at once.
+  Do({L"wait-text", L"設定", L"離れ → 大", L"5 [5]", L"5000"});
+  Do({L"wait-text", L"設定", L"大きさ→大", L"-4 [-4]", L"5000"});
+  Do({L"click", L"設定", L"OK"});
+  Do({L"wait-gone", L"設定", kPatience});
+  // The window did not move: its position reads back as the file gave it.
+  EXPECT_EQ(ReadLines932(folder_ / "plendra.ini"), expected);
+  const std::string after_ok = Bytes(folder_ / "plendra.ini");
+
+  // Cancel leaves the file alone, but the dialog keeps showing the edit.
+  Do({L"menu", L"Plendra", kMenuSettei});
+  Do({L"wait-window", L"設定", kPatience});
+  Do({L"scroll", L"設定", L"大きさ→大", L"-6"});
+  Do({L"click", L"設定", L"キャンセル"});
+  Do({L"wait-gone", L"設定", kPatience});
+  EXPECT_EQ(Bytes(folder_ / "plendra.ini"), after_ok);
+  Do({L"menu", L"Plendra", kMenuSettei});
+  Do({L"wait-text", L"設定", L"大きさ→大", L"-6 [-6]", kPatience});
+  Do({L"click", L"設定", L"キャンセル"});
+  Do({L"wait-gone", L"設定", kPatience});
+
+  ASSERT_NO_FATAL_FAILURE(ClosePlendra());
+  EXPECT_EQ(ReadLines932(folder_ / "plendra.ini"), expected);
+  CloseCad();
+}
+
+TEST_F(PlendraGui, WithoutAutoCadItSaysSoAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+  Do({L"answer-box", kPatience, L"OK", L"AutoCADが見つかりません、終了します。"});
+  ASSERT_TRUE(plendra_.WaitEnd(kPatienceMs));
+  // No window was shown, so no position was saved.
+  EXPECT_EQ(Bytes(folder_ / "plendra.ini"), Bytes(Data() / "plendra.ini"));
+}
+
+TEST_F(PlendraGui, SecondInstanceSaysItIsRunningAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartCad(L""));
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+  Do({L"wait-text", L"Plendra", L"status", FirstNumberStatus(), kPatience});
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(second_));
+  Do({L"answer-box", kPatience, L"OK", L"すでに起動されています"});
+  ASSERT_TRUE(second_.WaitEnd(kPatienceMs));
+  EXPECT_TRUE(plendra_.Running());
+  Do({L"wait-text", L"Plendra", kButton, L"開始", L"5000"});
+  ASSERT_NO_FATAL_FAILURE(ClosePlendra());
+  CloseCad();
+}
+
+// Runs after korvel.dll was unregistered.
+TEST_F(PlendraGui, UnregisteredKorvelIsExplainedAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+  const std::string seen = Do({L"answer-box", kPatience, L"OK"});
+  EXPECT_NE(seen.find("korvel.dll が登録されていない"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("regsvr32 korvel.dll"), std::string::npos) << seen;
+  ASSERT_TRUE(plendra_.WaitEnd(kPatienceMs));
+  EXPECT_EQ(plendra_.ExitCode(), 1u);
+}
+
+}  // namespace

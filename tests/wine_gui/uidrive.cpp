@@ -1,0 +1,519 @@
+// uidrive: a small UI-automation driver for Plendra's windows under Wine (and
+// on Windows), one action per run, for tests written in any language:
+//
+//   uidrive [--desktop NAME] VERB ARGS...
+//
+//   wait-window TITLE MS          a visible window with this title appears
+//   wait-gone TITLE MS            no visible window has this title any more
+//   click TITLE TEXT [MS]         presses the button (or check box, option)
+//                                 labelled TEXT once it is enabled
+//   menu TITLE ITEM [MS]          picks a menu item by its text once it is
+//                                 enabled, or "#ID" (the only way under Wine,
+//                                 where menus cannot be read from outside)
+//   select-combo TITLE LABEL ITEM chooses ITEM in the list next to LABEL
+//   set-combo TITLE LABEL TEXT    types TEXT into the box next to LABEL
+//   scroll TITLE LABEL VALUE      drops the thumb of the scroll bar next to
+//                                 LABEL at VALUE
+//   scroll TITLE LABEL left|right [N]   clicks its arrow N times
+//   get TITLE CONTROL             prints the text of CONTROL: "status" (the
+//                                 status bar), "#ID" (that control), a LABEL
+//                                 (the control next to it; a scroll bar's
+//                                 value and value label) or a button's text
+//                                 (its check state)
+//   wait-text TITLE CONTROL TEXT MS   waits until get would print TEXT
+//   answer-box MS BUTTON [TEXT]   waits for a message box, prints its title
+//                                 and text, checks TEXT if given, presses
+//                                 BUTTON (OK, Cancel, Yes, No, Retry, ...)
+//   wait-box MS [TEXT]            waits for a message box and leaves it up
+//   no-box MS                     checks that no message box is up for MS
+//   close TITLE                   asks the window to close (WM_CLOSE)
+//   move TITLE X Y                moves the window to pixel X,Y
+//   screenshot FILE.bmp [TITLE]   the screen, or that window's rectangle
+//
+// A TITLE ending in "*" matches titles that begin with the rest. A window
+// that is a message box never matches a TITLE outside answer-box. Every wait
+// polls its condition and ends at its time-out; the exit status is 0 for
+// success, 1 for a failed action or a time-out, 2 for a bad command line.
+// Output is UTF-8, one line per thing seen.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kDefaultEnableWaitMs = 10000;
+
+void Print(const std::wstring& line) {
+  const std::wstring text = line + L"\n";
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr,
+                      nullptr);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+int Fail(const std::wstring& why) {
+  Print(L"failed: " + why);
+  return 1;
+}
+
+// Waits for the condition, polling; false when the time-out passed first.
+// Unsigned subtraction stays right across the tick counter's wrap.
+bool WaitFor(DWORD timeout_ms, const std::function<bool()>& condition) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeout_ms) return condition();
+    Sleep(kPollMs);
+  }
+}
+
+std::wstring Text(HWND window) {
+  wchar_t buffer[1024] = {};
+  // WM_GETTEXT crosses processes (GetWindowText does not for controls).
+  const LRESULT n = SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                                        SMTO_ABORTIFHUNG, 5000, nullptr);
+  return n != 0 ? std::wstring(buffer) : std::wstring();
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+// A control's text as the user reads it: without the "&" of the access key.
+std::wstring Plain(std::wstring text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size()) ++i;
+    out += text[i];
+  }
+  return out;
+}
+
+bool TitleMatches(const std::wstring& title, const std::wstring& pattern) {
+  if (!pattern.empty() && pattern.back() == L'*')
+    return title.rfind(pattern.substr(0, pattern.size() - 1), 0) == 0;
+  return title == pattern;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) noexcept CALLBACK -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::vector<HWND> TopLevel() {
+  std::vector<HWND> found;
+  EnumWindows(
+      [](HWND w, LPARAM p) noexcept CALLBACK -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A message box: a dialog whose message text is the static control 0xFFFF.
+HWND MessageText(HWND box) {
+  if (ClassOf(box) != L"#32770") return nullptr;
+  for (HWND child : Children(box))
+    if (LOWORD(GetDlgCtrlID(child)) == 0xFFFF && ClassOf(child) == L"Static") return child;
+  return nullptr;
+}
+
+HWND FindWindowTitled(const std::wstring& pattern) {
+  for (HWND w : TopLevel())
+    if (IsWindowVisible(w) && TitleMatches(Text(w), pattern) && MessageText(w) == nullptr) return w;
+  return nullptr;
+}
+
+HWND FindMessageBox() {
+  for (HWND w : TopLevel())
+    if (IsWindowVisible(w) && MessageText(w) != nullptr) return w;
+  return nullptr;
+}
+
+HWND WaitWindow(const std::wstring& title, DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitFor(timeout_ms, [&] { return (found = FindWindowTitled(title)) != nullptr; });
+  return found;
+}
+
+// The control labelled by the text: "#ID" the control with that identifier,
+// a button whose own text it is, else the control that follows the label
+// among the window's children.
+HWND FindControl(HWND window, const std::wstring& text) {
+  if (text.size() > 1 && text[0] == L'#') return GetDlgItem(window, _wtoi(text.c_str() + 1));
+  const std::vector<HWND> children = Children(window);
+  for (HWND c : children)
+    if (ClassOf(c) == L"Button" && Plain(Text(c)) == text) return c;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    if (ClassOf(children[i]) == L"Static" && Plain(Text(children[i])) == text) {
+      for (std::size_t j = i + 1; j < children.size(); ++j)
+        if (GetParent(children[j]) == window) return children[j];
+    }
+  }
+  return nullptr;
+}
+
+HWND StatusBar(HWND window) {
+  for (HWND c : Children(window))
+    if (ClassOf(c) == L"msctls_statusbar32") return c;
+  return nullptr;
+}
+
+std::wstring ReadControl(HWND window, const std::wstring& name) {
+  if (name == L"status") {
+    const HWND bar = StatusBar(window);
+    return bar ? Text(bar) : std::wstring();
+  }
+  const HWND control = FindControl(window, name);
+  if (control == nullptr) return L"(no control " + name + L")";
+  if (ClassOf(control) == L"Button" && Plain(Text(control)) == name) {
+    const LRESULT state = SendMessageW(control, BM_GETCHECK, 0, 0);
+    return state == BST_CHECKED ? L"checked" : L"unchecked";
+  }
+  if (ClassOf(control) == L"ScrollBar") {
+    // The scroll bar's value, and the value label that follows it if any.
+    std::wstring text = std::to_wstring(GetScrollPos(control, SB_CTL));
+    const HWND next = GetWindow(control, GW_HWNDNEXT);
+    if (next != nullptr && ClassOf(next) == L"Static") text += L" [" + Text(next) + L"]";
+    return text;
+  }
+  return Text(control);
+}
+
+int ToInt(const std::wstring& text, bool* ok) {
+  wchar_t* end = nullptr;
+  const long v = wcstol(text.c_str(), &end, 10);
+  *ok = !text.empty() && end != nullptr && *end == L'\0';
+  return static_cast<int>(v);
+}
+
+DWORD Milliseconds(const std::vector<std::wstring>& a, std::size_t i, DWORD fallback) {
+  if (i >= a.size()) return fallback;
+  bool ok = false;
+  const int v = ToInt(a[i], &ok);
+  return ok && v >= 0 ? static_cast<DWORD>(v) : fallback;
+}
+
+// --- Verbs -------------------------------------------------------------------
+
+int Click(const std::vector<std::wstring>& a) {
+  const DWORD timeout = Milliseconds(a, 2, kDefaultEnableWaitMs);
+  const HWND window = WaitWindow(a[0], timeout);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  HWND button = nullptr;
+  if (!WaitFor(timeout, [&] {
+        button = FindControl(window, a[1]);
+        return button != nullptr && ClassOf(button) == L"Button" && IsWindowEnabled(button) &&
+               IsWindowVisible(button);
+      }))
+    return Fail(L"no enabled button " + a[1] + L" in " + a[0]);
+  // Posted: the click's handler may run for long (a whole numbering run).
+  PostMessageW(button, BM_CLICK, 0, 0);
+  Print(L"clicked: " + a[1]);
+  return 0;
+}
+
+struct MenuHit {
+  UINT id = 0;
+  bool enabled = false;
+  bool found = false;
+};
+
+void FindMenuItem(HMENU menu, const std::wstring& text, MenuHit& hit) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count && !hit.found; ++i) {
+    wchar_t buffer[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = buffer;
+    info.cch = 256;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+    if (info.hSubMenu != nullptr) {
+      FindMenuItem(info.hSubMenu, text, hit);
+    } else if (Plain(buffer) == text) {
+      hit = {info.wID, (info.fState & MFS_DISABLED) == 0, true};
+    }
+  }
+}
+
+int Menu(const std::vector<std::wstring>& a) {
+  const DWORD timeout = Milliseconds(a, 2, kDefaultEnableWaitMs);
+  const HWND window = WaitWindow(a[0], timeout);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  UINT id = 0;
+  if (a[1].size() > 1 && a[1][0] == L'#') {
+    bool ok = false;
+    id = static_cast<UINT>(ToInt(a[1].substr(1), &ok));
+    if (!ok) return Fail(L"bad menu identifier " + a[1]);
+  } else {
+    // Wine keeps a program's menus in that program: another one cannot read
+    // them (GetMenuItemCount fails), so there the item is named by "#ID".
+    if (GetMenuItemCount(GetMenu(window)) < 0)
+      return Fail(L"cannot read the menu of " + a[0] + L"; name the item by #ID");
+    MenuHit hit;
+    if (!WaitFor(timeout, [&] {
+          hit = {};
+          FindMenuItem(GetMenu(window), a[1], hit);
+          return hit.found && hit.enabled;
+        }))
+      return Fail(hit.found ? L"menu item disabled: " + a[1] : L"no menu item " + a[1]);
+    id = hit.id;
+  }
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  Print(L"menu: " + a[1]);
+  return 0;
+}
+
+int Combo(const std::vector<std::wstring>& a, bool select) {
+  const HWND window = WaitWindow(a[0], kDefaultEnableWaitMs);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  const HWND box = FindControl(window, a[1]);
+  if (box == nullptr || ClassOf(box) != L"ComboBox") return Fail(L"no list next to " + a[1]);
+  if (!IsWindowEnabled(box)) return Fail(L"list disabled: " + a[1]);
+  const int id = GetDlgCtrlID(box);
+  if (select) {
+    const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(a[2].c_str()));
+    if (index == CB_ERR) return Fail(L"no item " + a[2] + L" in " + a[1]);
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+  } else {
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[2].c_str()));
+    PostMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+  }
+  Print(L"combo " + a[1] + L": " + a[2]);
+  return 0;
+}
+
+int Scroll(const std::vector<std::wstring>& a) {
+  const HWND window = WaitWindow(a[0], kDefaultEnableWaitMs);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  const HWND bar = FindControl(window, a[1]);
+  if (bar == nullptr || ClassOf(bar) != L"ScrollBar") return Fail(L"no scroll bar next to " + a[1]);
+  const HWND parent = GetParent(bar);
+  if (a[2] == L"left" || a[2] == L"right") {
+    const int times = static_cast<int>(Milliseconds(a, 3, 1));
+    for (int i = 0; i < times; ++i)
+      SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(a[2] == L"left" ? SB_LINELEFT : SB_LINERIGHT, 0),
+                   reinterpret_cast<LPARAM>(bar));
+  } else {
+    bool ok = false;
+    const int value = ToInt(a[2], &ok);
+    if (!ok) return Fail(L"bad scroll value " + a[2]);
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(value)),
+                 reinterpret_cast<LPARAM>(bar));
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(value)),
+                 reinterpret_cast<LPARAM>(bar));
+  }
+  SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+  Print(L"scroll " + a[1] + L": " + std::to_wstring(GetScrollPos(bar, SB_CTL)));
+  return 0;
+}
+
+int Get(const std::vector<std::wstring>& a) {
+  const HWND window = WaitWindow(a[0], kDefaultEnableWaitMs);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  Print(a[1] + L": " + ReadControl(window, a[1]));
+  return 0;
+}
+
+int WaitText(const std::vector<std::wstring>& a) {
+  const DWORD timeout = Milliseconds(a, 3, 0);
+  std::wstring seen;
+  const bool got = WaitFor(timeout, [&] {
+    const HWND window = FindWindowTitled(a[0]);
+    seen = window ? ReadControl(window, a[1]) : L"(no window " + a[0] + L")";
+    return seen == a[2];
+  });
+  Print(a[1] + L": " + seen);
+  return got ? 0 : Fail(L"waited for " + a[1] + L" to read " + a[2]);
+}
+
+int AnswerBox(const std::vector<std::wstring>& a) {
+  struct Answer {
+    const wchar_t* name;
+    int id;
+  };
+  const Answer answers[] = {{L"OK", IDOK},       {L"Cancel", IDCANCEL}, {L"Abort", IDABORT},
+                            {L"Retry", IDRETRY}, {L"Ignore", IDIGNORE}, {L"Yes", IDYES},
+                            {L"No", IDNO}};
+  int id = 0;
+  for (const Answer& answer : answers)
+    if (a[1] == answer.name) id = answer.id;
+  if (id == 0) return Fail(L"unknown button " + a[1]);
+  HWND box = nullptr;
+  if (!WaitFor(Milliseconds(a, 0, 0), [&] { return (box = FindMessageBox()) != nullptr; }))
+    return Fail(L"no message box");
+  const std::wstring text = Text(MessageText(box));
+  Print(L"box: [" + Text(box) + L"] " + text);
+  if (a.size() > 2 && text != a[2]) return Fail(L"expected the box to say " + a[2]);
+  const HWND button = GetDlgItem(box, id);
+  if (button == nullptr) return Fail(L"the box has no button " + a[1]);
+  PostMessageW(button, BM_CLICK, 0, 0);
+  if (!WaitFor(kDefaultEnableWaitMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+    return Fail(L"the box stayed up");
+  Print(L"answered: " + a[1]);
+  return 0;
+}
+
+int WaitBox(const std::vector<std::wstring>& a) {
+  HWND box = nullptr;
+  if (!WaitFor(Milliseconds(a, 0, 0), [&] { return (box = FindMessageBox()) != nullptr; }))
+    return Fail(L"no message box");
+  const std::wstring text = Text(MessageText(box));
+  Print(L"box: [" + Text(box) + L"] " + text);
+  if (a.size() > 1 && text != a[1]) return Fail(L"expected the box to say " + a[1]);
+  return 0;
+}
+
+int NoBox(const std::vector<std::wstring>& a) {
+  HWND box = nullptr;
+  if (WaitFor(Milliseconds(a, 0, 0), [&] { return (box = FindMessageBox()) != nullptr; }) && box != nullptr)
+    return Fail(L"a message box is up: [" + Text(box) + L"] " + Text(MessageText(box)));
+  Print(L"no box");
+  return 0;
+}
+
+bool WriteBitmap(const std::wstring& file, HDC source, const RECT& r) {
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  const HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) {
+    DeleteDC(memory);
+    return false;
+  }
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
+  const DWORD image = row * static_cast<DWORD>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + image;
+  bool ok = false;
+  const HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    ok = WriteFile(out, &header, sizeof header, &written, nullptr) &&
+         WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+         WriteFile(out, bits, image, &written, nullptr);
+    CloseHandle(out);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return ok;
+}
+
+int Screenshot(const std::vector<std::wstring>& a) {
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (a.size() > 1) {
+    const HWND window = WaitWindow(a[1], kDefaultEnableWaitMs);
+    if (window == nullptr) return Fail(L"no window " + a[1]);
+    GetWindowRect(window, &r);
+  }
+  const HDC screen = GetDC(nullptr);
+  const bool ok = WriteBitmap(a[0], screen, r);
+  ReleaseDC(nullptr, screen);
+  if (!ok) return Fail(L"cannot write " + a[0]);
+  Print(L"screenshot: " + a[0] + L" " + std::to_wstring(r.right - r.left) + L"x" +
+        std::to_wstring(r.bottom - r.top));
+  return 0;
+}
+
+int Run(const std::vector<std::wstring>& a) {
+  if (a.empty()) return 2;
+  const std::wstring& verb = a[0];
+  const std::vector<std::wstring> args(a.begin() + 1, a.end());
+  auto need = [&](std::size_t n) { return args.size() >= n; };
+  if (verb == L"wait-window" && need(2)) {
+    const HWND w = WaitWindow(args[0], Milliseconds(args, 1, 0));
+    if (w == nullptr) return Fail(L"no window " + args[0]);
+    wchar_t style[64];
+    wsprintfW(style, L" style %08X ex-style %08X", static_cast<unsigned>(GetWindowLongW(w, GWL_STYLE)),
+              static_cast<unsigned>(GetWindowLongW(w, GWL_EXSTYLE)));
+    Print(L"window: " + Text(w) + L" [" + ClassOf(w) + L"]" + style);
+    return 0;
+  }
+  if (verb == L"wait-gone" && need(2)) {
+    if (!WaitFor(Milliseconds(args, 1, 0), [&] { return FindWindowTitled(args[0]) == nullptr; }))
+      return Fail(L"still there: " + args[0]);
+    Print(L"gone: " + args[0]);
+    return 0;
+  }
+  if (verb == L"click" && need(2)) return Click(args);
+  if (verb == L"menu" && need(2)) return Menu(args);
+  if (verb == L"select-combo" && need(3)) return Combo(args, true);
+  if (verb == L"set-combo" && need(3)) return Combo(args, false);
+  if (verb == L"scroll" && need(3)) return Scroll(args);
+  if (verb == L"get" && need(2)) return Get(args);
+  if (verb == L"wait-text" && need(4)) return WaitText(args);
+  if (verb == L"answer-box" && need(2)) return AnswerBox(args);
+  if (verb == L"wait-box" && need(1)) return WaitBox(args);
+  if (verb == L"no-box" && need(1)) return NoBox(args);
+  if (verb == L"close" && need(1)) {
+    const HWND w = WaitWindow(args[0], kDefaultEnableWaitMs);
+    if (w == nullptr) return Fail(L"no window " + args[0]);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    Print(L"close: " + args[0]);
+    return 0;
+  }
+  if (verb == L"move" && need(3)) {
+    const HWND w = WaitWindow(args[0], kDefaultEnableWaitMs);
+    bool ok_x = false, ok_y = false;
+    const int x = ToInt(args[1], &ok_x);
+    const int y = ToInt(args[2], &ok_y);
+    if (w == nullptr || !ok_x || !ok_y) return Fail(L"cannot move " + args[0]);
+    SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r{};
+    GetWindowRect(w, &r);
+    Print(L"moved: " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top));
+    return 0;
+  }
+  if (verb == L"screenshot" && need(1)) return Screenshot(args);
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::wstring> args(argv + 1, argv + argc);
+  if (args.size() >= 2 && args[0] == L"--desktop") {
+    // Windows on another desktop are not among this one's: work on that one.
+    const HDESK desktop = OpenDesktopW(args[1].c_str(), 0, FALSE, GENERIC_ALL);
+    if (desktop == nullptr || !SetThreadDesktop(desktop)) return Fail(L"cannot use desktop " + args[1]);
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  const int status = Run(args);
+  if (status == 2) Print(L"usage: uidrive [--desktop NAME] VERB ARGS... (see the top of uidrive.cpp)");
+  return status;
+}
