@@ -170,7 +170,15 @@ TEST_F(PlendraGui, NumberingRunWritesEntriesBesideTheDimensions) {
   Do({L"wait-text", L"Plendra", L"番号", std::to_wstring(first), kPatience});
   Do({L"move", L"Plendra", L"200", L"150"});
 
+  // A fresh installation has no parts-table block yet, only its script: the
+  // first press offers to make it through AutoCAD, and the pick goes on after.
+  std::filesystem::copy_file(Data() / "Plendra1.scr", folder_ / "Plendra1.scr");
+  ASSERT_FALSE(std::filesystem::exists(folder_ / "Plendra1.dwg"));
   Do({L"click", L"Plendra", L"開始"});
+  Do({L"answer-box", kPatience, L"Yes",
+      L"部品表のブロック Plendra1.dwg が Plendra のフォルダにありません。いま開いている AutoCAD "
+      L"で作成しますか? "
+      L"(Plendra1.scr のコマンドを AutoCAD に送ります。作図した図形は図面に残りません)"});
   Do({L"wait-text", L"Plendra", kButton, L"停止", kPatience});
   bool shot = false;
   for (const Pick& p : kPicks) {
@@ -197,6 +205,8 @@ TEST_F(PlendraGui, NumberingRunWritesEntriesBesideTheDimensions) {
   Do({L"no-box", L"1000"});
 
   ASSERT_NO_FATAL_FAILURE(ClosePlendra());
+  // AutoCAD wrote the block where Plendra inserts it from.
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder_ / "Plendra1.dwg"));
   // The settings file keeps the position the window was moved to, in twips.
   const HDC screen = GetDC(nullptr);
   const int ppi_x = GetDeviceCaps(screen, LOGPIXELSX);

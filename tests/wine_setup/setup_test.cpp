@@ -34,7 +34,9 @@ std::wstring FromEnvironment(const char* name) {
   return path;
 }
 
-std::wstring SourceFile(const wchar_t* relative) { return FromEnvironment("PLENDRA_SOURCE_DIR") + L"\\" + relative; }
+std::wstring SourceFile(const wchar_t* relative) {
+  return FromEnvironment("PLENDRA_SOURCE_DIR") + L"\\" + relative;
+}
 
 std::wstring KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -105,7 +107,7 @@ std::wstring ClsidKey() {
 // Asked in a process of its own: korvel.dll stays loaded in the process that
 // loaded it, and the uninstaller could then not delete it.
 bool AcadCreatable() {
-  const auto run = RunAndWaitForAll(L"\"" + FromEnvironment("KORVEL_CLIENT") + L"\" /korvel-only", kLimitMs);
+  const auto run = RunAndWaitForAll(L"\"" + FromEnvironment("KORVEL_CLIENT") + L"\"", kLimitMs);
   EXPECT_TRUE(run.in_time);
   return run.in_time && run.exit_code == 0;
 }
@@ -119,7 +121,8 @@ std::wstring ShortcutTarget(const std::wstring& link) {
   IPersistFile* file = nullptr;
   if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
     wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) && SUCCEEDED(shell_link->GetPath(path, MAX_PATH, nullptr, 0)))
+    if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+        SUCCEEDED(shell_link->GetPath(path, MAX_PATH, nullptr, 0)))
       target = path;
     file->Release();
   }
@@ -138,13 +141,38 @@ void Uninstall(const std::wstring& switches = L"") {
   EXPECT_TRUE(run.in_time) << "the uninstaller did not end";
 }
 
-// The installed program started from its folder. With the test stand-in,
-// exit code 0 says that it found its files beside it and created korvel's
-// object; the real Plendra.exe is checked here against cadsim.exe instead.
-void ExpectInstalledPlendraStarts(const std::wstring& exe) {
-  const auto run = RunAndWaitForAll(L"\"" + exe + L"\"", kLimitMs);
-  EXPECT_TRUE(run.in_time);
-  EXPECT_EQ(run.exit_code, 0u) << "2: a file is missing beside it; 3: korvel.dll cannot be created";
+// A program started without waiting for it; ended at the latest with the test.
+class Started {
+ public:
+  explicit Started(std::wstring command_line) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    started_ = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process_) != FALSE;
+  }
+  ~Started() {
+    if (!started_) return;
+    if (!Ended(0)) TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, kLimitMs);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+  Started(const Started&) = delete;
+  Started& operator=(const Started&) = delete;
+  bool Running() const { return started_ && !Ended(0); }
+  bool Ended(std::uint32_t wait_ms) const {
+    return started_ && WaitForSingleObject(process_.hProcess, wait_ms) == WAIT_OBJECT_0;
+  }
+
+ private:
+  bool started_ = false;
+  PROCESS_INFORMATION process_{};
+};
+
+// The UI driver with these arguments; true when it did what it was asked.
+bool Drive(const std::wstring& arguments) {
+  const auto run = RunAndWaitForAll(L"\"" + FromEnvironment("UIDRIVE") + L"\" " + arguments, kLimitMs);
+  return run.in_time && run.exit_code == 0;
 }
 
 class Setup : public testing::Test {
@@ -161,7 +189,8 @@ class Setup : public testing::Test {
   // from a machine without Plendra.
   static void RemoveLeftovers() {
     if (Exists(Installed(L"Uninstall.exe"))) Uninstall(L" /REMOVESETTINGS");
-    for (const std::wstring& name : FolderContents(InstallFolder())) DeleteFileW(Installed(name.c_str()).c_str());
+    for (const std::wstring& name : FolderContents(InstallFolder()))
+      DeleteFileW(Installed(name.c_str()).c_str());
     RemoveDirectoryW(InstallFolder().c_str());
   }
 };
@@ -193,10 +222,9 @@ TEST_F(Setup, SilentInstallPutsEverythingInPlaceAndSilentUninstallTakesItAway) {
             L"\"" + Installed(L"Uninstall.exe") + L"\"");
   EXPECT_EQ(Lower(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation")), Lower(InstallFolder()));
 
-  ExpectInstalledPlendraStarts(Installed(L"Plendra.exe"));
-
   Uninstall();
-  EXPECT_FALSE(Exists(InstallFolder())) << "left behind: " << FolderContents(InstallFolder()).size() << " files";
+  EXPECT_FALSE(Exists(InstallFolder()))
+      << "left behind: " << FolderContents(InstallFolder()).size() << " files";
   EXPECT_FALSE(Exists(StartMenuFolder()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClsidKey()));
@@ -206,7 +234,8 @@ TEST_F(Setup, SilentInstallPutsEverythingInPlaceAndSilentUninstallTakesItAway) {
 
 TEST_F(Setup, UninstallKeepsSettingsTheUserChanged) {
   ASSERT_EQ(Install(), 0u);
-  const std::string changed = "-4\r\n2\r\nFalse\r\nFalse\r\nFalse\r\nTrue\r\n0\r\n2\r\n0\r\n255\r\n300\r\n450\r\n1\r\n1\r\n";
+  const std::string changed =
+      "-4\r\n2\r\nFalse\r\nFalse\r\nFalse\r\nTrue\r\n0\r\n2\r\n0\r\n255\r\n300\r\n450\r\n1\r\n1\r\n";
   Write(Installed(L"plendra.ini"), changed);
 
   Uninstall();
@@ -223,7 +252,8 @@ TEST_F(Setup, RemoveSettingsSwitchRemovesChangedSettingsToo) {
   Write(Installed(L"Keitou.txt"), "\x8b\x8b\x90\x85\r\n!!\r\n1\r\n");  // 給水
 
   Uninstall(L" /REMOVESETTINGS");
-  EXPECT_FALSE(Exists(InstallFolder())) << "left behind: " << FolderContents(InstallFolder()).size() << " files";
+  EXPECT_FALSE(Exists(InstallFolder()))
+      << "left behind: " << FolderContents(InstallFolder()).size() << " files";
 }
 
 TEST_F(Setup, ReinstallKeepsTheUsersSystemListAndRenewsUntouchedSettings) {
@@ -237,6 +267,32 @@ TEST_F(Setup, ReinstallKeepsTheUsersSystemListAndRenewsUntouchedSettings) {
 
   Uninstall();
   EXPECT_EQ(FolderContents(InstallFolder()), std::vector<std::wstring>{L"Keitou.txt"});
+}
+
+// The installed Plendra, started from the Start menu's target, finds the
+// running AutoCAD, shows its window and, closed, saves its settings in its
+// folder: a plain uninstall then keeps plendra.ini, the one file Plendra wrote.
+TEST_F(Setup, InstalledPlendraConnectsToAutoCadAndKeepsItsSettings) {
+  ASSERT_EQ(Install(), 0u);
+  Started cad(L"\"" + FromEnvironment("CADSIM_EXE") + L"\" --release 8 --drawing \"" +
+              SourceFile(L"data\\sample.dxf") + L"\"");
+  ASSERT_TRUE(cad.Running());
+  ASSERT_TRUE(Drive(L"wait-window \"AutoCAD 2006*\" 90000"));
+  Started plendra(L"\"" + ShortcutTarget(StartMenuFolder() + L"\\Plendra.lnk") + L"\"");
+  ASSERT_TRUE(plendra.Running());
+  // Its main window appears only once it has connected; without AutoCAD it
+  // would have said so in a box and ended.
+  ASSERT_TRUE(Drive(L"wait-window Plendra 90000"));
+  ASSERT_TRUE(Drive(L"close Plendra"));
+  ASSERT_TRUE(plendra.Ended(kLimitMs)) << "Plendra did not end";
+  EXPECT_NE(Bytes(Installed(L"plendra.ini")), "<missing>");
+  EXPECT_TRUE(Drive(L"close \"AutoCAD 2006*\""));
+  EXPECT_TRUE(cad.Ended(kLimitMs));
+
+  Uninstall();
+  EXPECT_EQ(FolderContents(InstallFolder()), std::vector<std::wstring>{L"plendra.ini"});
+  EXPECT_FALSE(Exists(Installed(L"Plendra.exe")));
+  EXPECT_FALSE(AcadCreatable());
 }
 
 }  // namespace
