@@ -73,9 +73,12 @@ bool CadWindows::Create(HINSTANCE instance, bool hide_command_line) {
                              instance, this);
   if (!history_ || !command_) return false;
   Layout();
-  ShowWindow(main_, SW_SHOWNORMAL);
-  ShowWindow(text_, SW_SHOWNOACTIVATE);
+  // Both windows are shown before either is activated: a launcher counts the
+  // program ready once it first waits for input, which Wine may already see
+  // while an activation waits, and its one search must find both windows.
   if (hide_command_line) ShowWindow(main_command_, SW_HIDE);
+  ShowWindow(text_, SW_SHOWNOACTIVATE);
+  ShowWindow(main_, SW_SHOWNOACTIVATE);
   SetForegroundWindow(main_);
   return true;
 }

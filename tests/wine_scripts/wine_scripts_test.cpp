@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "app/releases.h"
 #include "child_process.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
-#include "app/releases.h"
 
 namespace wine_scripts {
 namespace {
@@ -24,6 +25,33 @@ std::wstring Example(const char* name) {
 
 std::wstring Pwscript(const std::wstring& script) {
   return L"\"" + ProgramFolder() + L"pwscript.exe\" \"" + script + L"\"";
+}
+
+// The top-level windows whose titles begin with "AutoCAD", with their
+// processes, for a failure message. With close, they are asked to close: a
+// program that Execute started but did not connect to would otherwise hold
+// the test's output open.
+std::string AutoCadWindows(bool close) {
+  struct Found {
+    bool close;
+    std::string text;
+  } found{close, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) noexcept CALLBACK -> BOOL {
+        auto* f = reinterpret_cast<Found*>(p);
+        char title[256] = {};
+        GetWindowTextA(w, title, sizeof title);
+        if (std::string_view(title).starts_with("AutoCAD")) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          f->text += "[" + std::string(title) + " pid " + std::to_string(pid) +
+                     (IsWindowVisible(w) ? "" : " hidden") + "]";
+          if (f->close) PostMessageW(w, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.text;
 }
 
 class WineScripts : public ::testing::Test {
@@ -40,6 +68,12 @@ class WineScripts : public ::testing::Test {
       GetWindowThreadProcessId(
           reinterpret_cast<HWND>(static_cast<std::intptr_t>(acad.get_MainWindowHandle())), &pid);
       cadsim_process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    } else {
+      // The program may still be making its windows: wait for them to close them.
+      std::string windows;
+      for (const DWORD start = GetTickCount(); windows.empty() && GetTickCount() - start < 10000; Sleep(100))
+        windows = AutoCadWindows(true);
+      ADD_FAILURE() << "Execute gave " << r << "; AutoCAD windows: " << windows;
     }
     return r;
   }
