@@ -42,6 +42,22 @@ void WriteResults(const cadsim_win::Options& o, cadsim_win::CadWindows& windows)
         << cadsim::RenderSvg(windows.Cad().TheDrawing());
 }
 
+// A window titled "cadsim" for ms milliseconds, with the messages pumped: the
+// program is idle for input long before its AutoCAD windows exist.
+void Splash(HINSTANCE instance, std::uint32_t ms) {
+  HWND splash = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"cadsim", WS_POPUP | WS_VISIBLE | SS_CENTER,
+                                400, 300, 240, 80, nullptr, nullptr, instance, nullptr);
+  const UINT_PTR timer = SetTimer(nullptr, 0, ms, nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == timer) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  KillTimer(nullptr, timer);
+  if (splash) DestroyWindow(splash);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -67,6 +83,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windows.Cad().BlockFolders() = options->block_folders;
   windows.Cad().TheFaults() = options->faults;
   for (const cadsim::UserAction& a : options->picks) windows.Cad().Script(a);
+  if (options->splash_ms != 0) Splash(instance, options->splash_ms);
   if (!windows.Create(instance, options->hide_command_line)) {
     Complain(u"cannot create the windows");
     return 1;

@@ -53,7 +53,8 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
         return std::nullopt;
       }
       o.picks = *picks;
-    } else if (a == u"--release" || a == u"--finish-after" || a == u"--vanish-after" || a == u"--busy-for") {
+    } else if (a == u"--release" || a == u"--finish-after" || a == u"--vanish-after" || a == u"--busy-for" ||
+               a == u"--splash") {
       const auto n = Number(value());
       if (!n || (a == u"--release" && *n > 8)) {
         *error = u"bad number for " + a;
@@ -63,6 +64,7 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
       if (a == u"--finish-after") o.faults.finish_after_ms = static_cast<std::uint32_t>(*n);
       if (a == u"--vanish-after") o.faults.vanish_after_ms = static_cast<std::uint32_t>(*n);
       if (a == u"--busy-for") o.faults.busy_for_ms = static_cast<std::uint32_t>(*n);
+      if (a == u"--splash") o.splash_ms = static_cast<std::uint32_t>(*n);
     } else {
       *error = u"unknown option " + a;
       return std::nullopt;

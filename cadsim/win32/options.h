@@ -4,8 +4,10 @@
 //              [--blocks FOLDER]... [--picks SCRIPT] [--out OUT.dxf] [--svg OUT.svg]
 //              [--finish-after MS] [--only COMMAND] [--never-return]
 //              [--refuse] [--vanish-after MS] [--hide-command-line]
-//              [--snapshot OUT.bmp]
+//              [--snapshot OUT.bmp] [--splash MS]
 //
+// --splash shows a splash window for MS milliseconds, waiting for input, before
+// the AutoCAD windows are made, as AutoCAD does while it loads.
 // --picks is the scripted user (see cadsim/user_script.h); with it and --out
 // cadsim runs unattended: a test closes it (WM_CLOSE) and reads OUT.dxf.
 #pragma once
@@ -28,6 +30,7 @@ struct Options {
   std::u16string snapshot;  // the drawing as the window paints it, 24-bit BMP
   cadsim::Faults faults;
   bool hide_command_line = false;
+  std::uint32_t splash_ms = 0;
 };
 
 // nullopt (with *error set) when the command line cannot be read.

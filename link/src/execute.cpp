@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::u16string_view kSource = u"PwAcadCtrl.Acad.Execute";
 constexpr std::int32_t kNormalWindow = 1;  // SW_SHOWNORMAL
+// How often the windows of a program that is idle but has not made them yet
+// are looked for again.
+constexpr std::int32_t kSearchAgainMs = 250;
 
 std::u16string_view LaunchFailureText(std::int32_t r) {
   switch (r) {
@@ -46,14 +49,27 @@ std::int32_t PwAcad::Execute(std::u16string_view PathName, std::u16string_view P
           Raise(kErrInvalidCall, kSource, kMsgExecuteModeWrong);
         launcher = std::make_unique<PwclsShellEx>();
         launcher->put_ExecuteTimeOut(execute_time_out_);
+        auto& clock = Os().Time();
+        const std::uint32_t start = clock.TickCount();
         const std::int32_t r = launcher->Execute(path, parameter, kNormalWindow, hWnd, ExecuteMode);
         if (r != -1) Raise(r, kSource, LaunchFailureText(r));
-        launcher.reset();
-        if (ExecuteMode != WaitPrompt) return -1;
+        if (ExecuteMode != WaitPrompt) {
+          launcher.reset();
+          return -1;
+        }
 
-        // One search, right after the idle wait: a program that has not made
-        // its windows by then is not waited for.
-        if (Search() != -1) RaiseRecorded();
+        // Being idle for input does not mean the windows are made: AutoCAD is
+        // idle while its splash screen shows, and makes its text window later.
+        // The search is repeated until the launch's own time-out has passed
+        // or the program has ended; only a failure to find the windows is
+        // retried.
+        while (Search() != -1) {
+          const bool out_of_time = execute_time_out_ >= 0 &&
+                                   clock.TickCount() - start >= static_cast<std::uint32_t>(execute_time_out_);
+          if (get_ErrNumber() != SearchFailed || out_of_time || !launcher->ProgramRunning()) RaiseRecorded();
+          clock.Sleep(kSearchAgainMs);
+        }
+        launcher.reset();
         const std::shared_ptr<PwControl> control = control_;
         const std::int32_t w = control->WaitPrompt(Shared().CommandPrompt);
         // Released and destroyed during the wait: nobody holds the channel any

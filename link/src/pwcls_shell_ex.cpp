@@ -10,6 +10,17 @@ constexpr std::int32_t kExitPollMs = 100;
 
 }  // namespace
 
+PwclsShellEx::~PwclsShellEx() {
+  cancel_requested_ = true;
+  if (process_ != 0) Os().Programs().CloseHandle(process_);
+}
+
+bool PwclsShellEx::ProgramRunning() {
+  if (process_ == 0) return true;
+  std::uint32_t code = 0;
+  return !Os().Programs().GetExitCodeProcess(process_, &code) || code == platform::kStillActive;
+}
+
 bool PwclsShellEx::FileExists(std::u16string_view path) const { return Os().Programs().FileExists(path); }
 
 std::int32_t PwclsShellEx::Execute(std::u16string_view strPathName, std::u16string_view strParameter,
@@ -45,7 +56,11 @@ std::int32_t PwclsShellEx::Execute(std::u16string_view strPathName, std::u16stri
       // A negative time-out becomes INFINITE (0xFFFFFFFF) for the idle wait.
       const std::int32_t r =
           programs.WaitForInputIdle(process, static_cast<std::uint32_t>(execute_time_out_));
-      programs.CloseHandle(process);
+      if (r == 0 && acExecMode == WaitPrompt && process != 0) {
+        process_ = process;
+      } else {
+        programs.CloseHandle(process);
+      }
       return r == 0 ? -1 : static_cast<std::int32_t>(WaitFailed);
     }
   }

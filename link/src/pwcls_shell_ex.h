@@ -8,14 +8,16 @@
 #include <string_view>
 
 #include "link/errors.h"
+#include "platform/types.h"
 
 namespace korvel {
 
 class PwclsShellEx {
  public:
   PwclsShellEx() = default;
-  // Ends a WaitExit wait that is still running (the only way it ends early).
-  ~PwclsShellEx() { cancel_requested_ = true; }
+  // Ends a WaitExit wait that is still running (the only way it ends early),
+  // and lets go of a process still followed after a WaitPrompt launch.
+  ~PwclsShellEx();
   PwclsShellEx(const PwclsShellEx&) = delete;
   PwclsShellEx& operator=(const PwclsShellEx&) = delete;
 
@@ -31,12 +33,18 @@ class PwclsShellEx {
   std::int32_t Execute(std::u16string_view strPathName, std::u16string_view strParameter,
                        std::int32_t lngWindowStyle, std::int32_t lnghWnd, acExecuteMode acExecMode);
 
+  // After a successful WaitPrompt launch the process is still followed, so that
+  // a search for its windows can stop once it has ended. True while it runs,
+  // and when the shell gave no process to follow.
+  bool ProgramRunning();
+
  private:
   bool FileExists(std::u16string_view path) const;
 
   std::u16string work_folder_;
   std::int32_t execute_time_out_ = -1;
   bool cancel_requested_ = false;
+  platform::ProcessHandle process_ = 0;  // kept only after a WaitPrompt launch
 };
 
 }  // namespace korvel

@@ -135,12 +135,46 @@ TEST_F(Execute, WaitPromptWaitsForTheSharedCommandPrompt) {
   ExpectNoChannel();
 }
 
-TEST_F(Execute, WaitPromptSearchesOnceRightAfterTheIdleWait) {
-  Install(1000, 2000, 3000);  // windows only after the program was idle
-  EXPECT_EQ(acad.Execute(kPath, u"", 0, WaitPrompt), korvel::SearchFailed);
-  EXPECT_EQ(acad.get_ErrSource(), u"PwAcadCtrl.Acad.Search");
-  ExpectNoChannel();
+// AutoCAD is idle under its splash screen before it makes its windows: the
+// search is repeated every 250 ms until the launch's own time-out has passed
+// (counted from the start) or the program has ended, and fails only then.
+struct LateWindows {
+  const char* what;
+  std::uint64_t windows_ms;  // kNever: the windows are not made
+  std::int32_t time_out;
+  std::uint64_t ends_ms;  // 0: the program runs on
+  bool found;
+  std::uint64_t elapsed;  // the virtual time when Execute returned
+};
+constexpr std::uint64_t kNever = 1'000'000'000;
+
+class ExecuteLateWindows : public Execute, public ::testing::WithParamInterface<LateWindows> {};
+
+TEST_P(ExecuteLateWindows, WaitPromptSearchesUntilTheLaunchTimeOut) {
+  const LateWindows& c = GetParam();
+  Install(1000, c.windows_ms, c.windows_ms);
+  if (c.ends_ms != 0) desktop.After(c.ends_ms, [this] { desktop.EndProcess(started_process, 1); });
+  acad.put_ExecuteTimeOut(c.time_out);
+  const std::int32_t r = acad.Execute(kPath, u"", 0, WaitPrompt);
+  EXPECT_EQ(desktop.Queue().Elapsed(), c.elapsed);
+  EXPECT_EQ(desktop.OpenProcessHandles(), 0u);
+  if (c.found) {
+    EXPECT_EQ(r, -1);
+    EXPECT_NE(acad.Control(), nullptr);
+  } else {
+    EXPECT_EQ(r, korvel::SearchFailed);
+    EXPECT_EQ(acad.get_ErrSource(), u"PwAcadCtrl.Acad.Search");
+    ExpectNoChannel();
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExecuteLateWindows,
+    ::testing::Values(LateWindows{"made 2 s after the idle wait", 3000, 300000, 0, true, 3000},
+                      LateWindows{"made at the last search", 2000, 2000, 0, true, 2000},
+                      LateWindows{"made after the time-out", 2100, 2000, 0, false, 2000},
+                      LateWindows{"never made", kNever, 300000, 0, false, 300000},
+                      LateWindows{"never made, the program ends", kNever, 300000, 2600, false, 2750}));
 
 TEST_F(Execute, ATerminateOfTheNewChannelCancelsAndLeavesNoChannel) {
   Install(1000, 500, 100000);

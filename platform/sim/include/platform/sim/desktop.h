@@ -146,6 +146,8 @@ class Desktop final : public Platform,
   void RefuseLaunches(bool refuse) { refuse_launch_ = refuse; }
   // Ends a started process with the given exit code.
   void EndProcess(std::uint32_t process_id, std::uint32_t exit_code);
+  // Process handles given out and not yet closed.
+  std::size_t OpenProcessHandles() const { return processes_.size(); }
   // The real folder on disk that stands for the temporary folder; made at
   // construction and removed with the desktop.
   const std::filesystem::path& TempFolder() const { return temp_folder_; }
