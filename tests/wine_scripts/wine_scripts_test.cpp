@@ -54,50 +54,6 @@ std::string AutoCadWindows(bool close) {
   return found.text;
 }
 
-std::string Utf8(const std::u16string& u) {
-  std::string out(u.size() * 3 + 1, '\0');
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(u.data()), static_cast<int>(u.size()),
-                          out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  out.resize(n > 0 ? n : 0);
-  return out;
-}
-
-std::string Describe(HWND w) {
-  wchar_t title[256] = {};
-  GetWindowTextW(w, title, 256);
-  char cls[128] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  DWORD pid = 0;
-  const DWORD tid = GetWindowThreadProcessId(w, &pid);
-  const std::wstring t(title);
-  return Utf8(std::u16string(t.begin(), t.end())) + " {" + cls + "} pid " + std::to_string(pid) + " tid " +
-         std::to_string(tid) + " len " + std::to_string(GetWindowTextLengthA(w)) +
-         (IsWindowVisible(w) ? "" : " hidden");
-}
-
-// Every top-level window with a title, with its children: what a search saw.
-std::string WindowSnapshot() {
-  std::string text;
-  EnumWindows(
-      [](HWND w, LPARAM p) noexcept CALLBACK -> BOOL {
-        auto* out = reinterpret_cast<std::string*>(p);
-        if (GetWindowTextLengthW(w) == 0) return TRUE;
-        *out += "\n  [" + Describe(w);
-        EnumChildWindows(
-            w,
-            [](HWND c, LPARAM q) noexcept CALLBACK -> BOOL {
-              *reinterpret_cast<std::string*>(q) += "\n    (" + Describe(c) + ")";
-              return TRUE;
-            },
-            p);
-        *out += "]";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
 class WineScripts : public ::testing::Test {
  protected:
   // cadsim.exe imitating the release row, started and waited for by Execute.
@@ -113,8 +69,7 @@ class WineScripts : public ::testing::Test {
           reinterpret_cast<HWND>(static_cast<std::intptr_t>(acad.get_MainWindowHandle())), &pid);
       cadsim_process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     } else {
-      ADD_FAILURE() << "Execute gave " << r << " (" << Utf8(acad.get_ErrDescription())
-                    << "); the windows then: " << WindowSnapshot();
+      ADD_FAILURE() << "Execute gave " << r << "; AutoCAD windows then: " << AutoCadWindows(false);
       // The program may still be making its windows: wait for them to close them.
       std::string windows;
       for (const DWORD start = GetTickCount(); windows.empty() && GetTickCount() - start < 10000; Sleep(100))
