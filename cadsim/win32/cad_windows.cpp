@@ -59,8 +59,12 @@ bool CadWindows::Create(HINSTANCE instance, bool hide_command_line) {
       !Register(instance, kHistoryClass, HistoryProc, white))
     return false;
 
-  main_ = CreateWindowExA(0, main_class.c_str(), Ansi(cad_->MainTitle()).c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
-                          960, 640, nullptr, nullptr, instance, this);
+  // The main window gets its title only once every window is shown: a
+  // program searching by title from another process must not find the
+  // windows in the moment between their creation and their showing, when the
+  // command line still counts as closed.
+  main_ = CreateWindowExA(0, main_class.c_str(), "", WS_OVERLAPPEDWINDOW, 0, 0, 960, 640, nullptr, nullptr,
+                          instance, this);
   if (!main_) return false;
   main_command_ = CreateWindowExA(0, kDockedClass, "Headlands Command Line", WS_CHILD | WS_VISIBLE, 0, 0, 10,
                                   10, main_, nullptr, instance, this);
@@ -75,10 +79,11 @@ bool CadWindows::Create(HINSTANCE instance, bool hide_command_line) {
   Layout();
   // Both windows are shown before either is activated: a launcher counts the
   // program ready once it first waits for input, which Wine may already see
-  // while an activation waits, and its one search must find both windows.
+  // while an activation waits.
   if (hide_command_line) ShowWindow(main_command_, SW_HIDE);
   ShowWindow(text_, SW_SHOWNOACTIVATE);
   ShowWindow(main_, SW_SHOWNOACTIVATE);
+  SetWindowTextA(main_, Ansi(cad_->MainTitle()).c_str());
   SetForegroundWindow(main_);
   return true;
 }
