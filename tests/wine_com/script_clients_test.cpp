@@ -66,7 +66,11 @@ void CloseCad() {
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     PostMessageW(window, WM_CLOSE, 0, 0);
     if (process == nullptr) continue;
-    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    // The next client must not find a closing AutoCAD's windows.
+    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 90000);
+    }
     CloseHandle(process);
   }
 }

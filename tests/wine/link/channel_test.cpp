@@ -87,7 +87,9 @@ TEST_F(Win32Channel, WaitPromptMatchesADoubleBytePromptByPattern) {
 
 TEST_F(Win32Channel, APromptThatNeverComesTimesOut) {
   Connect();
-  control->put_CommandTimeOut(200);
+  // Long enough for the typed text to be taken on a loaded machine: the
+  // time-out also bounds that, and the failure must come from the wait.
+  control->put_CommandTimeOut(2000);
   EXPECT_EQ(control->SendCommand(u"LINE^M", u"始点を指定:*"), CommandFailed);
   EXPECT_EQ(a.get_ErrSource(), u"PwAcadCtrl.PwControl.SendCommand");
   EXPECT_EQ(a.get_ErrDescription(), kMsgPromptTimeOut);

@@ -28,7 +28,8 @@ void PressWhenShown(DWORD thread, int button, SeenBox& seen) {
         [](HWND w, LPARAM found) noexcept CALLBACK -> BOOL {  // stdcall on 32-bit Windows
           wchar_t cls[16] = {};
           GetClassNameW(w, cls, 16);
-          if (std::wstring(cls) != L"#32770") return TRUE;
+          // Shown only once its texts are set.
+          if (std::wstring(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
           *reinterpret_cast<HWND*>(found) = w;
           return FALSE;
         },

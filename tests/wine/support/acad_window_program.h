@@ -12,8 +12,9 @@
 namespace plendra_wine {
 
 // How long a test waits for something acadwin does before it fails. Generous:
-// a loaded machine only makes the wait longer, never the test wrong.
-inline constexpr std::uint32_t kPatienceMs = 30000;
+// a loaded machine only makes the wait longer, never the test wrong, and the
+// first window of a fresh Wine session waits for Wine's own services.
+inline constexpr std::uint32_t kPatienceMs = 90000;
 
 // Polls condition until it holds or timeout_ms have passed; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, std::uint32_t timeout_ms = kPatienceMs);

@@ -292,6 +292,8 @@ CheckRecord "WaitPrompt time-out", acad, CommandFailed, "PwAcadCtrl.PwControl.Wa
             "待機時間内に指定した応答がありませんでした。"
 ' Terminate ends a running wait; the next wait starts afresh.
 ctl.Terminate
+' Only the call meant to fail has the short time-out.
+ctl.CommandTimeOut = 30000
 Check "WaitPrompt after Terminate", ctl.WaitPrompt(kPrompt), -1
 
 ' A variable of another type is refused as Visual Basic refuses it.
