@@ -21,6 +21,7 @@ using wine_scripts::BoxAnswer;
 using wine_scripts::ChildResult;
 using wine_scripts::ProgramFolder;
 using wine_scripts::RunChild;
+using wine_scripts::WaitForEndOrEnd;
 using wine_scripts::WindowsPath;
 
 std::string SourceDir() {
@@ -66,11 +67,7 @@ void CloseCad() {
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     PostMessageW(window, WM_CLOSE, 0, 0);
     if (process == nullptr) continue;
-    // The next client must not find a closing AutoCAD's windows.
-    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
-      TerminateProcess(process, 1);
-      WaitForSingleObject(process, 90000);
-    }
+    WaitForEndOrEnd(process);
     CloseHandle(process);
   }
 }

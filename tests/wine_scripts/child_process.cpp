@@ -17,6 +17,12 @@ std::wstring WindowsPath(const std::string& unix_path) {
   return path;
 }
 
+void WaitForEndOrEnd(void* process) {
+  if (WaitForSingleObject(process, 10000) == WAIT_OBJECT_0) return;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 90000);
+}
+
 ChildResult RunChild(const std::wstring& command_line, std::vector<BoxAnswer> answers,
                      std::uint32_t limit_ms) {
   ChildResult result;

@@ -25,6 +25,10 @@ std::wstring ProgramFolder();
 // A path from the Linux side ("/work/x") as Wine's drive Z sees it.
 std::wstring WindowsPath(const std::string& unix_path);
 
+// Gives a program that was asked to close 10 s to end, then ends it; either
+// way it is gone on return, so the next test cannot find its windows.
+void WaitForEndOrEnd(void* process);
+
 // Starts command_line, answers each box whose caption is listed (in order,
 // each once) as it appears, and waits at most limit_ms for the end.
 ChildResult RunChild(const std::wstring& command_line, std::vector<BoxAnswer> answers,

@@ -82,11 +82,7 @@ class WineScripts : public ::testing::Test {
     if (cadsim_process == nullptr) return;
     PostMessageW(reinterpret_cast<HWND>(static_cast<std::intptr_t>(acad.get_MainWindowHandle())), WM_CLOSE, 0,
                  0);
-    // The next test must not find a closing AutoCAD's windows.
-    if (WaitForSingleObject(cadsim_process, 10000) != WAIT_OBJECT_0) {
-      TerminateProcess(cadsim_process, 1);
-      WaitForSingleObject(cadsim_process, 90000);
-    }
+    WaitForEndOrEnd(cadsim_process);
     CloseHandle(cadsim_process);
   }
 
