@@ -21,10 +21,10 @@
 #include <string_view>
 #include <vector>
 
-#include "header_code_page.h"
 #include "link/dxf_file.h"
 #include "link/dxf_scanner.h"
 #include "platform/ansi_codec.h"
+#include "platform/dxf_code_page.h"
 #include "platform/utf8.h"
 
 #ifdef _WIN32
@@ -148,7 +148,7 @@ int Fail(std::int32_t number, std::u16string_view description) {
 // scanner ahead of the rest.
 class FrontFirst final : public korvel::DxfSource {
  public:
-  explicit FrontFirst(korvel::DxfFile& file) : file_(file), front_(dxfscan::kHeaderBytes, '\0') {
+  explicit FrontFirst(korvel::DxfFile& file) : file_(file), front_(platform::kDxfHeaderBytes, '\0') {
     std::size_t got = 0;
     while (got < front_.size()) {
       const std::size_t n = file_.Read(front_.data() + got, front_.size() - got);
@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
   const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::OpenPath(args.file);
   if (!file) return Fail(53, u"ファイルが見つかりません。");
   FrontFirst source(*file);
-  if (!code_page) code_page = dxfscan::HeaderCodePage(source.Front()).value_or(932);
+  if (!code_page) code_page = platform::DxfHeaderCodePage(source.Front()).value_or(932);
 
   std::unique_ptr<platform::TextCodec> codec;
   try {

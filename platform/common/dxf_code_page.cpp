@@ -1,10 +1,10 @@
-#include "header_code_page.h"
+#include "platform/dxf_code_page.h"
 
 #include <string>
 
 #include "platform/ansi_codec.h"
 
-namespace dxfscan {
+namespace platform {
 namespace {
 
 std::string_view Trimmed(std::string_view line) {
@@ -16,7 +16,7 @@ std::string_view Trimmed(std::string_view line) {
 
 }  // namespace
 
-std::optional<unsigned> HeaderCodePage(std::string_view front) {
+std::optional<unsigned> DxfHeaderCodePage(std::string_view front) {
   std::string_view version, code_page;
   std::string_view variable;  // the $NAME whose value comes next
   bool in_header = false;
@@ -46,7 +46,7 @@ std::optional<unsigned> HeaderCodePage(std::string_view front) {
   if (code_page.size() > 3 && (code_page.starts_with("DOS") || code_page.starts_with("dos")))
     code_page.remove_prefix(3);
   if (code_page.empty()) return std::nullopt;
-  return platform::CodePageByName(code_page);
+  return CodePageByName(code_page);
 }
 
-}  // namespace dxfscan
+}  // namespace platform
