@@ -161,13 +161,6 @@ std::vector<Finding> CheckDrawing(const ReportDrawing& drawing, std::int32_t mar
   return Checker(drawing, marume_index).Run();
 }
 
-std::int64_t FindingLineCount(const std::vector<Finding>& findings) {
-  std::int64_t lines = 0;
-  for (const Finding& f : findings)
-    lines += f.type == FindingType::kGap ? std::int64_t{f.gap_last} - f.gap_first + 1 : 1;
-  return lines;
-}
-
 void FindingLines(const Finding& f, const std::function<void(std::u16string_view)>& line) {
   const std::u16string head = f.system + u"\t";
   switch (f.type) {
@@ -175,8 +168,12 @@ void FindingLines(const Finding& f, const std::function<void(std::u16string_view
       line(u"duplicate\t" + head + f.number + u"\t" + IntegerText(f.count));
       break;
     case FindingType::kGap:
-      // A run of missing numbers is one finding and one line per number.
-      for (std::int64_t n = f.gap_first; n <= f.gap_last; ++n) line(u"gap\t" + head + IntegerText(n));
+      // A run of missing numbers is one line, however long: a single mistyped
+      // number such as 2147483647 must not print two billion lines.
+      if (f.gap_last > f.gap_first)
+        line(u"gap\t" + head + IntegerText(f.gap_first) + u"\t" + IntegerText(f.gap_last));
+      else
+        line(u"gap\t" + head + IntegerText(f.gap_first));
       break;
     case FindingType::kStale:
       line(u"stale\t" + head + f.number + u"\t" + f.written + u"\t" + f.now);

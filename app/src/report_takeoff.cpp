@@ -1,11 +1,13 @@
 // The takeoff sheet (積算): one row per parts-table entry and the lengths
 // added up per system and per system, material and nominal size.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <numeric>
 #include <tuple>
 
+#include "app/app_error.h"
 #include "app/number_text.h"
 #include "app/report.h"
 #include "report_sort.h"
@@ -21,6 +23,21 @@ std::u16string Trimmed(std::u16string_view text) {
   return std::u16string(text.substr(first, text.find_last_not_of(u" \t") - first + 1));
 }
 
+// A written length as a number, as the check reads it: a decimal text within
+// the single-precision range Plendra writes lengths in. Anything else
+// ("百", "1e999", "nan") is an unreadable length, counted but never added, so
+// that a total is always a finite number.
+std::optional<double> LengthValue(std::u16string_view length) {
+  const std::optional<double> value = ReadDecimal(length);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
+  try {
+    DoubleToSingle(*value);
+  } catch (const AppError&) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 // Adds lengths as written. Lengths are single-precision number texts (at most
 // seven significant digits), so a double sum shown with as many decimals as
 // the most precise length is exact for any drawing's worth of them.
@@ -28,7 +45,7 @@ class Total {
  public:
   void Add(std::u16string_view length) {
     ++count_;
-    const std::optional<double> value = ReadDecimal(length);
+    const std::optional<double> value = LengthValue(length);
     if (!value) return;
     sum_ += *value;
     const std::u16string text = Trimmed(length);
@@ -61,6 +78,50 @@ class Total {
 
 bool NeedsQuotes(std::u16string_view field) {
   return field.find_first_of(u",\"\r\n") != std::u16string_view::npos;
+}
+
+// A number as a spreadsheet reads one: an optional sign, digits with an
+// optional fraction, an optional exponent, and nothing else.
+bool IsPlainNumber(std::u16string_view field) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < field.size() && field[i] >= u'0' && field[i] <= u'9') ++i;
+    return i - start;
+  };
+  if (i < field.size() && (field[i] == u'+' || field[i] == u'-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < field.size() && field[i] == u'.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < field.size() && (field[i] == u'e' || field[i] == u'E')) {
+    ++i;
+    if (i < field.size() && (field[i] == u'+' || field[i] == u'-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == field.size();
+}
+
+// A text that Excel would take as a formula when it opens the sheet
+// ("=cmd|'/c calc'!A1", "@SUM(A1)", "+1+1"), or that it would strip down to
+// one (a leading tab or CR). A negative or signed number ("-400") stays a
+// number.
+bool OpensAsFormula(std::u16string_view field) {
+  if (field.empty()) return false;
+  switch (field.front()) {
+    case u'=':
+    case u'@':
+    case u'\t':
+    case u'\r':
+      return true;
+    case u'+':
+    case u'-':
+      return !IsPlainNumber(field);
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -99,11 +160,14 @@ std::u16string CsvText(const std::vector<std::vector<std::u16string>>& rows) {
   for (const auto& row : rows) {
     for (std::size_t k = 0; k < row.size(); ++k) {
       if (k > 0) out += u',';
-      if (!NeedsQuotes(row[k])) {
+      const bool formula = OpensAsFormula(row[k]);
+      if (!formula && !NeedsQuotes(row[k])) {
         out += row[k];
         continue;
       }
       out += u'"';
+      // Shown as the text it is: the apostrophe keeps Excel from running it.
+      if (formula) out += u'\'';
       for (char16_t c : row[k]) {
         if (c == u'"') out += u'"';
         out += c;
@@ -118,7 +182,7 @@ std::u16string CsvText(const std::vector<std::vector<std::u16string>>& rows) {
 std::vector<std::size_t> EntriesWithoutLength(const ReportDrawing& drawing) {
   std::vector<std::size_t> without;
   for (std::size_t i = 0; i < drawing.entries.size(); ++i)
-    if (!ReadDecimal(drawing.entries[i].Attribute(4))) without.push_back(i);
+    if (!LengthValue(drawing.entries[i].Attribute(4))) without.push_back(i);
   return without;
 }
 

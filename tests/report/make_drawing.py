@@ -9,7 +9,11 @@ data/Plendra1.dxf (taken from cadsim/tools/make_data.py), with their
 attributes as Plendra answers them: the dimension's text point, the length
 rounded to 10 mm, material, nominal size, the system and the number.
 
-    /usr/bin/python3 tests/report/make_drawing.py tests/report/seeded.dxf
+    /usr/bin/python3 tests/report/make_drawing.py tests/report/seeded.dxf [VERSION]
+
+VERSION is ezdxf's name of the DXF release, R2000 by default (code page 932);
+from R2007 on the file is UTF-8 with the same $DWGCODEPAGE, as AutoCAD writes
+it, and the tests write it so to check that the report reads it as such.
 
 What is seeded, with the rounding index 2 (10 mm):
   給水 1, 2           clean
@@ -37,8 +41,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from make_data import define_balloon, fmt, new_doc  # noqa: E402
 
 
-def main(path):
+def main(path, version="R2000"):
     doc = new_doc()
+    if version != "R2000":
+        doc.dxfversion = version
     d100 = doc.dimstyles.new("配管100")
     d100.dxf.dimscale = 100
     d100.dxf.dimtxt = 2.5
@@ -107,8 +113,9 @@ def main(path):
     on(d8, '冷却水,"A"', "1", material='STPG,"Sch40"', size="25A", layer="冷却水")
     frame = msp.add_blockref("図枠", (0, -5000), dxfattribs={"layer": "図枠"})
     frame.add_auto_attribs({"図番": "M-01", "(1)系統名": "給水"})
-    doc.saveas(path, encoding="cp932")
+    # AutoCAD 2007 and later write UTF-8 whatever $DWGCODEPAGE says.
+    doc.saveas(path, encoding="cp932" if doc.dxfversion < "AC1021" else "utf-8")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "tests/report/seeded.dxf")
+    main(sys.argv[1] if len(sys.argv) > 1 else "tests/report/seeded.dxf", *sys.argv[2:3])

@@ -71,7 +71,7 @@ TEST_F(ReportCheck, FollowsEachRuleOnSmallDrawings) {
     DxfText text;
     LineList lines;
   } cases[] = {
-      {"a run of missing numbers is one line each; no gaps below 1",
+      {"a run of missing numbers is one line; no gaps below 1",
        DxfText()
            .Begin()
            .Dimension("1", "1", "100")
@@ -80,7 +80,7 @@ TEST_F(ReportCheck, FollowsEachRuleOnSmallDrawings) {
            .Entry("A", "0", "1", "1", "100")
            .Entry("A", "-1", "1", "1", "100")
            .End(),
-       {"gap\tA\t2", "gap\tA\t3", "gap\tA\t4"}},
+       {"gap\tA\t2\t4"}},
       {"text points compare as the single-precision values the entry kept",
        DxfText()
            .Begin()
@@ -110,15 +110,25 @@ TEST_F(ReportCheck, FollowsEachRuleOnSmallDrawings) {
   for (const Case& c : cases) EXPECT_EQ(Check(c.text), c.lines) << c.name;
 }
 
-TEST_F(ReportCheck, CountsAGapRunAsOneFindingOfManyLines) {
-  const DxfText text =
-      DxfText().Begin().Dimension("1", "1", "100").Entry("A", "100000", "1", "1", "100").End();
-  const std::optional<ReportDrawing> d =
-      ReadReportDrawing(codec->ToAnsi(platform::FromUtf8(text.Text())), *codec, failure);
-  ASSERT_TRUE(d.has_value());
-  const std::vector<Finding> findings = CheckDrawing(*d, 2);
-  ASSERT_EQ(findings.size(), 1u);
-  EXPECT_EQ(FindingLineCount(findings), 99999);
+TEST_F(ReportCheck, ShowsAGapRunAsOneLineWhateverItsLength) {
+  struct Case {
+    const char* numbers[3];
+    LineList lines;
+  } cases[] = {
+      {{"1", "3", "5"}, {"gap\tA\t2", "gap\tA\t4"}},
+      {{"2", "3", "7"}, {"gap\tA\t1", "gap\tA\t4\t6"}},
+      {{"1", "2", "2147483647"}, {"gap\tA\t3\t2147483646"}},
+      {{"2147483646", "1", "2147483647"}, {"gap\tA\t2\t2147483645"}},
+  };
+  for (const Case& c : cases) {
+    DxfText text = DxfText().Begin().Dimension("1", "1", "100");
+    for (const char* n : c.numbers) text.Entry("A", n, "1", "1", "100");
+    const std::optional<ReportDrawing> d =
+        ReadReportDrawing(codec->ToAnsi(platform::FromUtf8(text.End().Text())), *codec, failure);
+    ASSERT_TRUE(d.has_value());
+    const std::vector<Finding> findings = CheckDrawing(*d, 2);
+    EXPECT_EQ(Lines(findings), c.lines) << c.numbers[2];
+  }
 }
 
 TEST_F(ReportCheck, RefusesARoundingIndexTheSettingsCannotHold) {

@@ -88,6 +88,70 @@ TEST(Takeoff, AddsDecimalLengthsAndPassesOverLengthsThatAreNoNumbers) {
   EXPECT_EQ(EntriesWithoutLength(*d), (std::vector<std::size_t>{2}));
 }
 
+TEST(Takeoff, NeverAddsALengthThatIsNotAFiniteSingle) {
+  auto codec = platform::MakeAnsiCodec(932);
+  ReportReadFailure failure;
+  // Each row: the lengths of one system's three entries, its subtotal, and
+  // which entries the command warns about.
+  struct Case {
+    const char* lengths[3];
+    const char* total;
+    std::vector<std::size_t> without;
+  } cases[] = {
+      {{"100", "1e999", "-1e999"}, "100", {1, 2}},
+      {{"1e39", "100", "nan"}, "100", {0, 2}},
+      {{"-0", "2.5", "百"}, "2.5", {2}},
+      {{"1E+05", "-50", "inf"}, "99950", {2}},
+  };
+  for (const Case& c : cases) {
+    DxfText text = DxfText().Begin();
+    for (const char* length : c.lengths) text.Entry("A", "1", "0", "0", length);
+    const std::optional<ReportDrawing> d =
+        ReadReportDrawing(codec->ToAnsi(platform::FromUtf8(text.End().Text())), *codec, failure);
+    ASSERT_TRUE(d.has_value());
+    const std::vector<Row> rows = Utf8Rows(TakeoffRows(*d));
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[4], (Row{"小計", "A", "3", c.total})) << c.lengths[1];
+    EXPECT_EQ(rows[5], (Row{"合計", "A", "SGP", "20A", "3", c.total})) << c.lengths[1];
+    EXPECT_EQ(EntriesWithoutLength(*d), c.without) << c.lengths[1];
+  }
+}
+
+TEST(Takeoff, WritesAFieldThatWouldOpenAsAFormulaAsText) {
+  struct Case {
+    std::u16string field, written;
+  } cases[] = {
+      // Every lead character a spreadsheet takes for a formula.
+      {u"=cmd|'/c calc'!A1", u"\"'=cmd|'/c calc'!A1\""},
+      {u"=1+1", u"\"'=1+1\""},
+      {u"+1+1", u"\"'+1+1\""},
+      {u"-2+3", u"\"'-2+3\""},
+      {u"@SUM(A1:A9)", u"\"'@SUM(A1:A9)\""},
+      {u"\t=1+1", u"\"'\t=1+1\""},
+      {u"\r=1+1", u"\"'\r=1+1\""},
+      {u"-", u"\"'-\""},
+      {u"+", u"\"'+\""},
+      {u"-A", u"\"'-A\""},
+      {u"-1e", u"\"'-1e\""},
+      {u"-.", u"\"'-.\""},
+      // Quotes inside are doubled as in any quoted field.
+      {u"=HYPERLINK(\"x\")", u"\"'=HYPERLINK(\"\"x\"\")\""},
+      // Numbers stay numbers, whatever their sign or form.
+      {u"-400", u"-400"},
+      {u"+20", u"+20"},
+      {u"-3212.5", u"-3212.5"},
+      {u"-1.5E+07", u"-1.5E+07"},
+      {u"-.5", u"-.5"},
+      {u"-1e-5", u"-1e-5"},
+      // Not at the front, or not a lead character: as it is.
+      {u"SGP=", u"SGP="},
+      {u" =1", u" =1"},
+      {u"＝1+1", u"＝1+1"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CsvText({{u"x", c.field}}), u"x," + c.written + u"\r\n") << platform::ToUtf8(c.field);
+}
+
 TEST(Takeoff, QuotesFieldsAsCsvRequires) {
   struct Case {
     std::u16string field, written;
@@ -157,9 +221,25 @@ TEST_F(ReportCommand, ExitsByWhatItFound) {
     EXPECT_NE(err.str().find(c.err_has), std::string::npos) << err.str();
   }
   Run({"check", seeded, "--marume", "2"});
-  EXPECT_TRUE(out.str().ends_with("\n7 findings\n")) << out.str();
+  EXPECT_TRUE(out.str().ends_with("\n7 findings in 16 entries\n")) << out.str();
   Run({"check", clean});
-  EXPECT_EQ(out.str(), "0 findings\n");
+  EXPECT_EQ(out.str(), "0 findings in 1 entries\n");
+}
+
+TEST_F(ReportCommand, FailsWhenItsOutputDoesNotArrive) {
+  const std::string seeded = Seeded().string();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"check", seeded}, std::vector<std::string>{"takeoff", seeded},
+        std::vector<std::string>{"--help"}}) {
+    out.str("");
+    err.str("");
+    std::vector<plendra_report::Argument> words;
+    for (const std::string& w : args) words.push_back({platform::FromUtf8(w), std::filesystem::path(w)});
+    std::ostringstream broken;
+    broken.setstate(std::ios::badbit);  // as a stream over a full disk ends up
+    EXPECT_EQ(plendra_report::RunReportCommand(words, broken, err), 2) << args[0];
+    EXPECT_NE(err.str().find("標準出力に書き込めません"), std::string::npos) << err.str();
+  }
 }
 
 TEST_F(ReportCommand, WritesTheSheetInCodePage932OrUtf8WithAByteOrderMark) {

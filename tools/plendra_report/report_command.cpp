@@ -1,13 +1,17 @@
 #include "report_command.h"
 
+#include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <system_error>
 
 #include "app/app_error.h"
 #include "app/number_text.h"
 #include "app/report.h"
 #include "platform/ansi_codec.h"
+#include "platform/dxf_code_page.h"
 #include "platform/utf8.h"
 
 namespace plendra_report {
@@ -17,8 +21,23 @@ using plendra::Finding;
 using plendra::ReportDrawing;
 
 constexpr char kUsage[] =
-    "usage: plendra-report check DRAWING.dxf [--marume N] [--encoding CP]\n"
-    "       plendra-report takeoff DRAWING.dxf [--out FILE.csv] [--utf8] [--marume N] [--encoding CP]\n";
+    "使い方: plendra-report check 図面.dxf [--marume N] [--encoding CP]\n"
+    "        plendra-report takeoff 図面.dxf [--out 集計表.csv] [--utf8] [--marume N] [--encoding CP]\n"
+    "        plendra-report --help\n";
+
+constexpr char kHelp[] =
+    "\n"
+    "  check          部品表の重複・欠番・長さ違い・寸法なし・番号なしを一件一行で書き出します\n"
+    "  takeoff        集計表 (CSV) を書き出します\n"
+    "  --marume N     部品表を書いたときの丸め: 0 1mm (既定), 1 5mm, 2 10mm, 3 50mm, 4 丸め無し\n"
+    "  --encoding CP  図面のコード ページ (932, cp1252, 65001 など)。既定は図面のヘッダーから:\n"
+    "                 AC1021 以降は UTF-8、それより前は $DWGCODEPAGE、どちらもなければ 932\n"
+    "  --out FILE     集計表の書き込み先 (既定は標準出力)。図面そのものには書けません\n"
+    "  --utf8         集計表を BOM 付きの UTF-8 で書きます (既定はコード ページ 932)\n"
+    "  -h, --help     この説明を表示します\n"
+    "\n"
+    "終了コード: 0 見つかったものなし (takeoff は書き出した), 1 検査で見つかったものあり,\n"
+    "            2 使い方の誤りか、読めない・書けないファイル, 3 部品表が一つも見つからない\n";
 
 struct Options {
   std::u16string command;
@@ -28,7 +47,8 @@ struct Options {
   std::u16string out_shown;
   bool utf8 = false;
   std::int32_t marume = 0;
-  unsigned code_page = 932;
+  std::optional<unsigned> code_page;  // nothing: the drawing's header decides
+  bool help = false;
 };
 
 void Say(std::ostream& err, std::u16string_view text) {
@@ -64,7 +84,9 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
       error = name + u" の後に値がありません";
       return nullptr;
     };
-    if (name == u"--utf8") {
+    if (name == u"--help" || name == u"-h") {
+      o.help = true;
+    } else if (name == u"--utf8") {
       o.utf8 = true;
     } else if (name == u"--marume") {
       const Argument* v = take();
@@ -90,6 +112,10 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
     } else if (name == u"--out") {
       const Argument* v = take();
       if (!v) return std::nullopt;
+      if (v->text.empty()) {
+        error = u"--out に集計表のファイル名がありません";
+        return std::nullopt;
+      }
       o.out = v->path;
       o.out_shown = v->text;
     } else if (name.starts_with(u"--")) {
@@ -99,6 +125,7 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
       positional.push_back(&args[i]);
     }
   }
+  if (o.help) return o;
   if (positional.size() != 2) {
     error = positional.empty() ? u"コマンド (check か takeoff) と図面を指定してください"
                                : u"図面を一つ指定してください";
@@ -115,20 +142,166 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
     error = u"--out と --utf8 は takeoff のオプションです";
     return std::nullopt;
   }
+  if (o.drawing_shown.empty()) {
+    error = u"図面のファイル名が空です";
+    return std::nullopt;
+  }
   return o;
 }
 
-int Check(const Options& o, const ReportDrawing& drawing, std::ostream& out) {
+// Why a write or a read failed, from errno, in the words the program speaks.
+std::u16string Reason(int error) {
+  switch (error) {
+    case 0:
+      return {};
+    case ENOENT:
+      return u"フォルダーがありません";
+    case ENOTDIR:
+      return u"途中にフォルダーでないものがあります";
+    case EACCES:
+    case EPERM:
+      return u"書き込む権限がありません";
+    case ENOSPC:
+      return u"ディスクに空きがありません";
+#ifdef EROFS
+    case EROFS:
+      return u"読み取り専用です";
+#endif
+    case EISDIR:
+      return u"フォルダーです";
+    case EPIPE:
+      return u"書き込み先が閉じられています";
+    case EFBIG:
+      return u"ファイルが大きすぎます";
+    default:
+      return u"エラー番号 " + plendra::IntegerText(error);
+  }
+}
+
+std::u16string WithReason(std::u16string text, int error) {
+  const std::u16string reason = Reason(error);
+  return reason.empty() ? text : text + u" (" + reason + u")";
+}
+
+// Flushes what went to the standard output and says so when it did not get
+// there (a full disk, a closed pipe).
+bool Flushed(std::ostream& out, std::ostream& err) {
+  if (out) {
+    errno = 0;
+    out.flush();
+  }
+  if (out) return true;  // else errno is that of the write or the flush that failed
+  Say(err, WithReason(u"標準出力に書き込めません", errno));
+  return false;
+}
+
+// Warns that the drawing held no entry at all: the likeliest cause is that
+// its texts were read in the wrong code page, so that no tag matched.
+void SayNoEntries(const Options& o, unsigned code_page, std::ostream& err) {
+  Say(err, o.drawing_shown + u": 部品表 (タグ「(1)系統」の属性) が一つも見つかりません。コード ページ " +
+               plendra::IntegerText(code_page) + u" で読みました" +
+               (o.code_page ? u"" : u" (図面のヘッダーから)") +
+               u"。違うときは --encoding で指定してください");
+}
+
+int Check(const Options& o, const ReportDrawing& drawing, unsigned code_page, std::ostream& out,
+          std::ostream& err) {
   const std::vector<Finding> findings = plendra::CheckDrawing(drawing, o.marume);
   for (const Finding& f : findings)
     plendra::FindingLines(f, [&](std::u16string_view line) { out << platform::ToUtf8(line) << '\n'; });
-  const std::int64_t count = plendra::FindingLineCount(findings);
-  out << count << " findings\n";  // the same word for any count, for scripts that read it
-  out.flush();
-  return count == 0 ? kExitClean : kExitFindings;
+  // The same words for any count, for scripts that read them; the entries
+  // read are counted so that a drawing in which nothing was recognised never
+  // passes for a clean one.
+  out << findings.size() << " findings in " << drawing.entries.size() << " entries\n";
+  if (!Flushed(out, err)) return kExitTrouble;
+  if (drawing.entries.empty()) {
+    SayNoEntries(o, code_page, err);
+    return kExitNoEntries;
+  }
+  return findings.empty() ? kExitClean : kExitFindings;
 }
 
-int Takeoff(const Options& o, const ReportDrawing& drawing, std::ostream& out, std::ostream& err) {
+// A file-system error as an errno value (on Windows the error code is the
+// system's own, which Reason does not know).
+int ErrnoOf(const std::error_code& ec) { return ec.default_error_condition().value(); }
+
+// Writes bytes into a file that is no regular one (/dev/stdout, a pipe): it
+// cannot be replaced, only written.
+bool WriteInto(const std::filesystem::path& file, const std::string& bytes, int& error) {
+  errno = 0;
+  std::ofstream into(file, std::ios::binary);
+  into.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  into.close();
+  error = into ? 0 : errno;
+  return static_cast<bool>(into);
+}
+
+// Writes the sheet to a new file beside `file` and renames it into place, so
+// that a failed write leaves the older sheet as it was and never half a
+// sheet. A link is followed, so that it still names the new sheet. On
+// failure, the reason as errno gives it.
+bool WriteSheet(std::filesystem::path file, const std::string& bytes, int& error) {
+  std::error_code ec;
+  if (std::filesystem::is_symlink(file, ec)) {
+    const std::filesystem::path target = std::filesystem::weakly_canonical(file, ec);
+    if (!ec) file = target;
+  }
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    return WriteInto(file, bytes, error);
+  std::filesystem::path temporary;
+  for (int n = 0;; ++n) {
+    temporary = file;
+    temporary += ".~" + std::to_string(n) + ".tmp";
+    if (!std::filesystem::exists(temporary, ec) && !ec) break;
+    if (ec || n == 99) {
+      error = ec ? ErrnoOf(ec) : EEXIST;
+      return false;
+    }
+  }
+  errno = 0;
+  std::ofstream sheet(temporary, std::ios::binary | std::ios::trunc);
+  if (!sheet) {
+    error = errno;
+    return false;  // nothing was created
+  }
+  sheet.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  sheet.close();
+  if (!sheet) {
+    error = errno;
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  // rename replaces an existing sheet in one step (MoveFileEx with
+  // MOVEFILE_REPLACE_EXISTING on Windows).
+  std::filesystem::rename(temporary, file, ec);
+  if (ec) {
+    error = ErrnoOf(ec);
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+// Refuses a sheet that would land on the drawing itself or on a folder,
+// before anything is written.
+std::optional<std::u16string> RefusedOutput(const Options& o) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(o.drawing, *o.out, ec))
+    return o.out_shown + u": 集計表の書き込み先が図面そのものです。別のファイル名を指定してください";
+  if (std::filesystem::is_directory(*o.out, ec))
+    return o.out_shown + u": 集計表の書き込み先がフォルダーです。ファイル名を指定してください";
+  return std::nullopt;
+}
+
+int Takeoff(const Options& o, const ReportDrawing& drawing, unsigned code_page, std::ostream& out,
+            std::ostream& err) {
+  if (drawing.entries.empty()) {
+    // An empty sheet helps nobody and would replace an older one.
+    SayNoEntries(o, code_page, err);
+    Say(err, u"集計表は書き出していません");
+    return kExitNoEntries;
+  }
   const std::u16string csv = plendra::CsvText(plendra::TakeoffRows(drawing));
   std::string bytes;
   if (o.utf8) {
@@ -139,17 +312,17 @@ int Takeoff(const Options& o, const ReportDrawing& drawing, std::ostream& out, s
     bytes = platform::MakeAnsiCodec(932)->ToAnsi(csv);
   }
   if (o.out) {
-    std::ofstream file(*o.out, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      Say(err, o.out_shown + u": 集計表を書き込めません");
+    int error = 0;
+    if (!WriteSheet(*o.out, bytes, error)) {
+      Say(err, WithReason(o.out_shown + u": 集計表を書き込めません", error));
       return kExitTrouble;
     }
   } else {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
+    if (!Flushed(out, err)) return kExitTrouble;
   }
+  Say(err, u"部品表 " + plendra::IntegerText(static_cast<std::int64_t>(drawing.entries.size())) +
+               u" 件を集計しました");
 
   // The sheet shows the tables as written; say when they disagree with the
   // drawing, so that nobody orders pipe from an out-of-date table.
@@ -167,6 +340,17 @@ int Takeoff(const Options& o, const ReportDrawing& drawing, std::ostream& out, s
   return kExitClean;
 }
 
+// The bytes of the drawing; nothing when it is missing, a folder or unreadable.
+std::optional<std::string> ReadDrawing(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err) {
@@ -177,25 +361,48 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
     err << kUsage;
     return kExitTrouble;
   }
+  if (o->help) {
+    out << kUsage << kHelp;
+    return Flushed(out, err) ? kExitClean : kExitTrouble;
+  }
+  if (o->out) {
+    if (const std::optional<std::u16string> refused = RefusedOutput(*o)) {
+      Say(err, *refused);
+      return kExitTrouble;
+    }
+  }
+  const std::optional<std::string> bytes = ReadDrawing(o->drawing);
+  if (!bytes) {
+    Say(err, o->drawing_shown + u": ファイルが見つからないか、読めません");
+    return kExitTrouble;
+  }
+  // The drawing's own header names its code page (AutoCAD 2007 and later
+  // write UTF-8); --encoding overrides it for a header that says nothing or
+  // says it wrongly.
+  const unsigned code_page = o->code_page.value_or(
+      platform::DxfHeaderCodePage(std::string_view(*bytes).substr(0, platform::kDxfHeaderBytes))
+          .value_or(932));
   std::unique_ptr<platform::TextCodec> codec;
   try {
-    codec = platform::MakeAnsiCodec(o->code_page);
+    codec = platform::MakeAnsiCodec(code_page);
   } catch (const std::exception&) {
     codec.reset();
   }
   // iconv refuses a code page it does not know; Windows' conversions accept
   // any number and then convert nothing, which a digit shows.
   if (!codec || codec->FromAnsi("0") != u"0") {
-    Say(err, u"コード ページ " + plendra::IntegerText(o->code_page) + u" はここでは使えません");
+    Say(err, u"コード ページ " + plendra::IntegerText(code_page) + u" はここでは使えません" +
+                 (o->code_page ? u"" : u" (図面のヘッダーが指定しています。--encoding で指定してください)"));
     return kExitTrouble;
   }
   plendra::ReportReadFailure failure;
-  const std::optional<ReportDrawing> drawing = plendra::ReadReportFile(o->drawing, *codec, failure);
+  const std::optional<ReportDrawing> drawing = plendra::ReadReportDrawing(*bytes, *codec, failure);
   if (!drawing) {
     Say(err, o->drawing_shown + u": " + failure.description);
     return kExitTrouble;
   }
-  return o->command == u"check" ? Check(*o, *drawing, out) : Takeoff(*o, *drawing, out, err);
+  return o->command == u"check" ? Check(*o, *drawing, code_page, out, err)
+                                : Takeoff(*o, *drawing, code_page, out, err);
 }
 
 }  // namespace plendra_report

@@ -3,6 +3,7 @@
 //
 //   plendra-report check DRAWING.dxf [--marume N] [--encoding CP]
 //   plendra-report takeoff DRAWING.dxf [--out FILE.csv] [--utf8] [--marume N] [--encoding CP]
+//   plendra-report --help
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,9 @@ namespace plendra_report {
 inline constexpr int kExitClean = 0;
 inline constexpr int kExitFindings = 1;
 inline constexpr int kExitTrouble = 2;
+// The drawing was read but held no parts-table entry: nothing was checked or
+// added up, which must not pass for a clean drawing.
+inline constexpr int kExitNoEntries = 3;
 
 // One command-line argument: its text, and the same argument as a path (on
 // Linux the bytes as given, whatever their encoding).
@@ -24,9 +28,10 @@ struct Argument {
 };
 
 // Runs the command the arguments name. The check's findings (UTF-8, one a
-// line) and a takeoff sheet without --out go to `out`; messages go to `err`
-// (UTF-8). Returns the exit status: 0, 1 for a check with findings, 2 for a
-// usage mistake or a file that cannot be read or written.
+// line), a takeoff sheet without --out and the usage asked for by --help go
+// to `out`; messages go to `err` (UTF-8). Returns the exit status: 0, 1 for a
+// check with findings, 2 for a usage mistake or a file that cannot be read or
+// written (`out` included), 3 for a drawing without any entry.
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plendra_report

@@ -114,12 +114,11 @@ struct Finding {
 // length, and the entry is then not judged stale.
 std::vector<Finding> CheckDrawing(const ReportDrawing& drawing, std::int32_t marume_index);
 
-// How many lines the findings print (a gap prints one line per number).
-std::int64_t FindingLineCount(const std::vector<Finding>& findings);
-// Hands each printed line of one finding, fields joined by TAB and without a
-// line end, to `line`: "duplicate SYSTEM NUMBER COUNT", "gap SYSTEM NUMBER",
+// Hands the printed line of one finding, fields joined by TAB and without a
+// line end, to `line`: "duplicate SYSTEM NUMBER COUNT", "gap SYSTEM NUMBER"
+// for one missing number or "gap SYSTEM FIRST LAST" for a run of them,
 // "stale SYSTEM NUMBER WRITTEN NOW", "orphan SYSTEM NUMBER",
-// "unnumbered SYSTEM TEXT".
+// "unnumbered SYSTEM TEXT". Every finding is one line.
 void FindingLines(const Finding& finding, const std::function<void(std::u16string_view)>& line);
 
 // --- The takeoff sheet -------------------------------------------------------
@@ -134,11 +133,14 @@ std::vector<std::vector<std::u16string>> TakeoffRows(const ReportDrawing& drawin
 
 // The rows as CSV: fields joined by ",", a field that holds a comma, a double
 // quote, CR or LF enclosed in double quotes with its quotes doubled, and
-// every row ended by CRLF.
+// every row ended by CRLF. A field that a spreadsheet would open as a formula
+// (one beginning with "=", "@", a tab, a CR, or with "+" or "-" when it is no
+// number) is written as text: an apostrophe before it, inside double quotes.
 std::u16string CsvText(const std::vector<std::vector<std::u16string>>& rows);
 
-// The entries whose written length is no number (they count in the sheet's
-// totals as entries but add no length).
+// The entries whose written length is no number, or none that
+// single-precision holds (they count in the sheet's totals as entries but
+// add no length).
 std::vector<std::size_t> EntriesWithoutLength(const ReportDrawing& drawing);
 
 }  // namespace plendra
