@@ -150,9 +150,15 @@ class ScanRun {
         if (whole && Equals(value, ascii, section_mark_)) {
           if (!in.SkipLine()) PastEnd(in);
           if (!in.ReadLine(&value, longest_compared_, &whole)) PastEnd(in);
-          if (whole && Equals(value, IsAscii(value), section_)) inside = true;
+          if (whole && Equals(value, IsAscii(value), section_) && !inside) {
+            inside = true;
+            if (sink_ != nullptr) sink_->SectionBegun();
+          }
         } else if (whole && Equals(value, ascii, end_mark_)) {
-          if (inside) break;  // the wanted section is finished; the rest is not read
+          if (inside) {
+            if (sink_ != nullptr) sink_->SectionEnded();
+            break;  // the wanted section is finished; the rest is not read
+          }
         } else if (inside && whole && Equals(value, ascii, type_)) {
           wanted = true;
           ++count;

@@ -61,7 +61,7 @@ for option, data in [(["--encoding=932"], sjis), (["--encoding=cp932"], sjis), (
     check(f"encoding {' '.join(option)}", run(data, *option, "FILE", "ENTITIES", "TEXT", "1"),
           (0, "1\n配管\n".encode(), b""))
 code, out, err = run(sjis, "--encoding=klingon", "FILE", "ENTITIES", "TEXT", "1")
-check("unknown encoding", (code, out, b'"klingon"' in err), (2, b"", True))
+check("unknown encoding", (code, out, "「klingon」はコード ページではありません" in err.decode("utf-8")), (2, b"", True))
 
 
 # Without the option the header decides: from AC1021 the file is UTF-8 whatever
@@ -90,8 +90,46 @@ for version, code_page, value in [(b"AC1021", b"ANSI_1252", "配管".encode("utf
 check("option over header", run(with_header(b"AC1015", b"ANSI_932", b"caf\xe9"), "--encoding=1252", "FILE",
                                 "ENTITIES", "TEXT", "1"), (0, "1\ncafé\n".encode(), b""))
 
-# Usage errors are not scan failures.
-check("usage", run(b"", "FILE", "ENTITIES")[0], 2)
+# Usage and option errors are not scan failures, and speak Japanese as the
+# data errors do, the usage with them; asked for, the usage goes to stdout.
+for args, says in [(["FILE", "ENTITIES"], "四つを指定してください"),
+                   (["--bogus", "FILE", "ENTITIES", "TEXT", "1"], "知らないオプションです: --bogus"),
+                   (["FILE", "ENTITIES", "TEXT", "1", "--encoding"], "--encoding の後にコード ページがありません")]:
+    code, out, err = run(b"", *args)
+    err = err.decode("utf-8")
+    check(f"usage {args}", (code, out, says in err, "使い方: dxfscan" in err, "usage" in err), (2, b"", True, True, False))
+for args in (["--help"], ["-h"], ["FILE", "ENTITIES", "--help"]):
+    code, out, err = run(b"", *args)
+    out = out.decode("utf-8")
+    check(f"help {args}", (code, out.startswith("使い方: dxfscan"), "終了コード" in out, err), (0, True, True, b""))
+
+# A section that never ends, a file cut in the middle of a value, an empty
+# file, a section that is not there: what was found is written, with a warning
+# and status 3, never as a whole answer. A file cut after a group code is a
+# scan failure; one cut after the section asked for is whole for this scan.
+text = [b"  0", b"SECTION", b"  2", b"ENTITIES", b"  0", b"TEXT", b"  1", b"abc"]
+for name, data, section, status, stdout, says in [
+        ("no ENDSEC", dxf(*text), "ENTITIES", 3, b"1\nabc\n", "ENDSEC で終わらずにファイルが終わっています"),
+        ("cut in a value", dxf(*text)[:-3], "ENTITIES", 3, b"1\nab\n", "ENDSEC で終わらずにファイルが終わっています"),
+        ("cut after a code", dxf(*text, b"  0"), "ENTITIES", 1, b"", "62 ファイルにこれ以上データがありません"),
+        ("empty", b"", "ENTITIES", 3, b"0\n", "ファイルが空です"),
+        ("no such section", dxf(*text, b"  0", b"ENDSEC"), "ENTITY", 3, b"0\n", "セクション ENTITY がありません"),
+        ("cut after the section", dxf(*text, b"  0", b"ENDSEC", b"  0", b"SECTION", b"  2", b"OBJ"), "ENTITIES", 0,
+         b"1\nabc\n", ""),
+        ("whole", dxf(*text, b"  0", b"ENDSEC", b"  0", b"EOF"), "ENTITIES", 0, b"1\nabc\n", "")]:
+    code, out, err = run(data, "FILE", section, "TEXT", "1")
+    err = err.decode("utf-8")
+    check(name, (code, out, says in err, err == ""), (status, stdout, True, says == ""))
+
+# Output that does not arrive is a failure that says so.
+with open("/dev/full", "wb") as full:
+    with tempfile.NamedTemporaryFile(suffix=".dxf") as f:
+        f.write(dxf(*text, b"  0", b"ENDSEC"))
+        f.flush()
+        for args in ([f.name, "ENTITIES", "TEXT", "1"], ["--help"]):
+            r = subprocess.run([DXFSCAN, *args], stdout=full, stderr=subprocess.PIPE)
+            check(f"{args[0]} > /dev/full", (r.returncode, "標準出力に書き込めません" in r.stderr.decode("utf-8")),
+                  (1, True))
 
 for f in failures:
     print(f)

@@ -88,11 +88,45 @@ class Records final : public DxfRecordSink {
     for (std::string_view v : values) record.push_back(codec_.FromAnsi(v));
     records.push_back(record);
   }
+  void SectionBegun() override { marks += "begun "; }
+  void SectionEnded() override { marks += "ended "; }
   std::vector<std::vector<std::u16string>> records;
+  std::string marks;  // the section's marks as the scan reported them, in order
 
  private:
   platform::TextCodec& codec_;
 };
+
+// The scan succeeds on a section that never ends (it reads to the end of the
+// file); only the marks tell such a file from a whole one.
+TEST_F(DxfScannerTest, ReportsWhetherTheSectionBeganAndEnded) {
+  const std::string head = "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nabc\n";
+  const struct {
+    std::string file;
+    std::u16string_view section;
+    std::string marks;
+  } cases[] = {
+      {head + "  0\nENDSEC\n  0\nEOF\n", u"ENTITIES", "begun ended "},
+      {head, u"ENTITIES", "begun "},
+      {head.substr(0, head.size() - 2), u"ENTITIES", "begun "},
+      {head + "  0\nENDSEC\n", u"BLOCKS", ""},
+      {"", u"ENTITIES", ""},
+      // A second ENTITIES section after the first is not read.
+      {head + "  0\nENDSEC\n" + head + "  0\nENDSEC\n", u"ENTITIES", "begun ended "},
+      // An ENDSEC of another section before it ends nothing.
+      {"  0\nSECTION\n  2\nHEADER\n  0\nENDSEC\n" + head, u"ENTITIES", "begun "},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t block : {std::size_t{16}, DxfScanner::kDefaultBlockBytes}) {
+      DxfScanner scanner(*codec, block);
+      DxfMemorySource source(c.file);
+      Records sink(*codec);
+      DxfScanFailure failure;
+      ASSERT_TRUE(scanner.Scan(source, c.section, u"TEXT", u"1", sink, failure)) << c.file;
+      EXPECT_EQ(sink.marks, c.marks) << c.file << " block of " << block;
+    }
+  }
+}
 
 TEST_F(DxfScannerTest, RecordsHandedOverAreTheTablesRecords) {
   const std::string file = MixedDrawing();

@@ -10,7 +10,14 @@
 // page by number or name (932, 65001, utf-8, cp932, shift_jis); without it the
 // file's header decides ($ACADVER from AC1021 means UTF-8, else
 // $DWGCODEPAGE), and 932 when the header says nothing.
+//
+// The scanner reads to the end of the file when the section never ends, and
+// finds nothing in an empty file; both succeed there. Here the records found
+// are still written, but a warning goes to stderr and the exit status is 3,
+// so that a drawing cut short (a copy broken off, a full disk) or a section
+// name mistyped never passes for a whole answer. Messages are Japanese.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +34,10 @@
 #include "platform/dxf_code_page.h"
 #include "platform/utf8.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -39,6 +50,26 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitIncomplete = 3;
+
+constexpr char kUsage[] =
+    "使い方: dxfscan [--encoding=CP] ファイル セクション 種類 グループコード\n"
+    "        dxfscan --help\n";
+
+constexpr char kHelp[] =
+    "\n"
+    "DXF ファイルのセクション (ENTITIES など) の中の、種類 (INSERT など) のレコードごとに、\n"
+    "グループコード (\"2|10|20\" のように | で区切る) の値を書き出します。\n"
+    "標準出力 (UTF-8): 一行目にレコードの数、続いて一レコード一行、値はタブ区切り。\n"
+    "\n"
+    "  --encoding=CP  ファイルのコード ページ (932, 65001, utf-8, cp932, shift_jis など)。\n"
+    "                 既定はヘッダーから: AC1021 以降は UTF-8、それより前は $DWGCODEPAGE、\n"
+    "                 どちらもなければ 932\n"
+    "  -h, --help     この説明を表示します\n"
+    "\n"
+    "終了コード: 0 読めた, 1 読めない (エラー番号と説明を標準エラーに), 2 使い方の誤り,\n"
+    "            3 見つかったレコードは書き出したが、ファイルが空か、セクションがないか、\n"
+    "              セクションが終わらずにファイルが終わっている (途中で切れたファイル)\n";
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD. With escape, TAB, CR and
 // LF become two characters each, so that one record stays on one line.
@@ -74,15 +105,45 @@ void AppendValue(std::string& out, std::string_view bytes, platform::TextCodec& 
 using platform::FromUtf8;
 #endif
 
-int Usage() {
-  std::fputs("usage: dxfscan [--encoding=CODEPAGE] FILE SECTION TYPE CODES\n", stderr);
+void Say(std::u16string_view text) {
+  std::string line = "dxfscan: ";
+  AppendText(line, text, false);
+  line += "\n";
+  std::fputs(line.c_str(), stderr);
+}
+
+int Usage(std::u16string_view error) {
+  Say(error);
+  std::fputs(kUsage, stderr);
   return kExitUsage;
+}
+
+// Flushes and closes the standard output; false with errno when what was
+// written did not get there. The descriptor is closed rather than the
+// stream, which the C++ library flushes again at exit.
+bool OutputClosed() {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return false;
+#ifdef _WIN32
+  return _close(_fileno(stdout)) == 0 || errno == EBADF;
+#else
+  return close(fileno(stdout)) == 0 || errno == EBADF;
+#endif
+}
+
+int OutputFailed() {
+  const int error = errno;
+  Say(error == ENOSPC  ? u"標準出力に書き込めません (ディスクに空きがありません)"
+      : error == EPIPE ? u"標準出力に書き込めません (書き込み先が閉じられています)"
+                       : u"標準出力に書き込めません");
+  return kExitFailure;
 }
 
 struct Arguments {
   std::filesystem::path file;
   std::u16string section, type, codes;
   std::optional<std::string> encoding;  // as given, UTF-8
+  bool help = false;
 };
 
 // The arguments as the program's text: UTF-8 bytes on Linux, the wide command
@@ -103,27 +164,39 @@ std::vector<std::u16string> CommandLine(int argc, char** argv) {
   return args;
 }
 
-bool Parse(int argc, char** argv, Arguments& a) {
+// Reads the arguments; on a mistake, false and the reason in `error`.
+bool Parse(int argc, char** argv, Arguments& a, std::u16string& error) {
   std::vector<std::u16string> positional;
   std::vector<std::size_t> positional_at;
   const std::vector<std::u16string> args = CommandLine(argc, argv);
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::u16string_view arg = args[i];
-    if (arg.starts_with(u"--encoding")) {
+    if (arg == u"--help" || arg == u"-h") {
+      a.help = true;
+    } else if (arg == u"--encoding" || arg.starts_with(u"--encoding=")) {
       std::u16string_view value;
-      if (arg.starts_with(u"--encoding="))
+      if (arg.starts_with(u"--encoding=")) {
         value = arg.substr(11);
-      else if (arg == u"--encoding" && i + 1 < args.size())
+      } else if (i + 1 < args.size()) {
         value = args[++i];
-      else
+      } else {
+        error = u"--encoding の後にコード ページがありません";
         return false;
+      }
       a.encoding = platform::ToUtf8(value);
+    } else if (arg.starts_with(u"--")) {
+      error = u"知らないオプションです: " + std::u16string(arg);
+      return false;
     } else {
       positional.emplace_back(arg);
       positional_at.push_back(i + 1);
     }
   }
-  if (positional.size() != 4) return false;
+  if (a.help) return true;
+  if (positional.size() != 4) {
+    error = u"ファイル、セクション、種類、グループコードの四つを指定してください";
+    return false;
+  }
 #ifdef _WIN32
   a.file = std::filesystem::path(positional[0]);
 #else
@@ -195,13 +268,17 @@ class Lines final : public korvel::DxfRecordSink {
     }
     out += '\n';
   }
+  void SectionBegun() override { begun_ = true; }
+  void SectionEnded() override { ended_ = true; }
+  bool Begun() const { return begun_; }
+  bool Ended() const { return ended_; }
 
   bool WriteAll() const {
     const std::string head = std::to_string(count_) + "\n";
     if (!Write(head)) return false;
     for (const std::string& piece : pieces_)
       if (!Write(piece)) return false;
-    return std::fflush(stdout) == 0;
+    return true;
   }
 
  private:
@@ -214,6 +291,7 @@ class Lines final : public korvel::DxfRecordSink {
   platform::TextCodec& codec_;
   std::uint64_t count_ = 0;
   std::vector<std::string> pieces_;
+  bool begun_ = false, ended_ = false;
 };
 
 }  // namespace
@@ -223,17 +301,21 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
   Arguments args;
-  if (!Parse(argc, argv, args)) return Usage();
+  std::u16string error;
+  if (!Parse(argc, argv, args, error)) return Usage(error);
+  if (args.help) {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return OutputClosed() ? 0 : OutputFailed();
+  }
   std::optional<unsigned> code_page;
   if (args.encoding) {
     code_page = platform::CodePageByName(*args.encoding);
-    if (!code_page) {
-      std::fprintf(stderr,
-                   "dxfscan: \"%s\" names no encoding; give a code-page number (932, 65001, 1252) or a "
-                   "name (utf-8, cp932, shift_jis)\n",
-                   args.encoding->c_str());
-      return kExitUsage;
-    }
+    if (!code_page)
+      return Usage(
+          u"「" + platform::FromUtf8(*args.encoding) +
+          u"」はコード ページではありません。番号 (932, 65001, 1252) か名前 (utf-8, cp932, shift_jis) "
+          u"で指定してください");
   }
 
   const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::OpenPath(args.file);
@@ -245,7 +327,7 @@ int main(int argc, char** argv) {
   try {
     codec = platform::MakeAnsiCodec(*code_page);
   } catch (const std::exception&) {
-    std::fprintf(stderr, "dxfscan: code page %u is not supported here\n", *code_page);
+    Say(u"コード ページ " + platform::FromUtf8(std::to_string(*code_page)) + u" はここでは使えません");
     return kExitUsage;
   }
 
@@ -254,6 +336,20 @@ int main(int argc, char** argv) {
   korvel::DxfScanFailure failure;
   if (!scanner.Scan(source, args.section, args.type, args.codes, lines, failure))
     return Fail(failure.number, failure.description);
-  if (!lines.WriteAll()) return kExitFailure;
+  if (!lines.WriteAll() || !OutputClosed()) return OutputFailed();
+  // What was found is written; say when it cannot be the whole section.
+  if (source.Front().empty() && !source.Failed()) {
+    Say(u"注意: ファイルが空です");
+    return kExitIncomplete;
+  }
+  if (!lines.Begun()) {
+    Say(u"注意: セクション " + args.section + u" がありません");
+    return kExitIncomplete;
+  }
+  if (!lines.Ended()) {
+    Say(u"注意: セクション " + args.section +
+        u" が ENDSEC で終わらずにファイルが終わっています (途中で切れたファイルかもしれません)");
+    return kExitIncomplete;
+  }
   return 0;
 }

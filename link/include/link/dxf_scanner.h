@@ -60,6 +60,12 @@ class DxfRecordSink {
   // when the list is empty), "" for a code the record lacks. The views last
   // until the call returns.
   virtual void Record(const std::vector<std::string_view>& values) = 0;
+  // The wanted section's SECTION was read, and later its ENDSEC. A scan
+  // whose section never ends still reads to the end of the file and
+  // succeeds; a caller that wants to tell a cut file from a whole one
+  // watches these.
+  virtual void SectionBegun() {}
+  virtual void SectionEnded() {}
 };
 
 class DxfScanner {
