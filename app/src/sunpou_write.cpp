@@ -24,11 +24,11 @@ bool SystemNameRefused(std::u16string_view name) { return name.empty() || name =
 bool Omitted(const std::u16string& value) { return value.empty(); }
 
 // What AutoCAD means by a dimension-style value that its record leaves out:
-// the default of a metric drawing, which is what every drawing this program
-// numbers in millimetres is.
+// the DXF reference's default, which is the imperial one even in a metric
+// drawing (whose styles carry their 2.5 and 0.625 written out).
 struct StyleDefaults {
-  float K = 1, H = 2.5f, R = 0, G = 0.625f;
-  std::int32_t D = 2, Z = 8, TM = 0;
+  float K = 1, H = 0.18f, R = 0, G = 0.09f;
+  std::int32_t D = 4, Z = 0, TM = 0;
 };
 
 float SingleOr(const std::u16string& value, float fallback) {
