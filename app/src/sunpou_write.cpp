@@ -76,7 +76,10 @@ bool Form1::EnsureBlock(korvel::_PwControl& channel) {
   // wait ends at the command prompt or at the channel's own time-out.
   const std::u16string keys = BlockScriptKeys(
       host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
+  const auto saved = ReadScriptVariables(channel);
+  if (ended_) return false;
   const std::int32_t sent = channel.SendCommand(std::u16string(texts::kCancel) + keys, Prompt());
+  RestoreScriptVariables(channel, saved);
   // 停止 pressed or the window closed meanwhile: the pick ends as asked.
   if (ended_ || sent == korvel::CancelByUser) return false;
   if (!std::filesystem::is_regular_file(block, ignored)) {
