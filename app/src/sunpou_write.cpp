@@ -111,7 +111,7 @@ std::int32_t Form1::Sunpou_Write() {
   if (!EnsureBlock(*channel)) return 0;
 
   channel->Active();
-  const std::int32_t exported = channel->DxfOut(u"sgl", u"2000", acad.get());
+  const std::int32_t exported = DxfOutKeepingName(*channel, acad.get(), u"sgl");
   if (ended_) return 0;
   if (exported == 0) {
     channel->PostCommand(texts::kCancel);
@@ -251,6 +251,7 @@ std::int32_t Form1::Sunpou_Write() {
                            SingleText(L) + u"^M^M^M" + system + u"^M" + number + u"^M",
                        Prompt());
   view_.SetStatus(system + u"-" + number + u">" + SingleText(L) + std::u16string(texts::kWritten));
+  NoteWritten(system, number);
   channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt());
   return -1;
 }

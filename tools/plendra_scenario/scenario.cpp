@@ -272,6 +272,9 @@ bool Runner::Setup(const std::vector<std::string>& f) {
   } else if (f[0] == "instance") {
     if (v != "running") return Fail("instance running");
     another_instance_ = true;
+  } else if (f[0] == "saveas") {
+    if (v != "renames" && v != "keeps") return Fail("saveas renames or saveas keeps");
+    saveas_renames_ = v == "renames";
   }
   return true;
 }

@@ -147,6 +147,16 @@ class Form1 {
   bool single_pick_ = false;  // a press without the continuous setting is picking
   bool block_found_ = false;  // Plendra1.dwg was seen in the application's folder
 
+  // The numbers the last lookup found in the drawing for its system, with
+  // those written since; none when unknown (lookup off, failed, another
+  // system chosen).
+  struct DrawingNumbers {
+    std::u16string system;
+    std::vector<std::u16string> numbers;
+    bool Holds(std::u16string_view number) const;
+  };
+  std::optional<DrawingNumbers> drawing_numbers_;
+
   // The menu 検査: a check or takeoff exporting the drawing, and what the
   // last check listed with the entries its findings' indexes name.
   bool kensa_running_ = false;
