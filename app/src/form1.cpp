@@ -109,7 +109,7 @@ void Form1::Form_Unload(std::int16_t& cancel) {
   if (const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj; acad && acad->ControlExists()) {
     if (const auto control = acad->get_Control()) {
       control->SendCommand(texts::kUcsPrevious, acad->get_CommandPrompt());
-      control->DxfOut(u"auto", u"2000", acad.get());
+      DxfOutKeepingName(*control, acad.get(), u"auto", true);
       control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
     }
     g_.Acad_Obj.reset();
@@ -153,8 +153,21 @@ void Form1::Keitou_Load() {
   }
 }
 
+// The lookup could not read the drawing: whatever the number box held
+// belongs to another system or to an older drawing, and "1" would write
+// duplicates, so the box is emptied and the user has to choose.
+void Form1::LookupFailed() {
+  drawing_numbers_.reset();
+  view_.Bangou_Combo().SetListIndex(-1);
+  view_.Bangou_Combo().SetText(u"");
+  view_.SetStatus(texts::kNumbersUnread);
+}
+
 void Form1::Keitou_Combo_Click() {
-  if (ended_ || g_.Kidou_Flag != 1 || LeadingNumber(g_.settings.Keitou_Check) != 1) return;
+  if (ended_) return;
+  // Whatever numbers were known belong to the system chosen before.
+  drawing_numbers_.reset();
+  if (g_.Kidou_Flag != 1 || LeadingNumber(g_.settings.Keitou_Check) != 1) return;
   ComboBox& numbers = view_.Bangou_Combo();
   // Without numbers to choose from (the system list said so when it was
   // read) there is nothing a lookup could select.
@@ -168,15 +181,20 @@ void Form1::Keitou_Combo_Click() {
     const auto control = Channel();
     control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
     if (ended_) return;
-    const std::int32_t exported = control->DxfOut(u"all", u"2000", acad.get());
+    const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
     if (ended_) return;
     if (exported != -1) {
       // A scan of a file AutoCAD did not finish would give a wrong next number
-      // without a word: the user is told, and the number stays as it was.
+      // without a word: the user is told why, and has to choose the number.
       control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
+      if (!ended_) LookupFailed();
       return;
     }
-    control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table);
+    if (control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table) != -1) {
+      control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
+      if (!ended_) LookupFailed();
+      return;
+    }
     std::u16string history;
     const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
     // The count AutoCAD reported last decides whether the export holds
@@ -186,21 +204,25 @@ void Form1::Keitou_Combo_Click() {
                                            : std::u16string();
     if (LeadingNumber(first_digit) == 0 || read != -1) table.At(0, 0) = u"0";
 
+    const std::u16string system = view_.Keitou_Combo().Text();
     if (LeadingNumber(table.At(0, 0)) == 0) {
+      drawing_numbers_ = DrawingNumbers{system, {}};
       if (numbers.ListCount() > 0) numbers.SetListIndex(0);
       view_.SetStatus(u"1" + std::u16string(texts::kFromNumber));
       return;
     }
     const std::int32_t n = RoundToLong(LeadingNumber(table.At(0, 0)));
-    const std::u16string system = view_.Keitou_Combo().Text();
+    DrawingNumbers found{system, {}};
     std::int32_t highest = 0;
     for (std::int32_t r = 1; r < n && r + 1 <= table.UBound(2); ++r) {
       if (table.At(0, r) != texts::kSystemTag || table.At(1, r) != system) continue;
+      found.numbers.push_back(table.At(1, r + 1));
       // The number is the attribute right after the system's; one that is no
       // decimal number is no entry's number.
       const std::optional<double> number = ReadDecimal(table.At(1, r + 1));
       if (number && *number > highest) highest = RoundToLong(*number);
     }
+    drawing_numbers_ = std::move(found);
     if (highest < numbers.ListCount()) {
       numbers.SetListIndex(highest);
       view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) +
@@ -268,6 +290,7 @@ void Form1::Kaisi_Button_Click() {
       return;
     }
     do {
+      if (!DuplicateAllowed()) break;
       const std::int32_t r = Sunpou_Write();
       if (r == -1) {
         go_on = true;
@@ -289,6 +312,32 @@ void Form1::Kaisi_Button_Click() {
   if (ended_) return;
   button.SetCaption(texts::kStart);
   ClosingSteps();
+}
+
+// The drawing's numbers are known only for the system the last lookup read;
+// a number they hold is written again only when the user says so.
+bool Form1::DuplicateAllowed() {
+  const std::u16string system = view_.Keitou_Combo().Text();
+  const std::u16string number = view_.Bangou_Combo().Text();
+  if (!drawing_numbers_ || drawing_numbers_->system != system || !drawing_numbers_->Holds(number))
+    return true;
+  const std::u16string question = system + u" " + number + std::u16string(texts::kAlreadyInDrawing);
+  return Channel()->ShowMessage(question, kYesNoQuestion, kAppTitle) == kAnswerYes && !ended_;
+}
+
+bool Form1::DrawingNumbers::Holds(std::u16string_view number) const {
+  const std::optional<double> value = ReadDecimal(number);
+  for (const std::u16string& n : numbers) {
+    if (n == number) return true;
+    // "3" and "3.0" are the same entry number; "3A" is only itself.
+    const std::optional<double> other = ReadDecimal(n);
+    if (value && other && *value == *other) return true;
+  }
+  return false;
+}
+
+void Form1::NoteWritten(std::u16string_view system, std::u16string_view number) {
+  if (drawing_numbers_ && drawing_numbers_->system == system) drawing_numbers_->numbers.emplace_back(number);
 }
 
 void Form1::LayerStep() {

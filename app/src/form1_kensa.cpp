@@ -131,7 +131,7 @@ std::optional<ReportDrawing> Form1::ExportForReport() {
   const auto control = Channel();
   control->SendCommand(texts::kCancel, Prompt());
   if (ended_) return std::nullopt;
-  const std::int32_t exported = control->DxfOut(u"all", u"2000", acad.get());
+  const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
   if (ended_) return std::nullopt;
   if (exported != -1) {
     control->ShowMessage(texts::kExportFailed, kExclamation, kAppTitle);

@@ -24,11 +24,11 @@ bool SystemNameRefused(std::u16string_view name) { return name.empty() || name =
 bool Omitted(const std::u16string& value) { return value.empty(); }
 
 // What AutoCAD means by a dimension-style value that its record leaves out:
-// the default of a metric drawing, which is what every drawing this program
-// numbers in millimetres is.
+// the DXF reference's default, which is the imperial one even in a metric
+// drawing (whose styles carry their 2.5 and 0.625 written out).
 struct StyleDefaults {
-  float K = 1, H = 2.5f, R = 0, G = 0.625f;
-  std::int32_t D = 2, Z = 8, TM = 0;
+  float K = 1, H = 0.18f, R = 0, G = 0.09f;
+  std::int32_t D = 4, Z = 0, TM = 0;
 };
 
 float SingleOr(const std::u16string& value, float fallback) {
@@ -76,7 +76,10 @@ bool Form1::EnsureBlock(korvel::_PwControl& channel) {
   // wait ends at the command prompt or at the channel's own time-out.
   const std::u16string keys = BlockScriptKeys(
       host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
+  const auto saved = ReadScriptVariables(channel);
+  if (ended_) return false;
   const std::int32_t sent = channel.SendCommand(std::u16string(texts::kCancel) + keys, Prompt());
+  RestoreScriptVariables(channel, saved);
   // 停止 pressed or the window closed meanwhile: the pick ends as asked.
   if (ended_ || sent == korvel::CancelByUser) return false;
   if (!std::filesystem::is_regular_file(block, ignored)) {
@@ -108,7 +111,7 @@ std::int32_t Form1::Sunpou_Write() {
   if (!EnsureBlock(*channel)) return 0;
 
   channel->Active();
-  const std::int32_t exported = channel->DxfOut(u"sgl", u"2000", acad.get());
+  const std::int32_t exported = DxfOutKeepingName(*channel, acad.get(), u"sgl");
   if (ended_) return 0;
   if (exported == 0) {
     channel->PostCommand(texts::kCancel);
@@ -248,6 +251,7 @@ std::int32_t Form1::Sunpou_Write() {
                            SingleText(L) + u"^M^M^M" + system + u"^M" + number + u"^M",
                        Prompt());
   view_.SetStatus(system + u"-" + number + u">" + SingleText(L) + std::u16string(texts::kWritten));
+  NoteWritten(system, number);
   channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt());
   return -1;
 }

@@ -24,6 +24,9 @@ inline constexpr std::u16string_view kFromNumber = u"番から書き込みます
 inline constexpr std::u16string_view kLastNumberReached = u"この系統は最後の番号に達しています";
 inline constexpr std::u16string_view kCountMatch = u"認識された数: ";
 inline constexpr std::u16string_view kSystemTag = u"(1)系統";
+inline constexpr std::u16string_view kNumbersUnread = u"番号を読み取れませんでした。番号を選んでください";
+// Follows the system name, a blank and the number.
+inline constexpr std::u16string_view kAlreadyInDrawing = u" は図面に既にあります。書き込みますか?";
 
 // The numbering run and the pick.
 inline constexpr std::u16string_view kStart = u"開始";
@@ -73,6 +76,15 @@ inline constexpr std::u16string_view kSyuukeiStaleEnd = u" 件あります。番
 inline constexpr std::u16string_view kSyuukeiSuffix = u"_集計表.csv";
 inline constexpr std::u16string_view kNoDrawingFolder =
     u"図面のフォルダが分からないため、集計表を書き出せません。";
+
+// AutoCAD made the scratch file of an export its current drawing.
+inline constexpr std::u16string_view kDrawingRenamed1 =
+    u"AutoCAD で開いている図面が、書き出しに使った一時ファイル ";
+inline constexpr std::u16string_view kDrawingRenamed2 =
+    u" に変わりました。このまま上書き保存すると、この一時ファイルに保存され、元の図面 ";
+inline constexpr std::u16string_view kDrawingRenamed3 =
+    u" には保存されません。元の図面に保存するには、AutoCAD の [名前を付けて保存] で元のフォルダを開き、";
+inline constexpr std::u16string_view kDrawingRenamed4 = u" を選んで保存してください。";
 
 // Keystrokes.
 inline constexpr std::u16string_view kCancel = u"^C^C";

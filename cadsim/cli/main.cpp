@@ -33,7 +33,7 @@ int Usage(const char* problem) {
                "usage: cadsim [--drawing IN.dxf] [--release 0..8] [--name C:\\x.dwg] [--blocks FOLDER]...\n"
                "              [--folder WINDOWS-FOLDER=FOLDER]...\n"
                "              [--picks SCRIPT] [--type TEXT]... [--script FILE.scr]... [--write OUT.dxf]\n"
-               "              [--svg OUT.svg]\n",
+               "              [--svg OUT.svg] [--saveas renames|keeps]\n",
                problem);
   return 2;
 }
@@ -73,6 +73,10 @@ int main(int argc, char** argv) {
       const std::size_t eq = text.find(u'=');
       if (eq == std::u16string::npos) return Usage("--folder takes WINDOWS-FOLDER=FOLDER");
       session.folders.emplace_back(text.substr(0, eq), text.substr(eq + 1));
+    } else if (option == "--saveas") {
+      // Whether SAVEAS makes the file it wrote the current drawing.
+      if (value != "renames" && value != "keeps") return Usage("--saveas takes renames or keeps");
+      session.saveas_renames = value == "renames";
     } else if (option == "--release") {
       if (value.size() != 1 || value[0] < '0' || value[0] > '8') return Usage("--release takes 0 to 8");
       session.release = value[0] - '0';

@@ -1,12 +1,13 @@
 // The dimension variables of a DIMSTYLE record and AutoCAD's defaults for
 // them.
 //
-// AutoCAD writes a style's variables only where they differ from the
-// defaults, and a reader fills in the defaults of the drawing's measurement
-// system ($MEASUREMENT): a drawing begun from acad.dwt (imperial) and one
-// begun from acadiso.dwt (metric) differ in the twenty values below whose
-// two columns differ. The values are those AutoCAD's system variable
-// reference gives as "initial value (imperial) or (metric)".
+// A drawing begun from acad.dwt (imperial) and one begun from acadiso.dwt
+// (metric) differ in the twenty values below whose two columns differ. The
+// values are those AutoCAD's system variable reference gives as "initial
+// value (imperial) or (metric)". A DIMSTYLE record leaves out only the
+// values equal to the DXF reference's defaults, which are the imperial
+// column whatever $MEASUREMENT says: a metric drawing's ISO-25 carries its
+// DIMTXT 2.5 and DIMGAP 0.625, an imperial drawing's Standard carries none.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

@@ -251,7 +251,10 @@ class Reader {
       else
         drawing_.text_styles.push_back(std::move(s));
     } else if (type == "DIMSTYLE") {
-      DimStyle s = DimStyleDefaults(drawing_.measurement);
+      // A value the record leaves out is the DXF reference's default, the
+      // imperial one, whatever the drawing's measurement system: AutoCAD
+      // writes a metric style's DIMTXT 2.5 out in full.
+      DimStyle s = DimStyleDefaults(Measurement::kImperial);
       s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
         if (t.code == 105) {
           s.handle = dxf::Hex(t);

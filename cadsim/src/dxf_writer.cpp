@@ -196,13 +196,14 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
     RecordHead(out, "DIMSTYLE", s.handle, t, "AcDbDimStyleTableRecord", &s.kept, 105);
     out.Str(2, s.name);
     out.Int(70, s.flags);
-    // As AutoCAD writes a style: the variables that differ from the
-    // defaults, and the text style always.
+    // As AutoCAD writes a style: the variables that differ from the DXF
+    // reference's defaults (the imperial ones, whatever the drawing's
+    // measurement system), and the text style always.
     const std::vector<int>& codes = DimStyleCodes();
     for (int code : codes) {
       if (code == 340)
         out.Hex(340, s.dimtxsty);
-      else if (!IsDimStyleDefault(s, code, d.measurement))
+      else if (!IsDimStyleDefault(s, code, Measurement::kImperial))
         out.Pass(Group{code, DimStyleValue(s, code)});
     }
     for (const auto& [code, value] : s.values)

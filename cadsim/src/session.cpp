@@ -25,6 +25,7 @@ SessionResult RunSession(Drawing drawing, const Session& session) {
   options.drawing_path = session.drawing_path;
   options.block_folders = session.block_folders;
   options.folders = session.folders;
+  options.saveas_renames = session.saveas_renames;
   SimCad acad(desktop, std::move(drawing), options);
   for (const UserAction& action : session.picks) acad.Cad().Script(action);
   RunUntilIdle(desktop);

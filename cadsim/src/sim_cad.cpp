@@ -8,6 +8,7 @@ SimCad::SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions o
   cad_ = std::make_unique<cadsim::Cad>(*this, options.release, std::move(drawing), options.drawing_path);
   cad_->BlockFolders() = options.block_folders;
   cad_->FolderMap() = options.folders;
+  cad_->saveas_renames = options.saveas_renames;
   process = options.process ? options.process : desktop.NewProcessId();
   thread = desktop.NewThreadId();
   const ReleaseProfile& r = cad_->Release();

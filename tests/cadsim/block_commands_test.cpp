@@ -114,6 +114,41 @@ TEST_F(BlockCommands, StyleWithAFixedHeightIsNotAskedForOne) {
   EXPECT_DOUBLE_EQ(def.rotation, 30);
 }
 
+// -STYLE makes a style of height 0 current over one of a fixed height, so
+// that the next -ATTDEF asks for its height again; TEXTSTYLE sets it back.
+TEST_F(BlockCommands, StyleCommandMakesItsStyleCurrent) {
+  cadsim::Drawing d = Sample();
+  cadsim::TextStyle fixed;
+  fixed.name = u"固定";
+  fixed.height = 5;
+  d.text_styles.push_back(fixed);
+  d.current_text_style = u"固定";
+  Start(8, std::move(d));
+  const std::u16string_view steps[][2] = {
+      {u"-style^M", u"文字スタイル名を入力 または [?] <固定>: "},
+      {u"Plendra1^M", u"フォント名またはフォント ファイル名を指定 <txt>: "},
+      {u"txt^M", u"文字の高さを指定 <0.0000>: "},
+      {u"0^M", u"幅係数を指定 <1.0000>: "},
+      {u"1^M", u"傾斜角度を指定 <0>: "},
+      {u"0^M", u"文字列を反転表示しますか? [はい(Y)/いいえ(N)] <N>: "},
+      {u"n^M", u"文字列を上下反転表示しますか? [はい(Y)/いいえ(N)] <N>: "},
+      {u"n^M", u"縦書きにしますか? [はい(Y)/いいえ(N)] <N>: "},
+  };
+  for (const auto& [keys, prompt] : steps) {
+    ASSERT_EQ(Post(keys), -1);
+    EXPECT_EQ(CurrentPrompt(), prompt) << "after " << platform::ToUtf8(keys);
+  }
+  ASSERT_EQ(Send(u"n^M"), -1);
+  EXPECT_EQ(TheDrawing().current_text_style, u"Plendra1");
+  ASSERT_NE(TheDrawing().FindTextStyle(u"Plendra1"), nullptr);
+  EXPECT_EQ(TheDrawing().FindTextStyle(u"Plendra1")->height, 0);
+  ASSERT_EQ(Post(u"-attdef^M^Mt^Mp^M^M0,0^M"), -1);
+  EXPECT_EQ(CurrentPrompt(), u"高さを指定 <2.5000>: ");
+  ASSERT_EQ(Send(u"^C^C"), -1);
+  ASSERT_EQ(control->SetVariable(u"TEXTSTYLE", u"固定"), -1);
+  EXPECT_EQ(TheDrawing().current_text_style, u"固定");
+}
+
 TEST_F(BlockCommands, AttDefAsksInAutoCadsOrder) {
   Start(8);
   const std::u16string_view steps[][2] = {

@@ -1,6 +1,7 @@
 // Values as AutoCAD writes and reads them: dimension-style values left out
-// where they are the defaults of the drawing's measurement system, integers
-// right-aligned, a dimension's measurement taken from its points.
+// where they are the DXF reference's (imperial) defaults, whatever the
+// drawing's measurement system, integers right-aligned, a dimension's
+// measurement taken from its points.
 #include <gtest/gtest.h>
 
 #include <numbers>
@@ -31,7 +32,7 @@ struct StyleDefaults {
 
 class OmittedStyleValue : public ::testing::TestWithParam<StyleDefaults> {};
 
-TEST_P(OmittedStyleValue, IsTheDefaultOfTheDrawingsMeasurementSystem) {
+TEST_P(OmittedStyleValue, IsTheReferenceDefaultWhateverTheMeasurementSystem) {
   const StyleDefaults& p = GetParam();
   cadsim::Drawing d = cadsim::ReadDxf(BareStyle(p.measurement), *Codec());
   const cadsim::DimStyle* s = d.FindDimStyle(u"BARE");
@@ -51,11 +52,35 @@ TEST_P(OmittedStyleValue, IsTheDefaultOfTheDrawingsMeasurementSystem) {
 
 INSTANTIATE_TEST_SUITE_P(Measurements, OmittedStyleValue,
                          ::testing::Values(StyleDefaults{"0", 0.18, 0.18, 4, 0, "0"},
-                                           StyleDefaults{"1", 2.5, 2.5, 2, 8, "1"},
-                                           // A Japanese AutoCAD starts metric.
-                                           StyleDefaults{nullptr, 2.5, 2.5, 2, 8, "1"}));
+                                           // A metric drawing writes its 2.5 out; one left
+                                           // out is the reference's value all the same.
+                                           StyleDefaults{"1", 0.18, 0.18, 4, 0, "0"},
+                                           StyleDefaults{nullptr, 0.18, 0.18, 4, 0, "0"}));
 
-TEST(DimStyleWriting, SampleStylesCarryOnlyWhatDiffersFromTheMetricDefaults) {
+// A metric style (as ISO-25 in a drawing AutoCAD 2013 wrote) carries the
+// values that differ from the reference's, though they are the metric
+// defaults; written back, it carries them still.
+TEST(DimStyleWriting, MetricValuesAreWrittenOutInAMetricDrawing) {
+  const std::string in =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$MEASUREMENT\n 70\n1\n  0\nENDSEC\n"
+      "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nDIMSTYLE\n  0\nDIMSTYLE\n105\n40\n"
+      "  2\nISO-25\n 70\n0\n 41\n2.5\n 42\n0.625\n140\n2.5\n147\n0.625\n 78\n8\n271\n2\n"
+      "  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n";
+  auto codec = Codec();
+  const cadsim::Drawing d = cadsim::ReadDxf(in, *codec);
+  const std::string out = cadsim::WriteDxf(d, *codec);
+  const std::size_t at = out.find("ISO-25\r\n");
+  ASSERT_NE(at, std::string::npos);
+  const std::string record = out.substr(at, out.find("\r\n  0\r\n", at) + 2 - at);
+  for (const char* carried : {" 41\r\n2.5\r\n", " 42\r\n0.625\r\n", "140\r\n2.5\r\n", "147\r\n0.625\r\n",
+                              " 78\r\n     8\r\n", "271\r\n     2\r\n"})
+    EXPECT_NE(record.find(carried), std::string::npos) << carried << " in\n" << record;
+  // What it left out is still the reference's default, and stays out.
+  EXPECT_EQ(record.find(" 40\r\n"), std::string::npos) << record;
+  EXPECT_EQ(record.find(" 77\r\n"), std::string::npos) << record;
+}
+
+TEST(DimStyleWriting, SampleStylesCarryWhatDiffersFromTheReferenceDefaults) {
   auto codec = Codec();
   const std::string out = cadsim::WriteDxf(cadsim::ReadDxfFile(DataDir() / "sample.dxf", *codec), *codec);
   const std::string name = codec->ToAnsi(u"配管100") + "\r\n";
@@ -66,9 +91,12 @@ TEST(DimStyleWriting, SampleStylesCarryOnlyWhatDiffersFromTheMetricDefaults) {
   EXPECT_NE(record.find(" 41\r\n2.0\r\n"), std::string::npos) << record;     // DIMASZ
   EXPECT_NE(record.find("279\r\n     1\r\n"), std::string::npos) << record;  // DIMTMOVE
   EXPECT_NE(record.find("271\r\n     0\r\n"), std::string::npos) << record;  // DIMDEC 0, not 2
-  EXPECT_EQ(record.find("140\r\n"), std::string::npos) << "DIMTXT 2.5 is the default";
-  EXPECT_EQ(record.find("147\r\n"), std::string::npos) << "DIMGAP 0.625 is the default";
+  // Metric values differ from the reference's: written out.
+  EXPECT_NE(record.find("140\r\n2.5\r\n"), std::string::npos) << record;     // DIMTXT
+  EXPECT_NE(record.find("147\r\n0.625\r\n"), std::string::npos) << record;   // DIMGAP
+  EXPECT_NE(record.find(" 78\r\n     8\r\n"), std::string::npos) << record;  // DIMZIN
   EXPECT_EQ(record.find("144\r\n"), std::string::npos) << "DIMLFAC 1 is the default";
+  EXPECT_EQ(record.find(" 45\r\n"), std::string::npos) << "DIMRND 0 is the default";
 }
 
 // Integers of each width, from a file that wrote them without blanks.

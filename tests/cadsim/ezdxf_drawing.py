@@ -13,18 +13,19 @@ import sys
 
 import ezdxf
 
-# AutoCAD's metric defaults (acadiso.dwt) of the dimension variables, from
-# AutoCAD's system variable reference: a style written without one of these
-# values means this value.
-METRIC_DEFAULTS = {
-    "dimpost": "", "dimapost": "", "dimscale": 1, "dimasz": 2.5, "dimexo": 0.625, "dimdli": 3.75,
-    "dimexe": 1.25, "dimrnd": 0, "dimdle": 0, "dimtp": 0, "dimtm": 0, "dimtxt": 2.5, "dimcen": 2.5,
-    "dimtsz": 0, "dimaltf": 0.03937007874, "dimlfac": 1, "dimtvp": 0, "dimtfac": 1, "dimgap": 0.625,
-    "dimaltrnd": 0, "dimtol": 0, "dimlim": 0, "dimtih": 0, "dimtoh": 0, "dimse1": 0, "dimse2": 0,
-    "dimtad": 1, "dimzin": 8, "dimazin": 0, "dimalt": 0, "dimaltd": 3, "dimtofl": 1, "dimsah": 0,
-    "dimtix": 0, "dimsoxd": 0, "dimclrd": 0, "dimclre": 0, "dimclrt": 0, "dimadec": 0, "dimdec": 2,
-    "dimtdec": 2, "dimaltu": 2, "dimalttd": 3, "dimaunit": 0, "dimfrac": 0, "dimlunit": 2,
-    "dimdsep": 44, "dimtmove": 0, "dimjust": 0, "dimsd1": 0, "dimsd2": 0, "dimtolj": 0, "dimtzin": 8,
+# The DXF reference's defaults of the dimension variables, which are AutoCAD's
+# imperial ones (acad.dwt) from its system variable reference: a style
+# written without one of these values means this value, whatever the
+# drawing's $MEASUREMENT says.
+REFERENCE_DEFAULTS = {
+    "dimpost": "", "dimapost": "", "dimscale": 1, "dimasz": 0.18, "dimexo": 0.0625, "dimdli": 0.38,
+    "dimexe": 0.18, "dimrnd": 0, "dimdle": 0, "dimtp": 0, "dimtm": 0, "dimtxt": 0.18, "dimcen": 0.09,
+    "dimtsz": 0, "dimaltf": 25.4, "dimlfac": 1, "dimtvp": 0, "dimtfac": 1, "dimgap": 0.09,
+    "dimaltrnd": 0, "dimtol": 0, "dimlim": 0, "dimtih": 1, "dimtoh": 1, "dimse1": 0, "dimse2": 0,
+    "dimtad": 0, "dimzin": 0, "dimazin": 0, "dimalt": 0, "dimaltd": 2, "dimtofl": 0, "dimsah": 0,
+    "dimtix": 0, "dimsoxd": 0, "dimclrd": 0, "dimclre": 0, "dimclrt": 0, "dimadec": 0, "dimdec": 4,
+    "dimtdec": 4, "dimaltu": 2, "dimalttd": 2, "dimaunit": 0, "dimfrac": 0, "dimlunit": 2,
+    "dimdsep": 46, "dimtmove": 0, "dimjust": 0, "dimsd1": 0, "dimsd2": 0, "dimtolj": 1, "dimtzin": 0,
     "dimaltz": 0, "dimalttz": 0, "dimupt": 0, "dimatfit": 3, "dimlwd": -2, "dimlwe": -2,
 }
 
@@ -106,8 +107,8 @@ def compare(before_path, after_path):
                 continue
             if f.dxf.hasattr(name):
                 kept = f.dxf.get(name)
-            elif kind == "DIMSTYLE" and name in METRIC_DEFAULTS:
-                kept = METRIC_DEFAULTS[name]  # left out as AutoCAD leaves out a default
+            elif kind == "DIMSTYLE" and name in REFERENCE_DEFAULTS:
+                kept = REFERENCE_DEFAULTS[name]  # left out as AutoCAD leaves out a default
             else:
                 kept = None
             if kept is None or not same(value, kept):

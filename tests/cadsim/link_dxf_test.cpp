@@ -34,7 +34,8 @@ TEST_F(LinkDxf, PickedDimensionItsStyleAndItsTextStyleScanBack) {
   for (int r = 1; r <= std::stoi(std::string(s.At(0, 0).begin(), s.At(0, 0).end())); ++r) {
     if (s.At(0, r) != u"配管100") continue;
     EXPECT_EQ(s.At(1, r), u"100.0");
-    EXPECT_EQ(s.At(2, r), u"") << "DIMTXT 2.5 is the metric default, which AutoCAD leaves out";
+    EXPECT_EQ(s.At(2, r), u"2.5") << "DIMTXT 2.5 differs from the reference's 0.18: AutoCAD writes it out";
+    EXPECT_EQ(s.At(5, r), u"") << "DIMRND 0 is the reference's default, which AutoCAD leaves out";
     EXPECT_EQ(s.At(8, r), u"     1");
     text_style = s.At(4, r);
   }

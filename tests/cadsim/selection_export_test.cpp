@@ -102,6 +102,23 @@ TEST_F(SelectionExport, AllOnAnEmptyDrawingReportsZero) {
   EXPECT_TRUE(ReadScratch().entities.empty());
 }
 
+// SAVEAS makes the file it wrote the current drawing, as AutoCAD does, unless
+// cadsim is told to model a release that keeps the drawing's own name.
+TEST_F(SelectionExport, SaveAsRenamesTheDrawingUnlessToldNotTo) {
+  for (const bool renames : {true, false}) {
+    Start(4);
+    Cad().saveas_renames = renames;
+    ASSERT_EQ(Post(AllExport()), -1);
+    FinishExport();
+    const std::u16string name = renames ? Folder() + u"Wexa.dxf" : u"C:\\図面\\sample.dwg";
+    EXPECT_EQ(Cad().MainTitle(), u"AutoCAD 2004 - [" + name + u"]") << renames;
+    ASSERT_EQ(Send(u"^C^Cdwgname^M"), -1);
+    const std::u16string dwgname = renames ? u"Wexa.dxf" : u"sample.dwg";
+    EXPECT_NE(History().find(u"DWGNAME = \"" + dwgname + u"\" (読み込み専用)"), std::u16string::npos)
+        << renames;
+  }
+}
+
 TEST_F(SelectionExport, DxfOutWritesTheWholeDrawingWithTheFileNameFirst) {
   Start(4);
   ASSERT_EQ(Post(AutoExport()), -1);

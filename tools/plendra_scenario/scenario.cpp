@@ -145,7 +145,8 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
   const std::string& verb = f[0];
   const std::size_t n = f.size();
   if (verb == "release" || verb == "drawing" || verb == "keitou" || verb == "ini" || verb == "folder" ||
-      verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy")
+      verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy" || verb == "saveas" ||
+      verb == "variable")
     return Setup(f);
   if (verb == "answer") {
     if (n != 2 || (f[1] != "yes" && f[1] != "no")) return Fail("answer yes or answer no");
@@ -231,6 +232,11 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
 
 bool Runner::Setup(const std::vector<std::string>& f) {
   if (app_) return Fail("setup comes before start");
+  if (f[0] == "variable") {
+    if (f.size() != 3) return Fail("variable NAME VALUE");
+    variables_.emplace_back(U16(f[1]), U16(f[2]));
+    return true;
+  }
   if (f[0] == "busy") {
     if (f.size() != 3 || f[2].empty() || f[2].find_first_not_of("0123456789") != std::string::npos)
       return Fail("busy COMMAND MS");
@@ -266,6 +272,9 @@ bool Runner::Setup(const std::vector<std::string>& f) {
   } else if (f[0] == "instance") {
     if (v != "running") return Fail("instance running");
     another_instance_ = true;
+  } else if (f[0] == "saveas") {
+    if (v != "renames" && v != "keeps") return Fail("saveas renames or saveas keeps");
+    saveas_renames_ = v == "renames";
   }
   return true;
 }
@@ -317,11 +326,13 @@ bool Runner::Start() {
     }
     cadsim::SimCadOptions options;
     options.release = release_;
+    options.saveas_renames = saveas_renames_;
     options.drawing_path = u"C:\\図面\\" + drawing.stem().u16string() + u".dwg";
     // AutoCAD is told the application's folder in Windows terms; its files
     // lie in app_folder_.
     options.folders = {{std::u16string(kAppFolderText), app_folder_.u16string()}};
     cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
+    for (const auto& [name, value] : variables_) SetVariable(name, value);
     if (busy_ms_ > 0) {
       cad_->Cad().TheFaults().only_command = busy_command_;
       cad_->Cad().TheFaults().busy_for_ms = busy_ms_;
@@ -346,6 +357,25 @@ bool Runner::Start() {
   Watch();
   if (!app_->Main()) host_->EndProgram();
   return true;
+}
+
+// The variables the drawing holds (CLAYER, TEXTSTYLE) are in the drawing's
+// header; the others are settings of cadsim's session.
+void Runner::SetVariable(const std::u16string& name, const std::u16string& value) {
+  if (name == u"CLAYER")
+    cad_->TheDrawing().current_layer = value;
+  else if (name == u"TEXTSTYLE")
+    cad_->TheDrawing().current_text_style = value;
+  else
+    cad_->Cad().Settings()[name] = value;
+}
+
+std::u16string Runner::Variable(const std::u16string& name) {
+  if (name == u"CLAYER") return cad_->TheDrawing().current_layer;
+  if (name == u"TEXTSTYLE") return cad_->TheDrawing().current_text_style;
+  const auto& settings = cad_->Cad().Settings();
+  const auto it = settings.find(name);
+  return it == settings.end() ? u"" : it->second;
 }
 
 void Runner::OnCommand(std::string_view bytes) {
@@ -508,10 +538,23 @@ bool Runner::Expect(const std::vector<std::string>& f) {
     boxes_seen_ = boxes.size();
     return check(boxes.empty() ? std::string() : Utf8(boxes.back().text), f[2]);
   }
+  if (what == "message-part" && n == 3) {
+    // For a text that names a folder of this machine (the temporary one).
+    const auto& boxes = desktop_.ShownBoxes();
+    boxes_seen_ = boxes.size();
+    const std::string seen = boxes.empty() ? std::string() : Utf8(boxes.back().text);
+    return seen.find(f[2]) != std::string::npos
+               ? true
+               : Fail("expected a message holding \"" + f[2] + "\", saw \"" + seen + "\"");
+  }
   if (what == "sent" && n == 3) {
     for (const std::u16string& text : received_)
       if (Utf8(text) == f[2]) return true;
     return Fail("AutoCAD was never handed \"" + f[2] + "\"");
+  }
+  if (what == "variable" && n == 4) {
+    if (!cad_) return Fail("no AutoCAD is running");
+    return check(Utf8(Variable(U16(f[2]))), f[3]);
   }
   if (what == "entries" && n == 3) {
     int count = 0;
@@ -539,6 +582,16 @@ bool Runner::Expect(const std::vector<std::string>& f) {
     const cadsim::Insert* entry = FindEntry(U16(f[2]), U16(f[3]));
     if (entry == nullptr) return Fail("no entry " + f[2] + " " + f[3]);
     return check(Utf8(entry->layer), f[4]);
+  }
+  if (what == "height" && n == 5) {
+    const cadsim::Insert* entry = FindEntry(U16(f[2]), U16(f[3]));
+    if (entry == nullptr) return Fail("no entry " + f[2] + " " + f[3]);
+    // The number's attribute: the one right after the system's.
+    const auto& a = entry->attributes;
+    std::string seen;
+    for (std::size_t i = 0; i + 1 < a.size(); ++i)
+      if (a[i].tag == u"(1)系統") seen = Utf8(plendra::SingleText(static_cast<float>(a[i + 1].height)));
+    return check(seen, NumberText(U16(f[4])));
   }
   if (what == "style" && n == 5) {
     const cadsim::Insert* entry = FindEntry(U16(f[2]), U16(f[3]));

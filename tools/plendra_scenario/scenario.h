@@ -76,6 +76,8 @@ class Runner {
   bool ExpectFinding(const std::vector<std::string>& f);
   bool Fail(const std::string& why);
   std::filesystem::path Path(const std::string& field) const;
+  void SetVariable(const std::u16string& name, const std::u16string& value);
+  std::u16string Variable(const std::u16string& name);
   void Watch();
   void OnPump();
   void OnBox(const platform::sim::MessageBoxRecord& box);
@@ -98,6 +100,10 @@ class Runner {
   bool block_none_ = false, block_script_none_ = false;
   std::filesystem::path temp_folder_;
   bool another_instance_ = false;
+  // "saveas renames|keeps": whether AutoCAD's SAVEAS renames the drawing.
+  bool saveas_renames_ = true;
+  // "variable NAME VALUE": AutoCAD's system variables as the user left them.
+  std::vector<std::pair<std::u16string, std::u16string>> variables_;
   // "busy COMMAND MS": AutoCAD answers no message for MS ms as COMMAND finishes.
   std::u16string busy_command_;
   std::uint32_t busy_ms_ = 0;

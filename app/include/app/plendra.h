@@ -114,9 +114,26 @@ class Form1 {
   std::shared_ptr<korvel::_PwControl> Channel();
   std::u16string Prompt();
   void LayerStep();
+  void LookupFailed();
+  // DxfOut with the drawing's name read before and after (drawing_name.cpp):
+  // when the export made AutoCAD rename the drawing, the user is told.
+  // closing: the window is closing, which ends nothing here.
+  std::int32_t DxfOutKeepingName(korvel::_PwControl& channel, korvel::_PwAcad* acad,
+                                 std::u16string_view selection, bool closing = false);
+  std::optional<std::u16string> ReadOnlyVariable(korvel::_PwControl& channel, std::u16string_view name);
+  // Asks before a number the drawing already holds is written again; false
+  // when the user says no (the run ends there).
+  bool DuplicateAllowed();
+  // A written entry's number joins those known to be in the drawing.
+  void NoteWritten(std::u16string_view system, std::u16string_view number);
   // Whether the parts-table block is in the application's folder, made
   // through AutoCAD from Plendra1.scr when the user agrees (sunpou_write.cpp).
   bool EnsureBlock(korvel::_PwControl& channel);
+  // The variables the block script changes, read before it is typed and set
+  // back after it (script_state.cpp).
+  std::vector<std::pair<std::u16string, std::u16string>> ReadScriptVariables(korvel::_PwControl& channel);
+  void RestoreScriptVariables(korvel::_PwControl& channel,
+                              const std::vector<std::pair<std::u16string, std::u16string>>& values);
   void ClosingSteps();
   void ReportError(const std::exception& error);
   void End();
@@ -129,6 +146,16 @@ class Form1 {
   bool ended_ = false;
   bool single_pick_ = false;  // a press without the continuous setting is picking
   bool block_found_ = false;  // Plendra1.dwg was seen in the application's folder
+
+  // The numbers the last lookup found in the drawing for its system, with
+  // those written since; none when unknown (lookup off, failed, another
+  // system chosen).
+  struct DrawingNumbers {
+    std::u16string system;
+    std::vector<std::u16string> numbers;
+    bool Holds(std::u16string_view number) const;
+  };
+  std::optional<DrawingNumbers> drawing_numbers_;
 
   // The menu 検査: a check or takeoff exporting the drawing, and what the
   // last check listed with the entries its findings' indexes name.

@@ -143,6 +143,10 @@ class Cad {
   // Whether the entity's layer is neither off nor frozen.
   bool Shown(const Entity& entity) const;
   double pick_tolerance = 50;
+  // Whether SAVEAS makes the file it saved the current drawing (its name in
+  // the titles, DWGNAME and DWGPREFIX), as AutoCAD does; false models a
+  // release that keeps the drawing's own name.
+  bool saveas_renames = true;
 
   // --- For the commands --------------------------------------------------
   void Ask(Question question);

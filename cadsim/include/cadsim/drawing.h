@@ -106,7 +106,8 @@ void SetDimStyleValue(DimStyle& style, int code, std::u16string_view value);
 // The group codes of the dimension variables a DIMSTYLE record carries, in
 // the order AutoCAD writes them.
 const std::vector<int>& DimStyleCodes();
-// True when the style's value for code is the measurement system's default.
+// True when the style's value for code is the measurement system's default
+// (with kImperial: the DXF reference's default, which a record leaves out).
 bool IsDimStyleDefault(const DimStyle& style, int code, Measurement measurement);
 
 // What every entity has.

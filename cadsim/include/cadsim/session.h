@@ -19,6 +19,7 @@ struct Session {
   std::vector<std::u16string> block_folders;
   std::vector<std::pair<std::u16string, std::u16string>> folders;  // SimCadOptions::folders
   std::vector<UserAction> picks;
+  bool saveas_renames = true;  // Cad::saveas_renames
   // Keystrokes, typed one input after another. After each, the virtual clock
   // runs until nothing more is due (commands finished, the scripted user's
   // picks made), as if the person waited before typing the next.

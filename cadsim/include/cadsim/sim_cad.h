@@ -27,6 +27,7 @@ struct SimCadOptions {
   // Windows folders and the folders on disk that stand for them (Cad::FolderMap).
   std::vector<std::pair<std::u16string, std::u16string>> folders;
   bool main_command_line = true;  // the command line docked in the main window
+  bool saveas_renames = true;     // Cad::saveas_renames
   std::uint32_t process = 0;      // the process its windows belong to; 0: a new one
 };
 

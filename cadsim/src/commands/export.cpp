@@ -57,7 +57,7 @@ void Write(Cad& cad, const std::shared_ptr<Export>& x) {
       return;
     }
     // SAVEAS makes the new file the current drawing; DXFOUT only writes it.
-    if (x->saveas) cad.DrawingPath() = x->path;
+    if (x->saveas && cad.saveas_renames) cad.DrawingPath() = x->path;
   });
 }
 

@@ -34,6 +34,7 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
       {u"ID", u"ID", Id},
       {u"ZOOM", u"ZOOM", Zoom},
       {u"Z", u"ZOOM", Zoom},
+      {u"-STYLE", u"-STYLE", Style},
   };
   for (const Entry& e : kCommands) {
     if (e.name == name) {

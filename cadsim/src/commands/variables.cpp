@@ -104,6 +104,18 @@ std::optional<SysVar> Lookup(Cad& cad, const std::u16string& name) {
     };
     return v;
   }
+  if (name == u"TEXTSTYLE") {
+    SysVar v;
+    v.kind = Kind::kText;
+    v.get = [&d] { return d.current_text_style; };
+    v.set = [&cad, &d](std::u16string_view t) {
+      const TextStyle* s = d.FindTextStyle(t);
+      if (!s) cad.Say(u"文字スタイル \"" + std::u16string(t) + u"\" が見つかりません。");
+      if (s) d.current_text_style = s->name;
+      return s != nullptr;
+    };
+    return v;
+  }
   if (name == u"DIMSTYLE") return ReadOnly(d.current_dim_style);
   if (name == u"DWGNAME") {
     const std::u16string& p = cad.DrawingPath();
