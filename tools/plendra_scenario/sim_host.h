@@ -41,7 +41,10 @@ class FakeCombo final : public plendra::ComboBox {
   void SetItemData(std::int32_t index, std::int32_t data) override;
   std::int32_t ItemData(std::int32_t index) const override;
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  void SetFocus() override { focused_ = true; }
+  // A disabled control cannot take the focus, as in Windows.
+  void SetFocus() override {
+    if (enabled_) focused_ = true;
+  }
 
   bool Enabled() const { return enabled_; }
   bool Focused() const { return focused_; }
