@@ -338,10 +338,12 @@ bool Form1::LayerStep() {
   const std::int32_t made = control->SendCommand(
       u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
   if (ended_) return true;
+  // CHANGE typed into a LAYER that has not finished would answer its prompts.
+  if (made != -1) return false;
   n = view_.Keitou_Combo().Text();
   const std::int32_t moved = control->SendCommand(
       u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
-  return made == -1 && moved == -1;
+  return moved == -1;
 }
 
 // --- Menus and the window's display ----------------------------------------
