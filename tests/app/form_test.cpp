@@ -278,4 +278,28 @@ TEST_F(FormTest, UnwritableSettingsFileIsReported) {
   std::filesystem::remove(ini);
 }
 
+// "expect next" holds only for the commands in the order they were typed,
+// each once, with the status bar's change in its place among them.
+TEST_F(FormTest, ExpectNextFailsOnAWrongOrderOrARepeatedCommand) {
+  Lines({"start", "setting Renzoku 0", "user pick C8", "press", "expect next ... ^C^Cselect^Msingle^M"});
+  const std::string insert =
+      "\"^C^C-insert^MC:\\Program Files\\Plendra\\Plendra1.dwg^Ms^M216.6667^M3608.333,900^M90^M\"";
+  const std::string attributes = "4100^M900^M0^M1800^M^M^M給水^M3^M";
+  const std::string status = "status:給水-3>1800mmを書き込みました";
+  const std::string style = "-attedit^My^M^M^M^Ml^M^Ms^Mゴシック^M^M";
+  const std::string wrong[] = {
+      "expect next * y^M filedia^M1^M " + attributes + " " + insert,                 // swapped
+      "expect next * y^M filedia^M1^M " + insert + " " + insert + " " + attributes,  // twice
+      "expect next * y^M filedia^M1^M " + insert + " " + attributes + " " + style + " " + status,
+      "expect next * y^M " + insert,  // a command left out
+      "expect next -",
+  };
+  for (const std::string& line : wrong) {
+    std::string error;
+    EXPECT_FALSE(runner.Run(++line_number, *scenario::SplitLine(line, &error))) << line;
+  }
+  Lines({"expect next * y^M filedia^M1^M " + insert + " " + attributes + " " + status + " " + style,
+         "expect next -"});
+}
+
 }  // namespace

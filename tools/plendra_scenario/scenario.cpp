@@ -16,6 +16,9 @@ namespace {
 
 std::u16string U16(const std::string& utf8) { return platform::FromUtf8(utf8); }
 
+// Marks a change of the status bar among the commands AutoCAD was handed.
+constexpr std::u16string_view kStatusMark = u"status:";
+
 // Where Plendra is installed, as it types its folder into AutoCAD.
 constexpr std::u16string_view kAppFolderText = u"C:\\Program Files\\Plendra";
 
@@ -363,6 +366,10 @@ bool Runner::Start() {
   host_->another_instance = another_instance_;
   host_->drawing_folder = app_folder_ / "drawing";
   std::filesystem::create_directories(host_->drawing_folder);
+  // The status bar's changes go among the commands, for "expect next".
+  host_->form.on_status = [this](std::u16string_view text) {
+    received_.push_back(std::u16string(kStatusMark) + std::u16string(text));
+  };
   app_ = std::make_unique<plendra::Plendra>(*host_);
   Watch();
   if (!app_->Main()) host_->EndProgram();
@@ -561,7 +568,7 @@ bool Runner::Expect(const std::vector<std::string>& f) {
   }
   if (what == "sent" && n == 3) {
     for (const std::u16string& text : received_)
-      if (Utf8(text) == f[2]) return true;
+      if (!text.starts_with(kStatusMark) && Utf8(text) == f[2]) return true;
     return Fail("AutoCAD was never handed \"" + f[2] + "\"");
   }
   if (what == "next" && n >= 3) return ExpectNext(f);
@@ -638,29 +645,38 @@ bool Runner::Expect(const std::vector<std::string>& f) {
 }
 
 bool Runner::ExpectNext(const std::vector<std::string>& f) {
-  std::vector<std::string> sent;
-  for (std::size_t i = next_mark_; i < received_.size(); ++i) sent.push_back(Utf8(received_[i]));
+  // The commands, and the status bar's changes ("status:TEXT"), handed and
+  // made since the mark.
+  std::vector<std::string> seen;
+  for (std::size_t i = next_mark_; i < received_.size(); ++i) seen.push_back(Utf8(received_[i]));
+  const std::string status_mark = Utf8(kStatusMark);
+  const auto is_status = [&](const std::string& s) { return s.rfind(status_mark, 0) == 0; };
   const auto since = [&] {
     std::string list;
-    for (const std::string& line : sent) list += "\n    " + line;
+    for (const std::string& line : seen) list += "\n    " + line;
     return list.empty() ? std::string(" nothing") : list;
   };
   if (f.size() == 3 && f[2] == "-") {
-    if (!sent.empty()) return Fail("expected nothing more handed to AutoCAD, it was handed:" + since());
+    if (std::any_of(seen.begin(), seen.end(), [&](const std::string& s) { return !is_status(s); }))
+      return Fail("expected nothing more handed to AutoCAD, it was handed:" + since());
     return true;
   }
   const std::vector<std::string> want(f.begin() + 2, f.end());
-  // Each TEXT is the next line exactly, "*" any one line, "..." any lines
-  // (the fewest that let the rest match).
+  // Each TEXT is the next command exactly, "*" any one command, "..." any
+  // lines (the fewest that let the rest match), "status:TEXT" the status
+  // bar's next change; changes of the status bar that no field names are
+  // passed over.
   std::function<std::optional<std::size_t>(std::size_t, std::size_t)> match =
       [&](std::size_t w, std::size_t at) -> std::optional<std::size_t> {
     if (w == want.size()) return at;
     if (want[w] == "...") {
-      for (std::size_t skip = at; skip <= sent.size(); ++skip)
+      for (std::size_t skip = at; skip <= seen.size(); ++skip)
         if (const auto end = match(w + 1, skip)) return end;
       return std::nullopt;
     }
-    if (at >= sent.size() || (want[w] != "*" && want[w] != sent[at])) return std::nullopt;
+    if (!is_status(want[w]))
+      while (at < seen.size() && is_status(seen[at])) ++at;
+    if (at >= seen.size() || (want[w] != "*" && want[w] != seen[at])) return std::nullopt;
     return match(w + 1, at + 1);
   };
   const std::optional<std::size_t> end = match(0, 0);

@@ -137,6 +137,8 @@ class FakeForm1 final : public plendra::Form1View {
   std::int32_t ex_style = 0;
   std::int32_t alpha = 255;
   std::vector<std::u16string> help_opened;
+  // Told of every change of the status bar, in its order among the commands.
+  std::function<void(std::u16string_view)> on_status;
 
  private:
   platform::sim::Desktop& desktop_;
