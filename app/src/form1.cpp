@@ -98,6 +98,9 @@ void Form1::CloseRequest() {
 
 void Form1::Form_Unload(std::int16_t& cancel) {
   if (ended_) return;
+  // A close while a run writes is refused, not kept for later: the run may
+  // be in the middle of an entry, and the close's cancel and export must
+  // never be typed into it. The refusal itself sends AutoCAD nothing.
   if (g_.Kakikomi_Tyuu == -1) {
     const auto control = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
     if (control)
