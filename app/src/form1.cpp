@@ -83,6 +83,10 @@ void Form1::Form_Activate() {
   Temae_Set();
   Toumei_Set();
   g_.Kidou_Flag = 1;
+  // An activation while a run writes (the about box closed meanwhile) must
+  // not cancel and export in the middle of an entry; the run's own number
+  // is the one to go on with.
+  if (g_.Kakikomi_Tyuu == -1) return;
   if (LeadingNumber(g_.settings.Keitou_Check) == 1) Keitou_Combo_Click();
 }
 
@@ -94,6 +98,9 @@ void Form1::CloseRequest() {
 
 void Form1::Form_Unload(std::int16_t& cancel) {
   if (ended_) return;
+  // A close while a run writes is refused, not kept for later: the run may
+  // be in the middle of an entry, and the close's cancel and export must
+  // never be typed into it. The refusal itself sends AutoCAD nothing.
   if (g_.Kakikomi_Tyuu == -1) {
     const auto control = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
     if (control)
@@ -248,6 +255,10 @@ void Form1::ClosingSteps() {
   g_.Kakikomi_Tyuu = 0;
   Menu_Set(-1);
   view_.Keitou_Combo().SetEnabled(true);
+  if (focus_system_after_run_) {
+    focus_system_after_run_ = false;
+    view_.Keitou_Combo().SetFocus();
+  }
 }
 
 void Form1::ReportError(const std::exception& error) {
@@ -265,12 +276,21 @@ void Form1::Kaisi_Button_Click() {
   // A second pick inside a pending single pick would answer AutoCAD's
   // selection with a new command; the press is ignored instead.
   if (single_pick_) return;
+  // A press during a continuous run is its stop request. It changes nothing
+  // else: the run itself ends at its next safe point and then does the
+  // closing steps, so the window cannot be closed and the menus stay off
+  // while an entry is still being typed.
+  if (run_active_) {
+    RequestStop();
+    return;
+  }
   Button& button = view_.Kaisi_Button();
   ComboBox& numbers = view_.Bangou_Combo();
   g_.Kakikomi_Tyuu = -1;
   Menu_Set(0);
   view_.Keitou_Combo().SetEnabled(false);
   view_.SetStatus(u"");
+  stop_requested_ = false;
   // Keeps the PwAcad alive for the run, whatever a handler does meanwhile.
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   try {
@@ -278,16 +298,9 @@ void Form1::Kaisi_Button_Click() {
     bool go_on = false;
     if (!continuous) {
       single_pick_ = true;
-    } else if (button.Caption() == texts::kStart) {
-      button.SetCaption(texts::kStop);
-      go_on = true;
     } else {
-      // The stop request of the run that is waiting for a pick: cancelling
-      // AutoCAD's selection makes that pick end with "stop".
-      button.SetCaption(texts::kStart);
-      Channel()->SendCommand(texts::kCancel, Prompt());
-      ClosingSteps();
-      return;
+      button.SetCaption(texts::kStop);
+      run_active_ = true;
     }
     do {
       if (!DuplicateAllowed()) break;
@@ -297,18 +310,30 @@ void Form1::Kaisi_Button_Click() {
         if (numbers.ListIndex() == numbers.ListCount() - 1) {
           Channel()->ShowMessage(texts::kLastNumberNoAdvance, kExclamation, kAppTitle);
         } else {
-          if (g_.settings.Keitou_Layer == u"1") LayerStep();
+          const std::u16string entry = view_.Keitou_Combo().Text() + u"-" + numbers.Text();
+          const bool layered = g_.settings.Keitou_Layer != u"1" || LayerStep();
+          // The entry is in the drawing with this number whatever became of
+          // its layer, so the number advances either way.
           numbers.SetListIndex(numbers.ListIndex() + 1);
+          if (!layered && !ended_) {
+            view_.MessageBox(entry + std::u16string(texts::kLayerUnconfirmed), kAppTitle, kExclamation);
+            go_on = false;
+          }
         }
       } else {
         go_on = r == 1;
       }
       if (LeadingNumber(g_.settings.Renzoku) == 0) go_on = false;
+      // 停止 pressed meanwhile: the entry is whole now, the run ends here.
+      if (stop_requested_) go_on = false;
     } while (go_on && !ended_);
   } catch (const std::exception& error) {
     ReportError(error);
   }
   single_pick_ = false;
+  run_active_ = false;
+  pick_pending_ = false;
+  stop_requested_ = false;
   if (ended_) return;
   button.SetCaption(texts::kStart);
   ClosingSteps();
@@ -340,14 +365,37 @@ void Form1::NoteWritten(std::u16string_view system, std::u16string_view number) 
   if (drawing_numbers_ && drawing_numbers_->system == system) drawing_numbers_->numbers.emplace_back(number);
 }
 
-void Form1::LayerStep() {
+void Form1::RequestStop() {
+  stop_requested_ = true;
+  if (!pick_pending_) return;
+  // The run's export waits for the user's pick: cancelling AutoCAD's
+  // selection ends that pick with "stop". Once the pick is made, the export
+  // is under way and is left to finish; the run then stops before typing.
+  const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
+  try {
+    const auto channel = Channel();
+    std::u16string prompt;
+    if (channel->GetPrompt(prompt) != -1 || prompt.find(texts::kSelectionPromptPart) == std::u16string::npos)
+      return;
+    channel->SendCommand(texts::kCancel, Prompt());
+  } catch (const AppError&) {
+    // Without a link there is no selection to cancel; the run finds that
+    // out itself.
+  }
+}
+
+bool Form1::LayerStep() {
   const auto control = Channel();
   std::u16string n = view_.Keitou_Combo().Text();
-  control->SendCommand(u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M",
-                       Prompt());
+  const std::int32_t made = control->SendCommand(
+      u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
+  if (ended_) return true;
+  // CHANGE typed into a LAYER that has not finished would answer its prompts.
+  if (made != -1) return false;
   n = view_.Keitou_Combo().Text();
-  control->SendCommand(u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M",
-                       Prompt());
+  const std::int32_t moved = control->SendCommand(
+      u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
+  return moved == -1;
 }
 
 // --- Menus and the window's display ----------------------------------------

@@ -100,7 +100,7 @@ std::int32_t Form1::Sunpou_Write() {
   if (systems.Text().empty()) {
     channel->ShowMessage(texts::kNoSystemName, kExclamation, kAppTitle);
     systems.SetText(u"");
-    systems.SetFocus();
+    focus_system_after_run_ = true;
     return 0;
   }
   if (numbers.Text().empty()) {
@@ -109,9 +109,12 @@ std::int32_t Form1::Sunpou_Write() {
     return 0;
   }
   if (!EnsureBlock(*channel)) return 0;
+  if (stop_requested_) return 0;
 
   channel->Active();
+  pick_pending_ = true;
   const std::int32_t exported = DxfOutKeepingName(*channel, acad.get(), u"sgl");
+  pick_pending_ = false;
   if (ended_) return 0;
   if (exported == 0) {
     channel->PostCommand(texts::kCancel);
@@ -122,6 +125,8 @@ std::int32_t Form1::Sunpou_Write() {
     return 0;
   }
   if (exported != -1) return 0;
+  // 停止 pressed once the pick was made: nothing of the entry is typed yet.
+  if (stop_requested_) return 0;
 
   korvel::DxfTable dim;
   if (channel->DxfScan(u"ENTITIES", u"DIMENSION", u"11|21|31|42|70|50|3|1070", dim) != -1) return 0;
@@ -134,7 +139,8 @@ std::int32_t Form1::Sunpou_Write() {
   if (SystemNameRefused(system)) {
     channel->ShowMessage(texts::kNoSystemName, kExclamation, kAppTitle);
     systems.SetText(u"");
-    systems.SetFocus();
+    // The run has the box disabled now; it takes the focus when enabled.
+    focus_system_after_run_ = true;
     return 0;
   }
 
@@ -242,18 +248,42 @@ std::int32_t Form1::Sunpou_Write() {
     return 0;
   }
 
+  // A stop asked for during a message box above: nothing is typed yet.
+  if (stop_requested_) return 0;
   const std::u16string rotation = angle == 90 ? u"^M90^M" : u"^M0^M";
   const std::u16string number = numbers.Text();
-  channel->PostCommand(u"^C^C-insert^M" + Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile) +
-                       u"^Ms^M" + SingleText(at.s) + u"^M" + SingleText(at.X) + u"," + SingleText(at.Y) +
-                       rotation);
-  channel->SendCommand(SingleText(P0) + u"^M" + SingleText(P1) + u"^M" + SingleText(P2) + u"^M" +
-                           SingleText(L) + u"^M^M^M" + system + u"^M" + number + u"^M",
-                       Prompt());
-  view_.SetStatus(system + u"-" + number + u">" + SingleText(L) + std::u16string(texts::kWritten));
+  const std::u16string entry = system + u"-" + number;
+  // From here the entry is typed as a whole: a press of 停止 or the close box
+  // meanwhile waits for its end. A command AutoCAD does not confirm leaves
+  // the entry in doubt, and that is said rather than counted as written.
+  if (channel->PostCommand(u"^C^C-insert^M" + Typeable(host_.AppFolder()) +
+                           std::u16string(texts::kBlockFile) + u"^Ms^M" + SingleText(at.s) + u"^M" +
+                           SingleText(at.X) + u"," + SingleText(at.Y) + rotation) != -1) {
+    EntryUnconfirmed(entry, *acad);
+    return 0;
+  }
+  if (channel->SendCommand(SingleText(P0) + u"^M" + SingleText(P1) + u"^M" + SingleText(P2) + u"^M" +
+                               SingleText(L) + u"^M^M^M" + system + u"^M" + number + u"^M",
+                           Prompt()) != -1) {
+    EntryUnconfirmed(entry, *acad);
+    return 0;
+  }
+  view_.SetStatus(entry + u">" + SingleText(L) + std::u16string(texts::kWritten));
   NoteWritten(system, number);
-  channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt());
+  if (channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt()) != -1) {
+    EntryUnconfirmed(entry, *acad);
+    return 0;
+  }
   return -1;
+}
+
+void Form1::EntryUnconfirmed(const std::u16string& entry, const korvel::_PwAcad& acad) {
+  const std::u16string reason = acad.get_ErrDescription();
+  view_.SetStatus(entry + std::u16string(texts::kEntryUnconfirmed));
+  // The link's own description says why (a time-out, a lost window).
+  view_.MessageBox(entry + std::u16string(texts::kEntryUnconfirmed) + reason +
+                       std::u16string(texts::kEntryUnconfirmedAdvice),
+                   kAppTitle, kExclamation);
 }
 
 }  // namespace plendra

@@ -31,6 +31,9 @@ inline constexpr std::u16string_view kAlreadyInDrawing = u" は図面に既に�
 // The numbering run and the pick.
 inline constexpr std::u16string_view kStart = u"開始";
 inline constexpr std::u16string_view kStop = u"停止";
+// What AutoCAD's object-selection prompt holds in every release
+// ("ｵﾌﾞｼﾞｪｸﾄを選択: ", "オブジェクトを選択: ").
+inline constexpr std::u16string_view kSelectionPromptPart = u"選択";
 inline constexpr std::u16string_view kLastNumberNoAdvance = u"最後の番号なので、次は自動で増えません";
 inline constexpr std::u16string_view kCancelledByUser = u"ユーザによってキャンセルされました。";
 inline constexpr std::u16string_view kPickADimension = u"寸法を選んでください";
@@ -39,6 +42,15 @@ inline constexpr std::u16string_view kNoNumber = u"番号が入力されてい�
 inline constexpr std::u16string_view kAligned = u"平行寸法です。";
 inline constexpr std::u16string_view kNotLinear = u"長さ寸法ではありません";
 inline constexpr std::u16string_view kWritten = u"mmを書き込みました";
+// An entry whose typing AutoCAD did not confirm: the entry may be in the
+// drawing in part, in whole or not at all, so the number is not advanced and
+// the user is asked to look before writing on.
+inline constexpr std::u16string_view kEntryUnconfirmed = u"の書き込みをAutoCADで確認できませんでした。";
+inline constexpr std::u16string_view kEntryUnconfirmedAdvice =
+    u"図面のこの部品表を確かめてから、番号を選んで開始してください。";
+// The entry is written, but its move to the system's layer was not confirmed.
+inline constexpr std::u16string_view kLayerUnconfirmed =
+    u"は書き込みましたが、系統の画層への移動をAutoCADで確認できませんでした。";
 inline constexpr std::u16string_view kNoDimensionStyle =
     u"寸法スタイルが読み取れないため、部品表の大きさを決められません。書き込みを中止します。";
 inline constexpr std::u16string_view kNoPosition =

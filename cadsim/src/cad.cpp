@@ -173,7 +173,14 @@ void Cad::ShowCommandPrompt() {
 }
 
 bool Cad::Affected() const {
-  return !command_.empty() && (faults_.only_command.empty() || SameName(faults_.only_command, command_));
+  // A command is named with or without its command-line "-" and its
+  // English-name "_": INSERT, -INSERT and _-INSERT are the same command.
+  const auto bare = [](std::u16string_view name) {
+    while (!name.empty() && (name.front() == u'-' || name.front() == u'_')) name.remove_prefix(1);
+    return name;
+  };
+  return !command_.empty() &&
+         (faults_.only_command.empty() || SameName(bare(faults_.only_command), bare(command_)));
 }
 
 void Cad::Ask(Question question) {

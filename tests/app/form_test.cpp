@@ -3,7 +3,9 @@
 // lost link in the middle of a wait, the window's display state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "app/plendra.h"
@@ -56,6 +58,12 @@ TEST_F(FormTest, SettingsDialogShowsTheFileAndKeepsUnconfirmedEdits) {
     };
     run("ini plendra.ini");
     run("start");
+    // The file in the application's folder is overwritten with lines that
+    // are none of the values checked below: only a save can put them there.
+    {
+      std::ofstream out(r.TheHost()->AppFile(u"plendra.ini"), std::ios::binary | std::ios::trunc);
+      for (int line = 1; line <= 14; ++line) out << "x\r\n";
+    }
     plendra::Settei_Form& dialog = r.App()->Settings();
     scenario::FakeSettei& view = r.TheHost()->settei;
     dialog.EnsureLoaded();
@@ -151,6 +159,149 @@ TEST_F(FormTest, ActivationAppliesTopmostAndOpacity) {
   Host().form.topmost = 0;
   App().MainForm().Temae_Set();
   EXPECT_EQ(Host().form.topmost, 0);
+}
+
+// 停止 pressed while AutoCAD is still busy with the entry's insertion: until
+// the entry is whole, the run keeps the state of a run (writing flag, menus
+// and system box off, button 停止), so neither the close box nor a menu can
+// reach AutoCAD in the middle of the entry. Afterwards it is the idle state.
+TEST_F(FormTest, StopDuringAnEntryKeepsTheRunStateUntilTheEntryIsWhole) {
+  Lines({"busy INSERT 3000", "start", "user pick C8", "user stop during -insert"});
+  struct Seen {
+    std::int16_t writing;
+    bool settei, help, kensa, keitou;
+    std::u16string caption;
+  };
+  std::vector<Seen> during_entry;
+  // Looks at every pass of the message pump while the attributes are the
+  // last thing AutoCAD was handed (the insertion is still running).
+  std::function<void()> look = [&] {
+    runner.TheDesktop().UserEvent(0, look);
+    const auto& lines = runner.TheTranscript().Lines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+      if (it->rfind("  cad: ", 0) != 0) continue;
+      if (it->find("給水^M3^M") != std::string::npos) {
+        const scenario::FakeForm1& f = Host().form;
+        during_entry.push_back({App().State().Kakikomi_Tyuu, f.settei_menu.Enabled(), f.help_menu.Enabled(),
+                                f.kensa_menu.Enabled(), f.keitou.Enabled(), f.button.Caption()});
+      }
+      break;
+    }
+  };
+  runner.TheDesktop().UserEvent(0, look);
+  Lines({"press"});
+  ASSERT_GT(during_entry.size(), 1u) << "the stop did not come while the entry was written";
+  for (const Seen& seen : during_entry) {
+    EXPECT_EQ(seen.writing, -1);
+    EXPECT_FALSE(seen.settei || seen.help || seen.kensa || seen.keitou);
+    EXPECT_EQ(seen.caption, u"停止");
+  }
+  EXPECT_EQ(App().State().Kakikomi_Tyuu, 0);
+  EXPECT_TRUE(Host().form.keitou.Enabled());
+  Lines({"expect menus enabled", "expect button 開始", "expect entries 4", "expect number 4"});
+}
+
+// The settings dialog is shown with the main window made not-topmost first
+// (a topmost window would hide the dialog); coming back puts it on top again.
+TEST_F(FormTest, SettingsDialogOpensOverANotTopmostWindow) {
+  Lines({"start"});
+  ASSERT_EQ(Host().form.topmost, plendra::kHwndTopmost);
+  std::int32_t topmost_when_shown = 0;
+  Host().settei.on_modal = [&] {
+    topmost_when_shown = Host().form.topmost;
+    App().Settings().Cancel_Button_Click();
+  };
+  App().MainForm().Mnu_Settei_Click();
+  EXPECT_EQ(topmost_when_shown, plendra::kHwndNotopmost);
+  EXPECT_EQ(Host().form.topmost, plendra::kHwndTopmost);
+}
+
+// ヘルプ → 使い方 opens the help file of the application's folder, as AutoCAD
+// and the user know the folder; バージョン情報 shows the about box.
+TEST_F(FormTest, HelpMenusOpenTheHelpFileAndTheAboutBox) {
+  Lines({"start", "menu help", "menu about"});
+  ASSERT_EQ(Host().form.help_opened.size(), 1u);
+  EXPECT_EQ(scenario::Utf8(Host().form.help_opened.back()), "C:\\Program Files\\Plendra\\Plendra_Help.chm");
+  const auto& lines = runner.TheTranscript().Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "  window: about Plendra ﾊﾞｰｼﾞｮﾝ 1.0.0"), lines.end());
+}
+
+// The refusals before anything is typed: each says why, leaves the drawing
+// and the number as they were, and ends the run in the idle state.
+TEST_F(FormTest, RefusalsSayWhyAndTypeNothing) {
+  struct Case {
+    std::string setup;  // a scenario line before the press
+    bool picks;         // the refusal comes after the pick
+    const char* message;
+    const char* number;  // the number box afterwards: as it was
+  };
+  const Case cases[] = {
+      {"number \"\"", false, "番号が入力されていません", ""},
+      {"system \"\"", false, "系統名が入力されていません", "3"},
+      {"setting Ue False", true,
+       "名称位置(上・下・前・後)が設定されていません。設定で名称位置を選んでください。", "3"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream case_log;
+    Runner r(std::filesystem::current_path(), case_log);
+    std::size_t n = 0;
+    const auto run = [&](const std::string& line) {
+      std::string error;
+      ASSERT_TRUE(r.Run(++n, *scenario::SplitLine(line, &error))) << c.message << "\n" << case_log.str();
+    };
+    run("start");
+    run("setting Renzoku 1");
+    run(c.setup);
+    if (c.picks) run("user pick C8");
+    run("press");
+    run(std::string("expect message \"") + c.message + "\"");
+    run("expect entries 3");
+    run(std::string("expect number \"") + c.number + "\"");
+    run("expect button 開始");
+    run("expect menus enabled");
+    const auto& lines = r.TheTranscript().Lines();
+    const bool typed_entry = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("-insert") != std::string::npos;
+    });
+    EXPECT_FALSE(typed_entry) << c.message;
+  }
+}
+
+// A settings file that cannot be written is reported when the window closes,
+// and the program still ends.
+TEST_F(FormTest, UnwritableSettingsFileIsReported) {
+  Lines({"start"});
+  const auto ini = Host().AppFile(u"plendra.ini");
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);  // a folder of that name cannot be written as a file
+  Lines({"close", "expect ended", "expect message \"設定ファイル plendra.ini を書き込めませんでした。\""});
+  std::filesystem::remove(ini);
+}
+
+// "expect next" holds only for the commands in the order they were typed,
+// each once, with the status bar's change in its place among them.
+TEST_F(FormTest, ExpectNextFailsOnAWrongOrderOrARepeatedCommand) {
+  Lines({"start", "setting Renzoku 0", "user pick C8", "press", "expect next ... ^C^Cselect^Msingle^M"});
+  const std::string insert =
+      "\"^C^C-insert^MC:\\Program Files\\Plendra\\Plendra1.dwg^Ms^M216.6667^M3608.333,900^M90^M\"";
+  const std::string attributes = "4100^M900^M0^M1800^M^M^M給水^M3^M";
+  const std::string status = "status:給水-3>1800mmを書き込みました";
+  const std::string style = "-attedit^My^M^M^M^Ml^M^Ms^Mゴシック^M^M";
+  const std::string wrong[] = {
+      "expect next * y^M filedia^M1^M ^C^CDWGNAME^M " + attributes + " " + insert,                 // swapped
+      "expect next * y^M filedia^M1^M ^C^CDWGNAME^M " + insert + " " + insert + " " + attributes,  // twice
+      "expect next * y^M filedia^M1^M ^C^CDWGNAME^M " + insert + " " + attributes + " " + style + " " +
+          status,
+      "expect next * y^M " + insert,  // a command left out
+      "expect next -",
+  };
+  for (const std::string& line : wrong) {
+    std::string error;
+    EXPECT_FALSE(runner.Run(++line_number, *scenario::SplitLine(line, &error))) << line;
+  }
+  Lines({"expect next * y^M filedia^M1^M ^C^CDWGNAME^M " + insert + " " + attributes + " " + status + " " +
+             style,
+         "expect next -"});
 }
 
 }  // namespace

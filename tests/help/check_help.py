@@ -98,7 +98,9 @@ for constant in ["kNoAutoCad", "kAlreadyRunning", "kClosingWhileWriting", "kSett
                  "kCancelledByUser", "kPickADimension", "kNoSystemName", "kNoNumber", "kAligned", "kNotLinear",
                  "kNoDimensionStyle", "kNoPosition", "kRunTimeError", "kNotConnected", "kExportFailed",
                  "kExportUnreadable", "kSyuukeiNotWritten", "kNoDrawingFolder", "kBlockMissing", "kBlockDeclined",
-                 "kBlockScriptMissing", "kBlockNotMade", "kNumbersUnread", "kAlreadyInDrawing"]:
+                 "kBlockScriptMissing", "kBlockNotMade", "kNumbersUnread", "kAlreadyInDrawing",
+                 "kEntryUnconfirmed", "kEntryUnconfirmedAdvice",
+                 "kLayerUnconfirmed"]:
     found = re.search(constant + r'\s*=\s*u"((?:[^"\\]|\\.)*)"', texts)
     check(found is not None, f"{constant} is in texts.h")
     if found:

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -15,6 +16,9 @@ namespace {
 
 std::u16string U16(const std::string& utf8) { return platform::FromUtf8(utf8); }
 
+// Marks a change of the status bar among the commands AutoCAD was handed.
+constexpr std::u16string_view kStatusMark = u"status:";
+
 // Where Plendra is installed, as it types its folder into AutoCAD.
 constexpr std::u16string_view kAppFolderText = u"C:\\Program Files\\Plendra";
 
@@ -22,6 +26,12 @@ constexpr std::u16string_view kAppFolderText = u"C:\\Program Files\\Plendra";
 // user reads them.
 std::string NumberText(std::u16string_view text) {
   return Utf8(plendra::SingleText(static_cast<float>(plendra::LeadingNumber(text))));
+}
+
+std::u16string LowerAscii(std::u16string text) {
+  for (char16_t& c : text)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return text;
 }
 
 std::string HandleText(cadsim::Handle handle) {
@@ -203,6 +213,20 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     }
     return Fail("menu help or menu about");
   }
+  if (verb == "user" && n == 4 && f[2] == "during") {
+    DuringStep step{DuringStep::kStop, U16(f[3]), line_number};
+    if (f[1] == "stop")
+      step.kind = DuringStep::kStop;
+    else if (f[1] == "close")
+      step.kind = DuringStep::kClose;
+    else if (f[1] == "activate")
+      step.kind = DuringStep::kActivate;
+    else
+      return Fail("user stop, user close or user activate during COMMAND");
+    if (step.command.empty()) return Fail("user ... during COMMAND: the command is empty");
+    during_.push_back(step);
+    return true;
+  }
   if (verb == "user" && n >= 2) {
     UserStep step{UserStep::kEscape};
     step.line = line_number;
@@ -353,6 +377,10 @@ bool Runner::Start() {
   host_->another_instance = another_instance_;
   host_->drawing_folder = app_folder_ / "drawing";
   std::filesystem::create_directories(host_->drawing_folder);
+  // The status bar's changes go among the commands, for "expect next".
+  host_->form.on_status = [this](std::u16string_view text) {
+    received_.push_back(std::u16string(kStatusMark) + std::u16string(text));
+  };
   app_ = std::make_unique<plendra::Plendra>(*host_);
   Watch();
   if (!app_->Main()) host_->EndProgram();
@@ -386,6 +414,35 @@ void Runner::OnCommand(std::string_view bytes) {
   in_flight_ = false;
   waiting_since_.reset();
   transcript_.Add("  cad: " + Utf8(text));
+  // The steps waiting for this command are armed, in their order; they act
+  // at the pump's next pass, where a click of the user's would arrive.
+  while (!during_.empty() &&
+         LowerAscii(text).find(LowerAscii(during_.front().command)) != std::u16string::npos) {
+    armed_.push_back(during_.front());
+    during_.pop_front();
+  }
+}
+
+void Runner::ActDuring() {
+  if (armed_.empty() || !app_) return;
+  const DuringStep step = armed_.front();
+  armed_.pop_front();
+  const std::string command = Utf8(step.command);
+  switch (step.kind) {
+    case DuringStep::kStop:
+      transcript_.Add("  user: presses " + Utf8(host_->form.button.Caption()) + " in Plendra during " +
+                      command);
+      app_->MainForm().Kaisi_Button_Click();
+      break;
+    case DuringStep::kClose:
+      transcript_.Add("  user: clicks Plendra's close box during " + command);
+      app_->MainForm().CloseRequest();
+      break;
+    case DuringStep::kActivate:
+      transcript_.Add("  user: comes back to Plendra's window during " + command);
+      app_->MainForm().Form_Activate();
+      break;
+  }
 }
 
 // The scripted user acts when a selection waits for a pick. The runner looks
@@ -396,6 +453,7 @@ void Runner::Watch() {
 
 void Runner::OnPump() {
   Watch();
+  while (!armed_.empty() && !host_->ended) ActDuring();
   if (!cad_) return;
   if (!cad_->Cad().WaitingForUser()) {
     in_flight_ = false;
@@ -549,12 +607,27 @@ bool Runner::Expect(const std::vector<std::string>& f) {
   }
   if (what == "sent" && n == 3) {
     for (const std::u16string& text : received_)
-      if (Utf8(text) == f[2]) return true;
+      if (!text.starts_with(kStatusMark) && Utf8(text) == f[2]) return true;
     return Fail("AutoCAD was never handed \"" + f[2] + "\"");
   }
   if (what == "variable" && n == 4) {
     if (!cad_) return Fail("no AutoCAD is running");
     return check(Utf8(Variable(U16(f[2]))), f[3]);
+  }
+  if (what == "next" && n >= 3) return ExpectNext(f);
+  if (what == "focus" && n == 3) {
+    if (f[2] == "system") return host_->form.keitou.Focused() ? true : Fail("the system box has no focus");
+    if (f[2] == "number") return host_->form.bangou.Focused() ? true : Fail("the number box has no focus");
+    return Fail("expect focus system or expect focus number");
+  }
+  if (what == "menus" && n == 3 && (f[2] == "enabled" || f[2] == "disabled")) {
+    const bool on = f[2] == "enabled";
+    const FakeForm1& form = host_->form;
+    std::string wrong;
+    if (form.settei_menu.Enabled() != on) wrong += " 設定";
+    if (form.help_menu.Enabled() != on) wrong += " ヘルプ";
+    if (form.kensa_menu.Enabled() != on) wrong += " 検査";
+    return wrong.empty() ? true : Fail("menus not " + f[2] + ":" + wrong);
   }
   if (what == "entries" && n == 3) {
     int count = 0;
@@ -622,6 +695,50 @@ bool Runner::Expect(const std::vector<std::string>& f) {
     return check(seen, f[3]);
   }
   return Fail("unknown expectation");
+}
+
+bool Runner::ExpectNext(const std::vector<std::string>& f) {
+  // The commands, and the status bar's changes ("status:TEXT"), handed and
+  // made since the mark.
+  std::vector<std::string> seen;
+  for (std::size_t i = next_mark_; i < received_.size(); ++i) seen.push_back(Utf8(received_[i]));
+  const std::string status_mark = Utf8(kStatusMark);
+  const auto is_status = [&](const std::string& s) { return s.rfind(status_mark, 0) == 0; };
+  const auto since = [&] {
+    std::string list;
+    for (const std::string& line : seen) list += "\n    " + line;
+    return list.empty() ? std::string(" nothing") : list;
+  };
+  if (f.size() == 3 && f[2] == "-") {
+    if (std::any_of(seen.begin(), seen.end(), [&](const std::string& s) { return !is_status(s); }))
+      return Fail("expected nothing more handed to AutoCAD, it was handed:" + since());
+    return true;
+  }
+  const std::vector<std::string> want(f.begin() + 2, f.end());
+  // Each TEXT is the next command exactly, "*" any one command, "..." any
+  // lines (the fewest that let the rest match), "status:TEXT" the status
+  // bar's next change; changes of the status bar that no field names are
+  // passed over.
+  std::function<std::optional<std::size_t>(std::size_t, std::size_t)> match =
+      [&](std::size_t w, std::size_t at) -> std::optional<std::size_t> {
+    if (w == want.size()) return at;
+    if (want[w] == "...") {
+      for (std::size_t skip = at; skip <= seen.size(); ++skip)
+        if (const auto end = match(w + 1, skip)) return end;
+      return std::nullopt;
+    }
+    if (!is_status(want[w]))
+      while (at < seen.size() && is_status(seen[at])) ++at;
+    if (at >= seen.size() || (want[w] != "*" && want[w] != seen[at])) return std::nullopt;
+    return match(w + 1, at + 1);
+  };
+  const std::optional<std::size_t> end = match(0, 0);
+  if (!end)
+    return Fail(
+        "AutoCAD was not handed these next, in this order; since the last expect next it was handed:" +
+        since());
+  next_mark_ += *end;
+  return true;
 }
 
 bool Runner::WriteOut(const std::filesystem::path& dir) {

@@ -3,6 +3,7 @@
 // action per line (docs/scenarios.md gives the vocabulary).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -41,6 +42,9 @@ class Runner {
     std::vector<std::size_t> lines;
     for (const UserStep& step : user_) lines.push_back(step.line);
     for (const Answer& a : answers_) lines.push_back(a.line);
+    for (const DuringStep& d : during_) lines.push_back(d.line);
+    for (const DuringStep& d : armed_) lines.push_back(d.line);
+    std::sort(lines.begin(), lines.end());
     return lines;
   }
   const Transcript& TheTranscript() const { return transcript_; }
@@ -54,6 +58,15 @@ class Runner {
     enum Kind { kPick, kEscape, kMiss, kStop, kClose } kind;
     cadsim::Handle handle = 0;
     std::uint32_t delay_ms = 1000;
+    std::size_t line = 0;
+  };
+
+  // "user stop during COMMAND": the user presses 停止 (or the close box, or
+  // comes back to Plendra's window) at the first pass of the message pump
+  // after AutoCAD has been handed a command line holding COMMAND.
+  struct DuringStep {
+    enum Kind { kStop, kClose, kActivate } kind;
+    std::u16string command;
     std::size_t line = 0;
   };
 
@@ -82,6 +95,10 @@ class Runner {
   void OnPump();
   void OnBox(const platform::sim::MessageBoxRecord& box);
   void OnCommand(std::string_view bytes);
+  // Carries out the steps armed by a command line (the pump's pass).
+  void ActDuring();
+  // expect next: the command lines handed since the last one, in order.
+  bool ExpectNext(const std::vector<std::string>& f);
   const cadsim::Insert* FindEntry(const std::u16string& system, const std::u16string& number) const;
 
   std::filesystem::path base_;
@@ -115,6 +132,10 @@ class Runner {
   std::filesystem::path app_folder_;
   std::deque<UserStep> user_;
   std::deque<Answer> answers_;
+  std::deque<DuringStep> during_;
+  std::deque<DuringStep> armed_;
+  // How many of received_ the expectations "expect next" have gone past.
+  std::size_t next_mark_ = 0;
   bool unanswered_question_ = false;
   bool in_flight_ = false;
   bool unanswered_ = false;

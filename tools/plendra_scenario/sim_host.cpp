@@ -83,6 +83,7 @@ void FakeScroll::SetValue(std::int32_t value) { value_ = std::clamp(value, min_,
 void FakeForm1::SetStatus(std::u16string_view text) {
   status_ = text;
   transcript_.Add("  status: " + Utf8(text));
+  if (on_status) on_status(text);
 }
 
 void FakeForm1::Move(std::int32_t top, std::int32_t left) {

@@ -41,7 +41,10 @@ class FakeCombo final : public plendra::ComboBox {
   void SetItemData(std::int32_t index, std::int32_t data) override;
   std::int32_t ItemData(std::int32_t index) const override;
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  void SetFocus() override { focused_ = true; }
+  // A disabled control cannot take the focus, as in Windows.
+  void SetFocus() override {
+    if (enabled_) focused_ = true;
+  }
 
   bool Enabled() const { return enabled_; }
   bool Focused() const { return focused_; }
@@ -134,6 +137,8 @@ class FakeForm1 final : public plendra::Form1View {
   std::int32_t ex_style = 0;
   std::int32_t alpha = 255;
   std::vector<std::u16string> help_opened;
+  // Told of every change of the status bar, in its order among the commands.
+  std::function<void(std::u16string_view)> on_status;
 
  private:
   platform::sim::Desktop& desktop_;

@@ -113,7 +113,6 @@ class Form1 {
  private:
   std::shared_ptr<korvel::_PwControl> Channel();
   std::u16string Prompt();
-  void LayerStep();
   void LookupFailed();
   // DxfOut with the drawing's name read before and after (drawing_name.cpp):
   // when the export made AutoCAD rename the drawing, the user is told.
@@ -126,6 +125,15 @@ class Form1 {
   bool DuplicateAllowed();
   // A written entry's number joins those known to be in the drawing.
   void NoteWritten(std::u16string_view system, std::u16string_view number);
+  // The layer step; false when AutoCAD did not confirm one of its commands.
+  bool LayerStep();
+  // A press of 停止 during a continuous run: remembered, and honoured by the
+  // run at its next safe point (before a pick, or once the entry being
+  // written is whole). Only a pick that AutoCAD still waits for is cancelled
+  // at once.
+  void RequestStop();
+  // Tells the user that the entry being typed was not confirmed by AutoCAD.
+  void EntryUnconfirmed(const std::u16string& entry, const korvel::_PwAcad& acad);
   // Whether the parts-table block is in the application's folder, made
   // through AutoCAD from Plendra1.scr when the user agrees (sunpou_write.cpp).
   bool EnsureBlock(korvel::_PwControl& channel);
@@ -144,7 +152,13 @@ class Form1 {
   Settei_Form& settei_;
   Form1View& view_;
   bool ended_ = false;
-  bool single_pick_ = false;  // a press without the continuous setting is picking
+  bool single_pick_ = false;     // a press without the continuous setting is picking
+  bool run_active_ = false;      // a continuous run is going on (the button reads 停止)
+  bool stop_requested_ = false;  // 停止 was pressed during the run
+  bool pick_pending_ = false;    // the run's export waits for the user's pick
+  // The system box was refused while a run had it disabled: it takes the
+  // focus once the run has enabled it again.
+  bool focus_system_after_run_ = false;
   bool block_found_ = false;  // Plendra1.dwg was seen in the application's folder
 
   // The numbers the last lookup found in the drawing for its system, with

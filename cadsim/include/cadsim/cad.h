@@ -69,7 +69,8 @@ struct Faults {
   std::uint32_t finish_after_ms = 0;
   // Commands never finish: the command prompt does not come back.
   bool prompt_never_returns = false;
-  // Only this command (its English name, "SAVEAS") is affected; empty: all.
+  // Only this command (its English name, "SAVEAS", "INSERT" or "-INSERT",
+  // any command cadsim runs) is affected; empty: all.
   std::u16string only_command;
   // Copy-data messages are refused (the sender sees 0).
   bool refuse_copy_data = false;
