@@ -271,6 +271,17 @@ TEST_F(ScenarioCommand, FailsWhenItsOutputDoesNotArrive) {
   EXPECT_TRUE(Contains(r.err, "plendra-scenario: 標準出力に書き込めません")) << r.err;
 }
 
+TEST_F(ScenarioCommand, FailsWhenAnOutFileCannotBeWrittenAfterTheRun) {
+  // The folder is fine, but a folder stands where the drawing is to go.
+  fs::create_directories(dir / "result" / "drawing.dxf");
+  WriteAll(dir / "s.scn", "start\nexpect button 開始\n");
+  const Result r = Run("--out result s.scn");
+  EXPECT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "plendra-scenario: --out のファイルを書き込めません: result/drawing.dxf"))
+      << r.err;
+  EXPECT_FALSE(Contains(r.out, "成功")) << r.out;
+}
+
 TEST_F(ScenarioCommand, WritesWhatItWasAskedToWithOut) {
   WriteAll(dir / "s.scn", "start\nsetting Okisa -6\n");
   const Result r = Run("--out result s.scn");

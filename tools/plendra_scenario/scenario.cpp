@@ -86,7 +86,7 @@ std::string UnknownAction(const std::string& verb) {
   return "知らない動作です: \"" + verb + "\"";
 }
 
-// Every file directly in a folder, for copying a folder of the user's.
+// A copy of a folder of the user's, with everything in it.
 bool CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& e) {
   std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, e);
   return !e;
