@@ -836,7 +836,7 @@ int RunFile(const std::filesystem::path& file, const std::optional<std::filesyst
     std::string error;
     const auto fields = SplitLine(line, &error);
     if (!fields) {
-      err << "失敗 " << number << " 行目: " << error << "\n";
+      runner.FailLine(number, error);
       passed = false;
     } else if (!fields->empty()) {
       ++actions;
@@ -852,10 +852,10 @@ int RunFile(const std::filesystem::path& file, const std::optional<std::filesyst
     // The earliest line that nothing took.
     const std::vector<std::size_t> steps = runner.PendingUserSteps(), answers = runner.PendingAnswers();
     if (!steps.empty() && (answers.empty() || steps.front() < answers.front())) {
-      err << "失敗 " << steps.front() << " 行目: この user の操作を待つ選択がありませんでした\n";
+      runner.FailLine(steps.front(), "この user の操作を待つ選択がありませんでした");
       passed = false;
     } else if (!answers.empty()) {
-      err << "失敗 " << answers.front() << " 行目: この answer で答える質問がありませんでした\n";
+      runner.FailLine(answers.front(), "この answer で答える質問がありませんでした");
       passed = false;
     }
   }

@@ -35,6 +35,12 @@ class Runner {
   // failed.
   bool WriteOut(const std::filesystem::path& dir, std::string* problem = nullptr);
 
+  // Fails a line the runner could not take, or one whose action nothing
+  // took, as a failing line does: in the transcript and on the error stream.
+  void FailLine(std::size_t line_number, const std::string& why) {
+    line_ = line_number;
+    Fail(why);
+  }
   // The lines of user actions that no selection has taken yet.
   std::vector<std::size_t> PendingUserSteps() const {
     std::vector<std::size_t> lines;
