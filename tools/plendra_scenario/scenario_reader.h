@@ -11,9 +11,10 @@
 
 namespace scenario {
 
-// The lines of a scenario file, without their line ends (LF or CR LF). A
-// UTF-8 byte-order mark at the very start is dropped, as editors on Windows
-// write one; anywhere else it stays, so that the line reads as written.
+// The lines of a scenario file, without their line ends (LF or CR LF; a CR
+// that ends the file goes too). A UTF-8 byte-order mark at the very start is
+// dropped, as editors on Windows write one; anywhere else it stays, so that
+// the line reads as written.
 std::vector<std::string_view> ScenarioLines(std::string_view bytes);
 
 // The fields of one scenario line: blanks separate, double quotes keep
