@@ -176,11 +176,20 @@ TEST_F(ScenarioCommand, ReportsSuccessOnlyForAScenarioThatRan) {
   fs::create_directory(dir / "folder");
   WriteAll(dir / "empty.scn", "# nothing but a comment\n\n   \n");
   WriteAll(dir / "nothing.scn", "");
+  // Comments only, but more than a scenario can be: refused before reading
+  // further, as a device that never ends would be.
+  std::string large;
+  while (large.size() <= 4 << 20) large += "# a scenario does not run to megabytes\n";
+  WriteAll(dir / "large.scn", large);
   const std::vector<Case> cases = {
       {"a folder", "folder", "plendra-scenario: シナリオを読めません (フォルダです): folder"},
       {"a comment and blank lines", "empty.scn", "シナリオに動作が一つもありません: empty.scn"},
       {"an empty file", "nothing.scn", "シナリオに動作が一つもありません: nothing.scn"},
       {"no such file", "missing.scn", "plendra-scenario: シナリオを読めません (ありません): missing.scn"},
+      {"a file too large", "large.scn",
+       "plendra-scenario: シナリオを読めません (シナリオとしては大きすぎます。4 MB までです): large.scn"},
+      {"a device that never ends", "/dev/zero",
+       "plendra-scenario: シナリオを読めません (シナリオとしては大きすぎます"},
   };
   for (const Case& c : cases) {
     const Result r = Run(c.args);

@@ -803,14 +803,22 @@ bool ReadScenario(const std::filesystem::path& file, std::string* bytes, std::st
     *why = std::filesystem::exists(file, e) ? "開けません" : "ありません";
     return false;
   }
-  std::ostringstream s;
+  // Scenarios are a few kilobytes. A bound keeps a device such as /dev/zero,
+  // or a drawing named by mistake, from being read until memory runs out.
+  constexpr std::size_t kLargest = 4 << 20;
+  std::string read;
   char buffer[4096];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) s.write(buffer, in.gcount());
+  while (read.size() <= kLargest && (in.read(buffer, sizeof buffer) || in.gcount() > 0))
+    read.append(buffer, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) {
     *why = "読み取りに失敗しました";
     return false;
   }
-  *bytes = s.str();
+  if (read.size() > kLargest) {
+    *why = "シナリオとしては大きすぎます。4 MB までです";
+    return false;
+  }
+  *bytes = std::move(read);
   return true;
 }
 
