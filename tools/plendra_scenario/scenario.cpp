@@ -75,6 +75,12 @@ const std::map<std::string, std::string>& ActionForms() {
   return forms;
 }
 
+// What is wrong with a line that names an action but does not fit it.
+std::string WrongForm(const std::string& verb) {
+  const auto form = ActionForms().find(verb);
+  return "書き方が違います。正しくは " + (form != ActionForms().end() ? form->second : verb + " ...");
+}
+
 // What is wrong with a line whose first field is no action.
 std::string UnknownAction(const std::string& verb) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -278,9 +284,9 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     } else if (what == "close") {
       step.kind = UserStep::kClose;
     } else {
-      return Fail("書き方が違います。正しくは " + ActionForms().at("user"));
+      return Fail(WrongForm("user"));
     }
-    if (n > delay_field + 1) return Fail("書き方が違います。正しくは " + ActionForms().at("user"));
+    if (n > delay_field + 1) return Fail(WrongForm("user"));
     if (n > delay_field) {
       const auto delay = Number(f[delay_field], "user " + what + " の MS", 0, kLongestMs);
       if (!delay) return false;
@@ -289,22 +295,20 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     user_.push_back(step);
     return true;
   }
-  const auto form_of = ActionForms().find(verb);
-  if (form_of != ActionForms().end()) return Fail("書き方が違います。正しくは " + form_of->second);
-  return Fail(UnknownAction(verb));
+  return Fail(ActionForms().contains(verb) ? WrongForm(verb) : UnknownAction(verb));
 }
 
 bool Runner::Setup(const std::vector<std::string>& f) {
   if (app_) return Fail(f[0] + " は準備の行です。start の前に書いてください");
   if (f[0] == "busy") {
-    if (f.size() != 3) return Fail("書き方が違います。正しくは " + ActionForms().at("busy"));
+    if (f.size() != 3) return Fail(WrongForm("busy"));
     const auto ms = Number(f[2], "busy の MS", 0, kLongestMs);
     if (!ms) return false;
     busy_command_ = U16(f[1]);
     busy_ms_ = static_cast<std::uint32_t>(*ms);
     return true;
   }
-  if (f.size() != 2) return Fail("書き方が違います。正しくは " + ActionForms().at(f[0]));
+  if (f.size() != 2) return Fail(WrongForm(f[0]));
   const std::string& v = f[1];
   if (f[0] == "release") {
     if (v == "-") {
@@ -334,7 +338,7 @@ bool Runner::Setup(const std::vector<std::string>& f) {
     if (std::filesystem::exists(*folder_, e) && !std::filesystem::is_directory(*folder_, e))
       return Fail("folder に書いたものはフォルダではありません: " + folder_->string());
   } else if (f[0] == "instance") {
-    if (v != "running") return Fail("書き方が違います。正しくは " + ActionForms().at("instance"));
+    if (v != "running") return Fail(WrongForm("instance"));
     another_instance_ = true;
   }
   return true;
@@ -534,8 +538,7 @@ void Runner::OnPump() {
 }
 
 bool Runner::Setting(const std::vector<std::string>& f) {
-  if (f.size() != 3 && !(f.size() == 4 && f[3] == "cancel"))
-    return Fail("書き方が違います。正しくは " + ActionForms().at("setting"));
+  if (f.size() != 3 && !(f.size() == 4 && f[3] == "cancel")) return Fail(WrongForm("setting"));
   const bool cancel = f.size() == 4;
   const std::string name = f[1], value = f[2];
   FakeSettei& d = host_->settei;
