@@ -16,31 +16,41 @@
 #include "app/plendra.h"
 #include "cadsim/sim_cad.h"
 #include "platform/sim/desktop.h"
+#include "scenario_reader.h"
 #include "sim_host.h"
 
 namespace scenario {
 
-// The fields of one scenario line: blanks separate, double quotes keep
-// blanks, "#" outside quotes starts a comment. Nothing when the line is empty.
-// A line whose quotes do not close gives nullopt and sets *error.
-std::optional<std::vector<std::string>> SplitLine(const std::string& line, std::string* error);
-
 class Runner {
  public:
-  // base: the scenario file's folder, for relative paths.
-  Runner(std::filesystem::path base, std::ostream& out);
+  // base: the scenario file's folder, for relative paths. The transcript goes
+  // to out as it grows, and its failures to err (to out when err is null).
+  Runner(std::filesystem::path base, std::ostream& out, std::ostream* err = nullptr);
   ~Runner();
 
   // Runs one line; false when it failed (an expectation, a bad line). The
   // reason is in the transcript.
   bool Run(std::size_t line_number, const std::vector<std::string>& fields);
-  // Writes the drawing (DXF, SVG), the settings file and the transcript.
-  bool WriteOut(const std::filesystem::path& dir);
+  // Writes the drawing (DXF, SVG), the settings file and the transcript;
+  // false, with the files that could not be written in *problem, when one
+  // failed.
+  bool WriteOut(const std::filesystem::path& dir, std::string* problem = nullptr);
 
+  // Fails a line the runner could not take, or one whose action nothing
+  // took, as a failing line does: in the transcript and on the error stream.
+  void FailLine(std::size_t line_number, const std::string& why) {
+    line_ = line_number;
+    Fail(why);
+  }
   // The lines of user actions that no selection has taken yet.
   std::vector<std::size_t> PendingUserSteps() const {
     std::vector<std::size_t> lines;
     for (const UserStep& step : user_) lines.push_back(step.line);
+    return lines;
+  }
+  // The lines of answers that no question has taken yet.
+  std::vector<std::size_t> PendingAnswers() const {
+    std::vector<std::size_t> lines;
     for (const Answer& a : answers_) lines.push_back(a.line);
     for (const DuringStep& d : during_) lines.push_back(d.line);
     for (const DuringStep& d : armed_) lines.push_back(d.line);
@@ -78,6 +88,10 @@ class Runner {
 
   // How long a selection may wait with no user action queued.
   static constexpr std::uint32_t kUnansweredMs = 30000;
+  // The longest delay or busy time a scenario may give: a day. The desktop's
+  // tick counter wraps after 2^32 ms, and waits are measured by unsigned
+  // subtraction, so a time must stay well below that.
+  static constexpr std::int64_t kLongestMs = 24 * 60 * 60 * 1000;
 
   bool RunLine(std::size_t line_number, const std::vector<std::string>& f);
   bool Setup(const std::vector<std::string>& f);
@@ -88,6 +102,10 @@ class Runner {
   bool Kensa(const std::vector<std::string>& f);
   bool ExpectFinding(const std::vector<std::string>& f);
   bool Fail(const std::string& why);
+  // The number in a field of the current line, read whole and in [min, max];
+  // otherwise the line fails, naming what the field is and the range.
+  std::optional<std::int64_t> Number(const std::string& field, const std::string& what, std::int64_t min,
+                                     std::int64_t max, int base = 10);
   std::filesystem::path Path(const std::string& field) const;
   void SetVariable(const std::u16string& name, const std::u16string& value);
   std::u16string Variable(const std::u16string& name);
@@ -146,8 +164,10 @@ class Runner {
 };
 
 // Runs a scenario file; the exit status of the program: 0 when every line
-// passed, 1 when one failed, 2 when the file cannot be read.
+// passed, 1 when one failed, 2 when the file cannot be read or holds no
+// action, or when the files of out_dir cannot be written. The transcript goes
+// to out, failures and errors to err.
 int RunFile(const std::filesystem::path& file, const std::optional<std::filesystem::path>& out_dir,
-            std::ostream& out);
+            std::ostream& out, std::ostream& err);
 
 }  // namespace scenario

@@ -2,7 +2,7 @@
 // "zoom N" double-clicks row N (from 1) of its findings list, "takeoff"
 // chooses 集計表の出力; "expect finding TYPE SYSTEM NUMBER" holds when the
 // last check found that, as plendra-report check would print it.
-#include <cstdlib>
+#include <limits>
 
 #include "app/report.h"
 #include "platform/utf8.h"
@@ -21,18 +21,20 @@ bool Runner::Kensa(const std::vector<std::string>& f) {
     return true;
   }
   if (f[0] == "zoom" && f.size() == 2) {
-    const int row = std::atoi(f[1].c_str());
-    if (row < 1 || static_cast<std::size_t>(row) > host_->kensa.rows.size())
-      return Fail("the findings list has no row " + f[1]);
+    const auto row = Number(f[1], "zoom の ROW", 1, std::numeric_limits<std::int32_t>::max());
+    if (!row) return false;
+    if (static_cast<std::size_t>(*row) > host_->kensa.rows.size())
+      return Fail("検査結果の一覧に " + f[1] + " 行目はありません (" +
+                  std::to_string(host_->kensa.rows.size()) + " 行です)");
     transcript_.Add("  user: double-clicks finding " + f[1]);
-    form.Kensa_List_DblClick(row - 1);
+    form.Kensa_List_DblClick(static_cast<std::int32_t>(*row - 1));
     return true;
   }
-  return Fail("check, takeoff or zoom ROW");
+  return Fail("書き方が違います。正しくは " + std::string(f[0] == "zoom" ? "zoom ROW" : f[0]));
 }
 
 bool Runner::ExpectFinding(const std::vector<std::string>& f) {
-  if (f.size() != 5) return Fail("expect finding TYPE SYSTEM NUMBER");
+  if (f.size() != 5) return Fail("書き方が違います。正しくは expect finding TYPE SYSTEM NUMBER");
   const std::string wanted = f[2] + "\t" + f[3] + "\t" + f[4];
   bool found = false;
   for (const plendra::Finding& finding : app_->MainForm().Findings())
@@ -40,7 +42,7 @@ bool Runner::ExpectFinding(const std::vector<std::string>& f) {
       const std::string text = platform::ToUtf8(line);
       if (text == wanted || text.starts_with(wanted + "\t")) found = true;
     });
-  return found ? true : Fail("the check found no " + f[2] + " " + f[3] + " " + f[4]);
+  return found ? true : Fail("検査は " + f[2] + " " + f[3] + " " + f[4] + " を見つけていません");
 }
 
 }  // namespace scenario

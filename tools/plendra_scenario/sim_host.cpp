@@ -31,6 +31,12 @@ void Transcript::Add(std::string line) {
   lines_.push_back(std::move(line));
 }
 
+void Transcript::AddFailure(std::string line) {
+  std::ostream* to = fail_echo != nullptr ? fail_echo : echo;
+  if (to != nullptr) *to << line << '\n';
+  lines_.push_back(std::move(line));
+}
+
 // --- Widgets ------------------------------------------------------------------
 
 void FakeCombo::Clear() {

@@ -20,9 +20,14 @@ namespace scenario {
 class Transcript {
  public:
   void Add(std::string line);
+  // A failure: kept in order with the other lines, but printed to fail_echo
+  // (standard error) when that is set, so that the transcript on standard
+  // output stays what the user saw.
+  void AddFailure(std::string line);
   const std::vector<std::string>& Lines() const { return lines_; }
   // Lines are also printed here as they come, when set.
   std::ostream* echo = nullptr;
+  std::ostream* fail_echo = nullptr;
 
  private:
   std::vector<std::string> lines_;
@@ -83,6 +88,8 @@ class FakeScroll final : public plendra::ScrollBar {
   FakeScroll(std::int32_t min, std::int32_t max) : min_(min), max_(max), value_(min) {}
   std::int32_t Value() const override { return value_; }
   void SetValue(std::int32_t value) override;
+  std::int32_t Min() const { return min_; }
+  std::int32_t Max() const { return max_; }
 
  private:
   std::int32_t min_, max_, value_;
