@@ -67,7 +67,13 @@ bool ReadFile(const std::string& path, std::string& bytes, std::string& problem)
     problem = "ファイルを開けません: " + path;
     return false;
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // The stream library reports a read error (a disk error, a folder that
+  // slipped through) by throwing from inside the iterator.
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {
+    in.setstate(std::ios::badbit);
+  }
   if (in.bad()) {
     problem = "ファイルを読めません: " + path;
     return false;
@@ -138,11 +144,11 @@ int Run(int argc, char** argv) {
     cadsim::ReadReport report;
     try {
       drawing = cadsim::ReadDxfFile(in, *codec, &report);
-    } catch (const cadsim::DxfError& e) {
+    } catch (const std::exception& e) {  // a DxfError with its line, or a read error
       std::fprintf(stderr, "cadsim: 図面を読めません: %s: %s\n", in.c_str(), e.what());
       return 1;
     }
-    std::fprintf(stderr, "cadsim: %s: %zu entities, %zu blocks, %d kept unread\n", in.c_str(),
+    std::fprintf(stderr, "cadsim: %s: 図形 %zu 個、ブロック %zu 個、読まずに保持した図形 %d 個\n", in.c_str(),
                  drawing.entities.size(), drawing.blocks.size(), report.foreign_entities);
   }
   session.drawing_path = !name.empty() ? name : in.empty() ? session.drawing_path : platform::FromUtf8(in);
