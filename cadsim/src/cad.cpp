@@ -100,23 +100,38 @@ void Cad::Pump() {
   pumping_ = true;
   // Keystrokes that arrive while a dialog box is up wait for it to close,
   // and then go to whatever prompt follows.
-  while (!busy_ && !InDialog() && !input_.empty()) {
-    const char16_t c = input_.front();
-    input_.erase(0, 1);
+  // Characters are read by position and the read part dropped once at the
+  // end: erasing each from the front made a long input cost the square of
+  // its length.
+  std::size_t read = 0;
+  while (!busy_ && !InDialog() && read < input_.size()) {
+    const char16_t c = input_[read++];
     const bool literal = pending_ && pending_->literal_blanks;
     if (c == 3)
       Cancel();
     else if (c == u'\r' || c == u'\n' || (c == u' ' && !literal))
       Deliver();
-    else
+    else if (token_.size() < kLongestInput)
       token_ += c;
+    else
+      overlong_ = true;
   }
+  input_.erase(0, read);
   pumping_ = false;
 }
 
 void Cad::Deliver() {
   std::u16string answer = std::move(token_);
   token_.clear();
+  if (overlong_) {
+    // AutoCAD takes no more than its line holds: the input is refused as a
+    // whole and the same prompt waits again.
+    overlong_ = false;
+    Say(shown_prompt_ + answer);
+    const std::string limit = std::to_string(kLongestInput);
+    Say(u"入力が長すぎます。" + std::u16string(limit.begin(), limit.end()) + u" 文字までです。");
+    return;
+  }
   Say(shown_prompt_ + answer);
   if (pending_) {
     Question q = std::move(*pending_);
@@ -135,6 +150,7 @@ void Cad::Deliver() {
 void Cad::Cancel() {
   Say(shown_prompt_ + token_ + release_.cancel_marker);
   token_.clear();
+  overlong_ = false;
   command_.clear();
   ShowCommandPrompt();
 }

@@ -1,6 +1,7 @@
 #include "cadsim/svg.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "cadsim/scene.h"
@@ -38,14 +39,19 @@ std::string RenderSvg(const Drawing& drawing) {
   const Scene c = MakeScene(drawing);
   const double x0 = c.low.x, y0 = c.low.y, x1 = c.high.x, y1 = c.high.y;
   const double stroke = std::max(x1 - x0, y1 - y0) / 1500;
+  // The picture is 1200 pixels wide and as high as the drawing's shape asks,
+  // within what a viewer shows: a drawing read with coordinates near the
+  // largest double has extents that overflow, and a thin one a ratio beyond
+  // any int.
+  const double ratio = (y1 - y0) / (x1 - x0);
+  const int height = std::isfinite(ratio) ? static_cast<int>(std::clamp(1200 * ratio, 1.0, 120000.0)) : 1200;
 
   std::string out;
   char buf[512];
   std::snprintf(buf, sizeof buf,
                 "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"%g %g %g %g\" width=\"1200\" "
                 "height=\"%d\">\n<rect x=\"%g\" y=\"%g\" width=\"%g\" height=\"%g\" fill=\"white\"/>\n",
-                x0, -y1, x1 - x0, y1 - y0, static_cast<int>(1200 * (y1 - y0) / (x1 - x0)), x0, -y1, x1 - x0,
-                y1 - y0);
+                x0, -y1, x1 - x0, y1 - y0, height, x0, -y1, x1 - x0, y1 - y0);
   out += buf;
   for (const Segment& s : c.segments) {
     std::snprintf(buf, sizeof buf,

@@ -1,5 +1,9 @@
 #include "link/messages.h"
 
+#include <string>
+
+#include "link/control_codes.h"
+
 namespace korvel {
 
 const std::u16string_view kTitle = u"Korvel";
@@ -43,6 +47,11 @@ const std::u16string_view kMsgParameterRequired = u"パラメータを省略す�
 const std::u16string_view kMsgUndefinedParameter = u"未定義のパラメータが指定されています。";
 const std::u16string_view kMsgAssignmentWithoutEquals = u"代入文に\"=\"が指定されていません。";
 
+std::u16string MsgInputTooLong() {
+  const std::string limit = std::to_string(kLongestTypedInput);
+  return u"入力が長すぎます(" + std::u16string(limit.begin(), limit.end()) + u"文字まで)。";
+}
+
 std::u16string MsgLabelNotFound(std::u16string_view label) {
   return u"行ラベル(" + std::u16string(label) + u")が見つかりません。";
 }
@@ -73,6 +82,8 @@ std::u16string RuntimeErrorText(std::int32_t number) {
       return u"ファイルにこれ以上データがありません。";
     case 75:
       return u"パスまたはファイルへのアクセスでエラーが発生しました。";
+    case 93:
+      return u"パターン文字列が不正です。";
     default:
       return u"アプリケーション定義またはオブジェクト定義のエラーです。";
   }

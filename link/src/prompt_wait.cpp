@@ -9,6 +9,16 @@
 #include "link/wildcard.h"
 
 namespace korvel {
+namespace {
+
+// A broken pattern is refused before anything is typed or waited for, as a
+// Like comparison refuses it: waiting on it could only end by the time-out.
+void CheckPattern(bool pattern_match, const std::u16string& expected) {
+  if (pattern_match && !WildcardPatternValid(expected))
+    Raise(kErrInvalidPattern, kSourceLibrary, RuntimeErrorText(kErrInvalidPattern));
+}
+
+}  // namespace
 
 std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
   // A handler run by the pump may drop the client's last reference to this
@@ -57,6 +67,7 @@ std::int32_t PwControl::SendCommand(std::u16string_view AcadCommand, std::u16str
   const std::u16string command(AcadCommand), expected(CommandPrompt);
   return Guarded([&] {
     cancel_requested_ = false;
+    CheckPattern(pattern_match_, expected);
     if (PostCommand(command) != -1) RaiseRecorded();
     return WaitForPrompt(
         {.done = [&](const std::u16string& p) { return Matches(p, expected); }, .operation = u"SendCommand"});
@@ -67,6 +78,7 @@ std::int32_t PwControl::WaitPrompt(std::u16string_view CommandPrompt) {
   const std::u16string expected(CommandPrompt);
   return Guarded([&] {
     cancel_requested_ = false;
+    CheckPattern(pattern_match_, expected);
     return WaitForPrompt(
         {.done = [&](const std::u16string& p) { return Matches(p, expected); }, .operation = u"WaitPrompt"});
   });

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <system_error>
 
 #include "guarded.h"
@@ -90,6 +91,13 @@ std::int32_t PwControl::RunScript(std::u16string_view PathName, std::vector<std:
         }
       } catch (const Failure& f) {
         RaiseAtLine(f, line_number);
+      } catch (const std::bad_alloc&) {
+        // A value grown past what memory holds (a variable doubled line by
+        // line) is that line's failure like any other; what it took is
+        // already given back by the time the report is made.
+        RaiseAtLine(
+            Failure{kErrOutOfMemory, std::u16string(kSourceLibrary), RuntimeErrorText(kErrOutOfMemory)},
+            line_number);
       }
       if (status == 0 || status == CancelByUser) break;
       Os().Windows().PumpMessages();

@@ -66,6 +66,19 @@ std::optional<std::int32_t> ButtonStyle(std::u16string_view keyword) {
   return std::nullopt;
 }
 
+// A command text is refused before it is typed when one of its inputs (the
+// text between two Enters, line feeds or cancels) is longer than AutoCAD's
+// command line takes: AutoCAD would refuse it at its prompt, and the wait
+// that follows could not tell that from an answer.
+void CheckTypedLength(std::u16string_view text) {
+  const std::u16string keys = ExpandControlCodes(text);
+  std::size_t run = 0;
+  for (char16_t c : keys) {
+    run = (c == u'\r' || c == u'\n' || c == 3) ? 0 : run + 1;
+    if (run > kLongestTypedInput) Raise(ScriptFailed, kSourceCommand, MsgInputTooLong());
+  }
+}
+
 }  // namespace
 
 std::size_t ScriptRunner::ResultIndex(std::u16string_view parameter) const {
@@ -106,9 +119,14 @@ std::int32_t ScriptRunner::lExecuteCommand(std::u16string_view text) {
   }
   if (command == u"WAIT_PROMPT")
     return Outcome(control_.WaitPrompt(parameters >= 1 ? expanded(1) : command_prompt), true);
-  if (command == u"POST_COMMAND") return Outcome(control_.PostCommand(expanded(1)), false);
+  if (command == u"POST_COMMAND") {
+    const std::u16string typed = expanded(1);
+    CheckTypedLength(typed);
+    return Outcome(control_.PostCommand(typed), false);
+  }
   if (command == u"SEND_COMMAND") {
     const std::u16string typed = expanded(1);
+    CheckTypedLength(typed);
     return Outcome(control_.SendCommand(typed, parameters >= 2 ? expanded(2) : command_prompt), true);
   }
   if (command == u"GET_VARIABLE") {

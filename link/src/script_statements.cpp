@@ -46,8 +46,9 @@ std::int32_t ScriptRunner::lExecuteCondition(std::u16string_view line) {
       lExpandVariables(StripQuotes(TrimSpaces(line.substr(right, gt - right))));
   const std::u16string statement = TrimSpaces(line.substr(gt + 1));
 
-  const bool equal = control_.get_PatternMatch() ? WildcardMatch(left_operand, right_operand)
-                                                 : left_operand == right_operand;
+  const bool patterns = control_.get_PatternMatch();
+  if (patterns && !WildcardPatternValid(right_operand)) RaiseRuntime(kErrInvalidPattern);
+  const bool equal = patterns ? WildcardMatch(left_operand, right_operand) : left_operand == right_operand;
   if (equal != (op == u"==")) return -1;
   return lExecuteStatement(statement);
 }

@@ -78,6 +78,25 @@ std::vector<Token> Tokenize(std::u16string_view p) {
 
 }  // namespace
 
+bool WildcardPatternValid(std::u16string_view pattern) {
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] != u'[') continue;
+    const std::size_t close = pattern.find(u']', i + 1);
+    if (close == std::u16string_view::npos) return false;
+    std::u16string_view body = pattern.substr(i + 1, close - i - 1);
+    if (!body.empty() && body.front() == u'!') body.remove_prefix(1);
+    // The same reading of ranges as Tokenize: "a-z" inside, "-" first or last itself.
+    for (std::size_t k = 0; k < body.size(); ++k) {
+      if (k + 2 < body.size() && body[k + 1] == u'-') {
+        if (body[k] > body[k + 2]) return false;
+        k += 2;
+      }
+    }
+    i = close;
+  }
+  return true;
+}
+
 bool WildcardMatch(std::u16string_view text, std::u16string_view pattern) {
   const std::vector<Token> tokens = Tokenize(pattern);
   // reach[j]: the first i tokens can match exactly text[0, j).

@@ -178,6 +178,11 @@ Window* Desktop::Answering(Hwnd window, const SendLimit& limit) {
   return w != nullptr && !w->hung && w->busy_until <= clock_.Elapsed() ? w : nullptr;
 }
 
+void Desktop::Record(LoggedMessage m) {
+  if (log_.size() >= kLogLimit) log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+  log_.push_back(std::move(m));
+}
+
 std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<const std::byte> buffer,
                                     std::uint32_t cb_data, const SendLimit& limit) {
   LoggedMessage m;
@@ -194,8 +199,9 @@ std::intptr_t Desktop::SendCopyData(Hwnd window, std::uintptr_t tag, std::span<c
     auto handler = w->traits.on_copy_data;
     m.result = handler(tag, buffer.first(n));
   }
-  log_.push_back(std::move(m));
-  return log_.back().result;
+  const std::intptr_t result = m.result;
+  Record(std::move(m));
+  return result;
 }
 
 std::intptr_t Desktop::SendGetTextLength(Hwnd window, const SendLimit& limit) {
@@ -207,7 +213,7 @@ std::intptr_t Desktop::SendGetTextLength(Hwnd window, const SendLimit& limit) {
   if (w != nullptr)
     m.result = static_cast<std::intptr_t>(
         codec_->ToAnsi(w->traits.text ? w->traits.text() : w->traits.title).size());
-  log_.push_back(m);
+  Record(m);
   return m.result;
 }
 
@@ -226,7 +232,7 @@ std::u16string Desktop::SendGetText(Hwnd window, int buffer_bytes, std::intptr_t
     bytes.resize(std::strlen(bytes.c_str()));
     text = codec_->FromAnsi(bytes);
   }
-  log_.push_back(m);
+  Record(m);
   if (copied != nullptr) *copied = m.result;
   return text;
 }
@@ -239,7 +245,7 @@ bool Desktop::PostNull(Hwnd window) {
   m.message = kWmNull;
   m.posted = true;
   m.result = 1;
-  log_.push_back(m);
+  Record(m);
   // The owning program handles it on its own thread: at the next moment the
   // simulation lets anything happen.
   clock_.After(0, [this, window] {

@@ -1,21 +1,16 @@
 #include "arguments.h"
 
-#include <charconv>
 #include <string_view>
 
 namespace pwscript {
 namespace {
 
-std::optional<double> Number(std::u16string_view text) {
-  std::string ascii;
-  for (char16_t c : text) {
-    if (c > 0x7F) return std::nullopt;
-    ascii += static_cast<char>(c);
-  }
-  double value = 0;
-  const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (ec != std::errc() || end != ascii.data() + ascii.size() || ascii.empty()) return std::nullopt;
-  return value;
+// A release row is written as its digit, nothing else: "8.0" or "1e0" are
+// not how anyone names a row, and reading them as numbers hid a mistyped
+// option.
+std::optional<int> ReleaseRow(std::u16string_view text) {
+  if (text.size() != 1 || text[0] < u'0' || text[0] > u'8') return std::nullopt;
+  return text[0] - u'0';
 }
 
 std::optional<int> ParseAnswer(std::u16string_view text) {
@@ -33,13 +28,18 @@ const char16_t kUsage[] =
     u"  起動中の AutoCAD に対してスクリプトを実行し、%USER0%～%USER9% を表示します。\n"
     u"シミュレーション (Linux 版) のオプション:\n"
     u"  --drawing 図面.dxf   --release 0～8   --picks 1000:at:X;Y[;Z],...   --answer OK|CANCEL|YES|NO\n"
-    u"  --set 変数名=値\n";
+    u"  --set 変数名=値\n"
+    u"  -h, --help   この説明を表示します。\n";
 
 std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args, std::u16string* error) {
   Arguments a;
   bool script_seen = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::u16string& arg = args[i];
+    if (!script_seen && (arg == u"--help" || arg == u"-h")) {
+      a.help = true;
+      return a;
+    }
     const bool is_option = script_seen ? false : arg.size() > 2 && arg.substr(0, 2) == u"--";
     if (!is_option) {
       if (!script_seen) {
@@ -62,12 +62,12 @@ std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args,
     if (arg == u"--drawing") {
       a.drawing = value;
     } else if (arg == u"--release") {
-      const std::optional<double> n = Number(value);
-      if (!n || *n < 0 || *n > 8 || *n != static_cast<int>(*n)) {
-        *error = u"--release は 0 から 8 です。";
+      const std::optional<int> n = ReleaseRow(value);
+      if (!n) {
+        *error = u"--release は 0 から 8 の数字一つです: " + value;
         return std::nullopt;
       }
-      a.release = static_cast<int>(*n);
+      a.release = *n;
     } else if (arg == u"--picks") {
       a.picks = value;  // read by the simulated world, which knows the format
     } else if (arg == u"--answer") {

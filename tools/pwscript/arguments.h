@@ -18,10 +18,11 @@ struct Arguments {
   std::vector<int> answers;  // message-box answer codes
   std::vector<std::pair<std::u16string, std::u16string>> set;  // system variables before the run
   bool simulated_options = false;                              // any of the above given
+  bool help = false;                                           // --help or -h: the usage, and nothing run
 };
 
 // Parses the arguments after the program name. On a mistake, nothing and a
-// message in *error.
+// message in *error. --help or -h before the script asks for the usage only.
 std::optional<Arguments> ParseArguments(const std::vector<std::u16string>& args, std::u16string* error);
 
 extern const char16_t kUsage[];

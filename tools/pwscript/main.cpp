@@ -4,7 +4,9 @@
 //
 // Built for Windows it attaches to the AutoCAD on the desktop; built for Linux
 // it runs on the simulated desktop against cadsim (see docs/scripts.md).
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,12 +19,22 @@
 
 namespace {
 
+// Says so; a script error already being reported keeps its exit code.
+int StdoutFailed(int result) {
+  std::cerr << pwscript::OutputText(u"標準出力に書き込めません。") << "\n";
+  return result != 0 ? result : 1;
+}
+
 int Main(const std::vector<std::u16string>& args) {
   std::u16string error;
   const std::optional<pwscript::Arguments> a = pwscript::ParseArguments(args, &error);
   if (!a) {
     std::cerr << pwscript::OutputText(error) << "\n" << pwscript::OutputText(pwscript::kUsage);
     return 2;
+  }
+  if (a->help) {
+    std::cout << pwscript::OutputText(pwscript::kUsage) << std::flush;
+    return std::cout ? 0 : StdoutFailed(0);
   }
 #ifdef _WIN32
   if (a->simulated_options) {
@@ -36,7 +48,23 @@ int Main(const std::vector<std::u16string>& args) {
     return 2;
   }
 #endif
-  return pwscript::RunAgainstAcad(a->script, a->values, std::cout, std::cerr);
+  const int result = pwscript::RunAgainstAcad(a->script, a->values, std::cout, std::cerr);
+  // The variables are the run's answer: when they did not reach standard
+  // output (a full disk, a closed pipe), the run did not succeed.
+  std::cout.flush();
+  return std::cout ? result : StdoutFailed(result);
+}
+
+// Nothing a user gives may end the program by an uncaught exception.
+int Guarded(const std::vector<std::u16string>& args) {
+  try {
+    return Main(args);
+  } catch (const std::bad_alloc&) {
+    std::cerr << pwscript::OutputText(u"メモリが不足しています。") << "\n";
+  } catch (const std::exception& e) {
+    std::cerr << pwscript::OutputText(u"処理を続けられません: ") << e.what() << "\n";
+  }
+  return 2;
 }
 
 #ifndef _WIN32
@@ -67,12 +95,12 @@ std::u16string FromUtf8(std::string_view s) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-  return Main(args);
+  return Guarded(args);
 }
 #else
 int main(int argc, char** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
-  return Main(args);
+  return Guarded(args);
 }
 #endif

@@ -4,7 +4,9 @@
 // NUL); consecutive messages are one stream of keystrokes, so a command split
 // over several messages reads as if typed at once. Ctrl+C cancels, Enter and
 // line feed end an input, and a blank ends one too except at prompts that take
-// blanks literally (file names, attribute values). The command line's text is
+// blanks literally (file names, attribute values). An input longer than
+// kLongestInput characters is refused whole with a message, and its prompt
+// waits again. The command line's text is
 // the current prompt and what has been typed after it; the history holds the
 // finished lines, the newest last, with no line end after it.
 //
@@ -30,6 +32,10 @@
 #include "platform/text_codec.h"
 
 namespace cadsim {
+
+// The longest single input the command line takes, as the link library's
+// kLongestTypedInput (link/control_codes.h) counts it.
+inline constexpr std::size_t kLongestInput = 1024;
 
 struct Host {
   virtual ~Host() = default;
@@ -199,6 +205,7 @@ class Cad {
   std::string pending_bytes_;  // a lead byte whose trail byte is still to come
   std::u16string input_;       // typed and not yet read
   std::u16string token_;       // the answer being typed
+  bool overlong_ = false;      // the answer being typed ran past what a line holds
   std::optional<Question> pending_;
   Question last_question_;
   std::u16string shown_prompt_;

@@ -50,7 +50,10 @@ std::u16string Upper(std::u16string_view text);
 // One of the keywords, compared without regard to case.
 bool Is(std::u16string_view answer, std::initializer_list<std::u16string_view> keywords);
 std::optional<double> ParseNumber(std::u16string_view text);
-// "x,y" or "x,y,z".
+// The largest coordinate a typed or picked point may have: a double still
+// holds four decimals there.
+inline constexpr double kFarthestCoordinate = 1e12;
+// "x,y" or "x,y,z", each a finite number within kFarthestCoordinate.
 std::optional<Point> ParsePoint(std::u16string_view text);
 // A number the way AutoCAD reports it with LUPREC decimals ("1000.0000").
 std::u16string Decimal(double value, int decimals = 4);

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -86,7 +87,8 @@ std::optional<double> ParseNumber(std::u16string_view text) {
   if (s.empty()) return std::nullopt;
   char* end = nullptr;
   const double v = std::strtod(s.c_str(), &end);
-  if (*end != '\0') return std::nullopt;
+  // strtod also reads "nan" and "inf", which no distance, scale or angle is.
+  if (*end != '\0' || !std::isfinite(v)) return std::nullopt;
   return v;
 }
 
@@ -97,7 +99,10 @@ std::optional<Point> ParsePoint(std::u16string_view text) {
   while (n < 3) {
     const std::size_t comma = text.find(u',');
     const auto v = ParseNumber(text.substr(0, comma));
-    if (!v) return std::nullopt;
+    // AutoCAD refuses a point it cannot hold: "nan", "inf", and coordinates
+    // so far out that a double no longer keeps the decimals it reports
+    // (and that would overflow extents, pictures and the DXF written).
+    if (!v || !std::isfinite(*v) || std::abs(*v) > kFarthestCoordinate) return std::nullopt;
     *parts[n++] = *v;
     if (comma == std::u16string_view::npos) break;
     text.remove_prefix(comma + 1);

@@ -38,6 +38,7 @@ enum RuntimeError : std::int32_t {
   kErrTypeMismatch = 13,
   kErrFileNotFound = 53,
   kErrPastEndOfFile = 62,
+  kErrInvalidPattern = 93,
 };
 
 }  // namespace korvel

@@ -51,6 +51,8 @@ extern const std::u16string_view kMsgUndefinedCommand;
 extern const std::u16string_view kMsgParameterRequired;
 extern const std::u16string_view kMsgUndefinedParameter;
 extern const std::u16string_view kMsgAssignmentWithoutEquals;
+// A command text with an input longer than AutoCAD's command line takes.
+std::u16string MsgInputTooLong();
 std::u16string MsgLabelNotFound(std::u16string_view label);
 // A user variable the caller's array does not hold (digit beyond its end).
 std::u16string MsgUserVariableOutside(std::u16string_view token);

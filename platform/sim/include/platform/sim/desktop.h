@@ -113,7 +113,10 @@ class Desktop final : public Platform,
   std::uint32_t NewProcessId() { return next_process_id_++; }
   std::uint32_t NewThreadId() { return next_thread_id_++; }
 
-  // Every message sent or posted to a simulated window, in order.
+  // The messages sent or posted to simulated windows, in order: every one,
+  // up to kLogLimit; past that the older half is dropped, so that a program
+  // polling a window for hours of virtual time runs in bounded memory.
+  static constexpr std::size_t kLogLimit = 20000;
   const std::vector<LoggedMessage>& Log() const { return log_; }
   void ClearLog() { log_.clear(); }
   Hwnd Foreground() const { return foreground_; }
@@ -214,6 +217,7 @@ class Desktop final : public Platform,
   std::uint32_t next_process_id_ = 0x100;
   std::uint32_t next_thread_id_ = 0x200;
   Hwnd foreground_ = 0;
+  void Record(LoggedMessage m);
   std::vector<LoggedMessage> log_;
   std::deque<std::function<void()>> ui_events_;
   std::uint64_t pump_passes_ = 0;
