@@ -53,6 +53,14 @@ inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
   return table;
 }();
 
+// Any code line but the common forms, by the shared grammar; out of line, so
+// that the scanning loop that holds the common forms stays small.
+[[gnu::noinline, gnu::cold]] inline bool ParseOtherCodeLine(std::string_view line, std::int32_t* code) {
+  const std::optional<std::int32_t> number = dxf_grammar::ParseCode(line);
+  if (number) *code = *number;
+  return number.has_value();
+}
+
 // A group-code line that lies whole in the block. AutoCAD writes the code
 // right-aligned, blanks and then digits, and most codes in three columns;
 // those are read without a loop, anything else takes the shared grammar's
@@ -85,9 +93,7 @@ inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
       return true;
     }
   }
-  const std::optional<std::int32_t> number = dxf_grammar::ParseCode(line);
-  if (number) *code = *number;
-  return number.has_value();
+  return ParseOtherCodeLine(line, code);
 }
 
 class LineReader {
