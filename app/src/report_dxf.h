@@ -1,22 +1,21 @@
-// A small reader of the group pairs of an ASCII DXF file, for the reports.
+// The group pairs of an ASCII DXF file, for the reports: the shared group
+// reader, with its errors in the words the reports show.
 //
 // The reports do not use the link library's scanner: on Windows Plendra
-// reaches korvel only through COM, so the application carries its own reader.
-// It holds the file's bytes and hands out values undecoded; the caller decodes
-// only the values it keeps.
+// reaches korvel only through COM, so the application reads the file itself.
+// The reader holds the file's bytes and hands out values undecoded; the caller
+// decodes only the values it keeps.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "dxf/grammar.h"
+
 namespace plendra {
 
-struct DxfGroup {
-  std::int32_t code = 0;
-  std::string_view value;  // the value line's bytes without its line end
-  std::int64_t line = 0;   // the line of the group code, counted from 1
-};
+using DxfGroup = dxf_grammar::Group;
 
 // A damaged file: the line concerned and what is wrong with it.
 struct DxfGroupError {
@@ -26,7 +25,7 @@ struct DxfGroupError {
 
 class DxfGroupReader {
  public:
-  explicit DxfGroupReader(std::string_view bytes);
+  explicit DxfGroupReader(std::string_view bytes) : reader_(bytes) {}
 
   // The next group that is no 999 comment; false at the end of the bytes.
   // Throws DxfGroupError for a code line that is no whole number and for a
@@ -34,15 +33,10 @@ class DxfGroupReader {
   bool Next(DxfGroup& group);
 
   // The number of lines read so far.
-  std::int64_t LinesRead() const { return line_; }
+  std::int64_t LinesRead() const { return reader_.LinesRead(); }
 
  private:
-  // The next line without its line end (LF or CRLF); false when none is left.
-  bool ReadLine(std::string_view& line);
-
-  std::string_view bytes_;
-  std::size_t at_ = 0;
-  std::int64_t line_ = 0;
+  dxf_grammar::GroupReader reader_;
 };
 
 // The decimal text of a line number, for messages.

@@ -1,10 +1,12 @@
 #include "dxf_tags.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
+#include "dxf/grammar.h"
 #include "platform/utf8.h"
 
 namespace cadsim::dxf {
@@ -26,30 +28,28 @@ int HexDigit(char16_t c) {
 }  // namespace
 
 std::vector<Tag> Tokenize(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  while (!bytes.empty()) {
-    const std::size_t nl = bytes.find('\n');
-    std::string_view line = bytes.substr(0, nl);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (nl == std::string_view::npos) break;
-    bytes.remove_prefix(nl + 1);
-  }
   std::vector<Tag> tags;
-  tags.reserve(lines.size() / 2);
-  for (std::size_t i = 0; i < lines.size(); i += 2) {
-    const std::string_view code_text = Trim(lines[i]);
-    if (code_text.empty() && i + 1 == lines.size()) break;  // a final empty line
-    int code = 0;
-    const auto [end, ec] = std::from_chars(code_text.data(), code_text.data() + code_text.size(), code);
-    if (ec != std::errc() || end != code_text.data() + code_text.size())
-      throw DxfError(i + 1, "group code expected, found \"" + std::string(code_text) + "\"");
-    if (i + 1 >= lines.size()) throw DxfError(i + 1, "group code " + std::to_string(code) + " has no value");
+  tags.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) / 2 + 1);
+  dxf_grammar::GroupReader reader(bytes);
+  dxf_grammar::Group group;
+  try {
     // Comments (QCAD and LibreCAD begin their files with one) are no part of
-    // the drawing: AutoCAD reads past them wherever they stand.
-    if (code == 999) continue;
-    // Record types and section names are words; some writers pad them.
-    tags.push_back(Tag{code, code == 0 ? Trim(lines[i + 1]) : lines[i + 1], i + 1});
+    // the drawing: the reader passes over them, as AutoCAD does wherever they
+    // stand.
+    while (reader.Next(group)) {
+      const auto line = static_cast<std::size_t>(group.line);
+      // Record types and section names are words; some writers pad them.
+      tags.push_back(Tag{group.code, group.code == 0 ? Trim(group.value) : group.value, line});
+    }
+  } catch (const dxf_grammar::GroupError& e) {
+    const auto line = static_cast<std::size_t>(e.line);
+    switch (e.kind) {
+      case dxf_grammar::GroupErrorKind::kNotACode:
+        throw DxfError(line, "group code expected, found \"" + std::string(Trim(e.code_line)) + "\"");
+      case dxf_grammar::GroupErrorKind::kNoValue:
+        break;
+    }
+    throw DxfError(line, "group code " + std::to_string(e.code) + " has no value");
   }
   return tags;
 }

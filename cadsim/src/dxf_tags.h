@@ -17,9 +17,9 @@ struct Tag {
   std::size_t line = 0;  // of the group code, 1-based
 };
 
-// Splits the file into tags. Accepts CR LF and LF line ends, and a last line
-// without one. Throws DxfError for a group code that is not a number or a code
-// without a value.
+// Splits the file into tags, as the shared group grammar reads a file (line
+// ends, byte-order mark, comments, a blank last line). Throws DxfError naming
+// the line for a group code that is not a number or a code without a value.
 std::vector<Tag> Tokenize(std::string_view bytes);
 
 double Real(const Tag& tag);

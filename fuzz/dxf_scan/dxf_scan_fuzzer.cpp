@@ -4,7 +4,8 @@
 // rest is the file. Each input is scanned with that block size and with the
 // default one, and by a plain reading of the whole file line by line: all
 // three must agree on the outcome (the failure's number, or the table), so a
-// slip at a block edge or in a fast path shows up even when nothing crashes.
+// slip at a block edge or in a fast path, or a step away from the shared group
+// grammar, shows up even when nothing crashes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dxf/grammar.h"
 #include "link/dxf_scanner.h"
 #include "platform/ansi_codec.h"
 
@@ -42,41 +44,18 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-std::optional<std::int32_t> Number(std::string_view t) {
-  std::size_t i = 0;
-  while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  std::int64_t v = 0;
-  std::size_t digits = 0;
-  for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digits)
-    if ((v = v * 10 + (t[i] - '0')) > INT32_MAX) return std::nullopt;
-  while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
-  if (digits == 0 || i != t.size()) return std::nullopt;
-  return static_cast<std::int32_t>(negative ? -v : v);
-}
-
-std::optional<std::int32_t> Number(std::u16string_view t) {
-  std::string narrow;
-  for (char16_t c : t) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  return Number(std::string_view(narrow));
-}
-
-// The reading written as plainly as possible: the whole file split into lines.
+// The reading written as plainly as possible: the whole file split into lines
+// and each code line parsed by the shared grammar, which the scanner's fast
+// paths must agree with.
 Outcome Reference(std::string_view file, const Query& q, platform::TextCodec& codec) {
   std::vector<std::string_view> lines;
-  for (std::size_t from = 0; from < file.size();) {
-    std::size_t lf = file.find('\n', from);
-    std::string_view line =
-        file.substr(from, lf == std::string_view::npos ? std::string_view::npos : lf - from);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    from = lf == std::string_view::npos ? file.size() : lf + 1;
-  }
+  const std::string_view body = dxf_grammar::WithoutByteOrderMark(file);
+  std::string_view line;
+  for (std::size_t from = 0; dxf_grammar::NextLine(body, &from, &line);) lines.push_back(line);
   std::vector<std::optional<std::int32_t>> codes;
   for (std::size_t from = 0; !q.codes.empty();) {
     const std::size_t bar = q.codes.find(u'|', from);
-    codes.push_back(Number(q.codes.substr(from, bar - from)));
+    codes.push_back(dxf_grammar::ParseCode(q.codes.substr(from, bar - from)));
     if (bar == std::u16string_view::npos) break;
     from = bar + 1;
   }
@@ -86,8 +65,11 @@ Outcome Reference(std::string_view file, const Query& q, platform::TextCodec& co
   bool inside = false, wanted = false;
   auto fail = [](std::int32_t number) { return Outcome{false, number, {}}; };
   while (at < lines.size()) {
-    const auto code = Number(lines[at++]);
-    if (!code) return fail(13);
+    const auto code = dxf_grammar::ParseCode(lines[at++]);
+    if (!code) {
+      if (at == lines.size() && dxf_grammar::IsBlankLine(lines[at - 1])) break;  // a blank last line
+      return fail(13);
+    }
     if (at >= lines.size()) return fail(62);
     const std::u16string value = codec.FromAnsi(lines[at++]);
     if (*code == 0) {

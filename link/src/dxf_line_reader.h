@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "dxf/grammar.h"
 #include "link/dxf_scanner.h"
 #include "link/errors.h"
 #include "link/messages.h"
@@ -44,25 +45,6 @@ inline std::u16string Decimal(std::uint64_t value) {
   throw ScanAbort{number, RuntimeErrorText(number) + u"(" + std::u16string(detail) + u")"};
 }
 
-// A whole number with blanks around it and an optional sign, as the group-code
-// lines of DXF hold them. Values beyond 32 bits are no group code.
-template <typename Char>
-std::optional<std::int32_t> ParseNumber(std::basic_string_view<Char> text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  std::int64_t value = 0;
-  std::size_t digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
-    value = value * 10 + (text[i] - '0');
-    if (value > INT32_MAX) return std::nullopt;
-  }
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (digits == 0 || i != text.size()) return std::nullopt;
-  return static_cast<std::int32_t>(negative ? -value : value);
-}
-
 // The value of a digit, 0 for a blank, 0x80 for any other byte.
 inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
   std::array<std::uint8_t, 256> table{};
@@ -71,9 +53,18 @@ inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
   return table;
 }();
 
+// Any code line but the common forms, by the shared grammar; out of line, so
+// that the scanning loop that holds the common forms stays small.
+[[gnu::noinline, gnu::cold]] inline bool ParseOtherCodeLine(std::string_view line, std::int32_t* code) {
+  const std::optional<std::int32_t> number = dxf_grammar::ParseCode(line);
+  if (number) *code = *number;
+  return number.has_value();
+}
+
 // A group-code line that lies whole in the block. AutoCAD writes the code
 // right-aligned, blanks and then digits, and most codes in three columns;
-// those are read without a loop, anything else takes the long way.
+// those are read without a loop, anything else takes the shared grammar's
+// parse. Whatever the way, the answer is the grammar's.
 inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
   if (line.size() == 3) {
     const auto c0 = static_cast<unsigned char>(line[0]);
@@ -102,9 +93,7 @@ inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
       return true;
     }
   }
-  const std::optional<std::int32_t> number = ParseNumber(line);
-  if (number) *code = *number;
-  return number.has_value();
+  return ParseOtherCodeLine(line, code);
 }
 
 class LineReader {
@@ -213,16 +202,20 @@ class LineReader {
     return result;
   }
 
-  // Reads the next line as a group code. False when it is not a number.
-  // The caller has made sure that a line follows.
-  bool ReadCode(std::int32_t* code) {
+  enum class CodeLine { kCode, kNotACode, kBlankLast };
+
+  // Reads the next line as a group code, by the shared grammar: kNotACode
+  // when it holds none, kBlankLast for a blank last line of the file (which
+  // ends the file without damage). The caller has made sure that a line
+  // follows.
+  CodeLine ReadCode(std::int32_t* code) {
     mask_valid_ = false;
     ++lines_;
     const char* p = pos_;
-    // 0 leading blanks, 1 after the sign, 2 digits, 3 trailing blanks, 4 after a CR
-    int phase = 0;
-    bool negative = false;
-    std::int64_t value = 0;
+    dxf_grammar::CodeLineParser<char> parser;
+    // A CR belongs to the line end when the line feed (or the file's end)
+    // follows it, and to the line otherwise, where no code has one.
+    bool cr = false;
     for (;;) {
       const char c = *p;
       if (c == '\n') {
@@ -230,35 +223,32 @@ class LineReader {
           ++p;
           break;
         }
-        pos_ = end_;  // the digits so far live in value; nothing to keep
+        pos_ = end_;  // the parser holds the line so far; nothing to keep
         const bool more = Refill();
         p = pos_;
         if (!more) break;
         continue;
       }
       ++p;
-      if (c >= '0' && c <= '9') {
-        if (phase > 2) return false;
-        phase = 2;
-        value = value * 10 + (c - '0');
-        if (value > INT32_MAX) return false;
-      } else if (c == ' ' || c == '\t') {
-        if (phase == 1 || phase == 4) return false;
-        if (phase == 2) phase = 3;
-      } else if (c == '\r') {
-        if (phase != 2 && phase != 3) return false;
-        phase = 4;
-      } else if ((c == '-' || c == '+') && phase == 0) {
-        phase = 1;
-        negative = c == '-';
-      } else {
-        return false;
-      }
+      if (cr) return CodeLine::kNotACode;
+      cr = c == '\r';
+      if (!cr && !parser.Add(c)) return CodeLine::kNotACode;
     }
     pos_ = p;
-    if (phase < 2) return false;
-    *code = static_cast<std::int32_t>(negative ? -value : value);
-    return true;
+    if (const std::optional<std::int32_t> value = parser.Code()) {
+      *code = *value;
+      return CodeLine::kCode;
+    }
+    return parser.BlankSoFar() && AtEnd() ? CodeLine::kBlankLast : CodeLine::kNotACode;
+  }
+
+  // Passes over a byte-order mark in front of the first line.
+  void SkipByteOrderMark() {
+    constexpr std::string_view kMark = dxf_grammar::kByteOrderMark;
+    while (static_cast<std::size_t>(end_ - pos_) < kMark.size() && Refill()) {
+    }
+    if (std::string_view(pos_, static_cast<std::size_t>(end_ - pos_)).starts_with(kMark))
+      pos_ += kMark.size();
   }
 
   // Reads the next line without its line end. Lines longer than the block are

@@ -36,7 +36,6 @@ using dxf_reading::kMinBlockBytes;
 using dxf_reading::kPadding;
 using dxf_reading::LineReader;
 using dxf_reading::ParseCodeLine;
-using dxf_reading::ParseNumber;
 using dxf_reading::ScanAbort;
 
 // Replaced values of one record are dropped once they pass this many
@@ -94,7 +93,7 @@ class ScanRun {
       for (;;) {
         const std::size_t bar = codes.find(u'|', from);
         const std::u16string_view element = codes.substr(from, bar - from);
-        const std::optional<std::int32_t> number = ParseNumber(element);
+        const std::optional<std::int32_t> number = dxf_grammar::ParseCode(element);
         if (!number && !bad_element_) bad_element_ = std::u16string(element);
         elements_.push_back(number.value_or(0));
         if (bar == std::u16string_view::npos) break;
@@ -137,7 +136,9 @@ class ScanRun {
         if (!ParseCodeLine(code_line, &code)) NotACode(in.LinesRead() - 1);
       } else {
         // A group across the end of the block.
-        if (!in.ReadCode(&code)) NotACode(in.LinesRead());
+        const LineReader::CodeLine code_line_read = in.ReadCode(&code);
+        if (code_line_read == LineReader::CodeLine::kBlankLast) break;
+        if (code_line_read == LineReader::CodeLine::kNotACode) NotACode(in.LinesRead());
         const bool needed = code == 0 || (wanted && IsListed(code));
         if (needed ? !in.ReadLine(&value, code == 0 ? longest_compared_ : std::string_view::npos, &whole)
                    : !in.SkipLine())
@@ -295,6 +296,7 @@ class ScanRun {
 void RunOver(DxfSource& source, ScanRun& scan, std::vector<char>& buffer, std::size_t block_bytes) {
   if (buffer.empty()) buffer.assign(block_bytes + kPadding, '\0');
   LineReader in(source, buffer.data(), block_bytes);
+  in.SkipByteOrderMark();
   scan.Run(in);
 }
 

@@ -180,16 +180,6 @@ TEST_F(Dxf, LayersAndStylesNamedButNotDefinedAreAddedWithFreshHandles) {
   EXPECT_NE(d.FindTextStyle(u"ROMANS")->handle, 0x30u);
 }
 
-TEST_F(Dxf, NamesTheLineOfAGroupCodeThatIsNoNumber) {
-  const std::string bytes = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\nxx\r\nLINE\r\n";
-  try {
-    cadsim::ReadDxf(bytes, *codec);
-    FAIL() << "no error";
-  } catch (const cadsim::DxfError& e) {
-    EXPECT_EQ(e.Line(), 5u);
-  }
-}
-
 TEST_F(Dxf, CharactersOutsideTheCodePageAreEscapedAndReadBack) {
   Drawing d;
   cadsim::Text t;

@@ -48,6 +48,17 @@ check("failure stderr", err.decode("utf-8").startswith("dxfscan: 13 型が一致
 code, out, err = run(b"", "FILE.missing", "ENTITIES", "ATTRIB", "1")
 check("missing file", (code, out, err.decode("utf-8").startswith("dxfscan: 53 ")), (1, b"", True))
 
+# A UTF-8 file with a byte-order mark, as some programs write it, and a blank
+# last line: the mark belongs to no line, the blank line ends the file.
+data = b"\xef\xbb\xbf" + dxf(b"0", b"SECTION", b"2", b"ENTITIES", b"0", b"TEXT", b"1", "配管".encode("utf-8"),
+                              b"0", b"ENDSEC", b"0", b"EOF", b"")
+check("byte-order mark", run(data, "--encoding=utf-8", "FILE", "ENTITIES", "TEXT", "1"),
+      (0, "1\n配管\n".encode(), b""))
+# Asked for a section the file lacks, dxfscan reads it to the end: no record,
+# the warning that the section is missing, and no failure at the last line.
+code, out, err = run(data[3:], "--encoding=utf-8", "FILE", "OBJECTS", "TEXT", "1")
+check("blank last line", (code, out, err.decode("utf-8")), (3, b"0\n", "dxfscan: 注意: セクション OBJECTS がありません\n"))
+
 # Another code page: 0xE9 is é in 1252 and a lead byte in 932.
 data = dxf(b"  0", b"SECTION", b"  2", b"ENTITIES", b"  0", b"TEXT", b"  1", b"caf\xe9", b"  0", b"ENDSEC")
 check("encoding 1252", run(data, "--encoding=1252", "FILE", "ENTITIES", "TEXT", "1"),

@@ -1,5 +1,5 @@
-// The scanner's reading of lines across block edges, of group-code forms and of
-// line ends, on bytes in memory.
+// The scanner's reading of lines across block edges and of line ends, on
+// bytes in memory (the forms of a group-code line: tests/dxf/grammar_test.cpp).
 #include "link/dxf_scanner.h"
 
 #include <gtest/gtest.h>
@@ -169,41 +169,6 @@ TEST_F(DxfScannerTest, LongRecordTypeIsComparedWhole) {
   ASSERT_TRUE(o.ok);
   EXPECT_EQ(o.table.At(0, 0), u"1");
   EXPECT_EQ(o.table.At(0, 1), u"yes");
-}
-
-TEST_F(DxfScannerTest, GroupCodeLineForms) {
-  struct Case {
-    std::string line;
-    bool number;
-  } cases[] = {
-      {" 10", true},
-      {"10", true},
-      {"0010", true},
-      {"+10", true},
-      {"\t10\t", true},
-      {"10  ", true},
-      {"", false},
-      {"   ", false},
-      {"1 0", false},
-      {"1e1", false},
-      {"0x0A", false},
-      {"10.0", false},
-      {"- 10", false},
-      {"10\r", false},  // a second CR is no line
-                        // end
-      {"99999999999", false},
-  };
-  for (const Case& c : cases) {
-    const std::string file =
-        Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "POINT", c.line, "5.0", "  0", "ENDSEC"});
-    const Outcome o = Scan(file, u"ENTITIES", u"POINT", u"10");
-    EXPECT_EQ(o.ok, c.number) << "\"" << c.line << "\"";
-    if (c.number) {
-      EXPECT_EQ(o.table.At(0, 1), u"5.0") << "\"" << c.line << "\"";
-    } else {
-      EXPECT_EQ(o.failure.number, 13) << "\"" << c.line << "\"";
-    }
-  }
 }
 
 TEST_F(DxfScannerTest, NegativeAndLargeCodesAreOrdinaryCodes) {

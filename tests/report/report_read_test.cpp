@@ -42,8 +42,6 @@ TEST_F(ReportRead, ReadsTheSameEntriesWhateverTheLayoutOfTheLines) {
   } cases[] = {
       {"LF", plain},
       {"CRLF", Replace(plain, "\n", "\r\n")},
-      {"codes left-aligned", Replace(Replace(plain, "  0\n", "0\n"), " 21\n", "21\n")},
-      {"blanks after codes", Replace(plain, "  8\n", "  8  \n")},
       {"999 comments", Replace(plain, "  0\nATTRIB", "999\nwritten by hand\n  0\nATTRIB")},
       {"no final line end", plain.substr(0, plain.size() - 1)},
       {"blanks after names", Replace(Replace(plain, "ENTITIES\n", "ENTITIES  \n"), "INSERT\n", "INSERT \n")},

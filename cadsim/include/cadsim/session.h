@@ -14,7 +14,7 @@
 namespace cadsim {
 
 struct Session {
-  int release = 1;  // row of korvel::Releases()
+  int release = 1;  // which release it shows, 0 to kReleaseCount - 1 (release_profile.h)
   std::u16string drawing_path = u"C:\\図面\\Drawing1.dwg";
   std::vector<std::u16string> block_folders;
   std::vector<std::pair<std::u16string, std::u16string>> folders;  // SimCadOptions::folders
