@@ -170,6 +170,10 @@ bool RecordParser::TakeDimension(Dimension& d, const Tag& t, std::string_view su
       return true;
     case 70:
       d.type = Int(t);
+      // The low three bits name the kind, 0 to 6; a 7 is no dimension that
+      // can be measured or drawn.
+      if ((d.type & 7) == 7)
+        throw DxfError(t.line + 1, "dimension type 0 to 6 expected, found " + std::to_string(d.type));
       return true;
     case 71:
       d.attachment = Int(t);

@@ -40,6 +40,11 @@ const BadInput kCases[] = {
     {"\"nan\" as a coordinate",
      kEntities + "  0\r\nLINE\r\n  8\r\n0\r\n 10\r\nnan\r\n 20\r\n0.0\r\n" + kEndsec + kEof, 10,
      "finite number expected, found \"nan\""},
+    // Types 0 to 6 are all there are: a 7 has no measurement, and one made
+    // up would be written as "nan" that no reader takes back.
+    {"a dimension of type 7",
+     kEntities + "  0\r\nDIMENSION\r\n  8\r\n0\r\n 70\r\n   263\r\n" + kEndsec + kEof, 10,
+     "dimension type 0 to 6 expected, found 263"},
 };
 
 TEST(BadDxfInput, IsRefusedWithTheLineOfTheDamage) {
