@@ -1,4 +1,4 @@
-#include "file_bytes.h"
+#include "app/file_bytes.h"
 
 #include <fstream>
 #include <iterator>

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/plendra.h"
-#include "file_bytes.h"
 #include "platform/platform.h"
 #include "texts.h"
 

@@ -1,6 +1,6 @@
 #include "app/keitou_file.h"
 
-#include "file_bytes.h"
+#include "app/file_bytes.h"
 
 namespace plendra {
 namespace {

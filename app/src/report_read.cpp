@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/report.h"
-#include "file_bytes.h"
 #include "report_dxf.h"
 
 namespace plendra {

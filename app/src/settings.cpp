@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "app/app_error.h"
+#include "app/file_bytes.h"
 #include "app/number_text.h"
-#include "file_bytes.h"
 
 namespace plendra {
 namespace {

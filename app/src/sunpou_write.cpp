@@ -7,10 +7,10 @@
 
 #include "app/app_error.h"
 #include "app/block_script.h"
+#include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
-#include "file_bytes.h"
 #include "texts.h"
 
 namespace plendra {

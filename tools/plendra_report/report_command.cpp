@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/app_error.h"
+#include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/report.h"
 #include "platform/ansi_codec.h"
@@ -340,17 +341,6 @@ int Takeoff(const Options& o, const ReportDrawing& drawing, unsigned code_page, 
   return kExitClean;
 }
 
-// The bytes of the drawing; nothing when it is missing, a folder or unreadable.
-std::optional<std::string> ReadDrawing(const std::filesystem::path& file) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
 }  // namespace
 
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err) {
@@ -371,7 +361,7 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
       return kExitTrouble;
     }
   }
-  const std::optional<std::string> bytes = ReadDrawing(o->drawing);
+  const std::optional<std::string> bytes = plendra::ReadFileBytes(o->drawing);
   if (!bytes) {
     Say(err, o->drawing_shown + u": ファイルが見つからないか、読めません");
     return kExitTrouble;
