@@ -6,7 +6,8 @@
 // of that test's output as long as any other test used the desktop, and the
 // next test would meet a desktop that is going away. Started here, by the
 // test harness with its output in a file, it stays up until the harness ends
-// this program by closing its standard input.
+// the prefix's programs (wineserver -k). It inherits nothing of the harness
+// but its output file, so that no test program inherits anything of it.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,10 +20,8 @@ int wmain() {
   }
   std::printf("desktop kept\n");
   std::fflush(stdout);
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  char buffer[64];
-  DWORD got = 0;
-  while (ReadFile(input, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-  }
+  // Nothing sets this event: the program waits to be ended.
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WaitForSingleObject(never, INFINITE);
   return 0;
 }
