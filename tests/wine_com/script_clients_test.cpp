@@ -1,14 +1,15 @@
 // korvel.dll from script clients: the VBScript and JScript files in clients/
 // run by Wine's cscript against cadsim.exe, which each file starts itself
 // through PwAcad.Execute. The files check every result themselves and end
-// with "N passed, M failed"; this program runs them, answers their message
-// boxes, and closes the AutoCAD they started.
+// with "N passed, M failed"; this program runs them and answers their message
+// boxes. Each starts on a desktop without AutoCAD, and the AutoCAD it started
+// is closed with it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
-#include <cwchar>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -19,9 +20,9 @@ namespace {
 
 using wine_scripts::BoxAnswer;
 using wine_scripts::ChildResult;
+using wine_scripts::EndProgramsWithWindows;
 using wine_scripts::ProgramFolder;
 using wine_scripts::RunChild;
-using wine_scripts::WaitForEndOrEnd;
 using wine_scripts::WindowsPath;
 
 std::string SourceDir() {
@@ -50,55 +51,35 @@ std::wstring InCodePage932(const std::string& name) {
   return path;
 }
 
-BOOL CALLBACK CollectCadWindow(HWND window, LPARAM list) {
-  wchar_t title[64] = {};
-  GetWindowTextW(window, title, 64);
-  if (wcsncmp(title, L"AutoCAD", 7) == 0) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
-// Ends the AutoCAD a client started, even when the client stopped early.
-void CloseCad() {
-  std::vector<HWND> windows;
-  EnumWindows(CollectCadWindow, reinterpret_cast<LPARAM>(&windows));
-  for (HWND window : windows) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    if (process == nullptr) continue;
-    WaitForEndOrEnd(process);
-    CloseHandle(process);
-  }
-}
-
 // Runs one client file with cadsim.exe, the sample drawing and the folder of
 // the clients' own scripts (without the final separator) as its arguments.
 ChildResult RunClient(const std::string& name, std::vector<BoxAnswer> answers) {
   const std::wstring command = L"cscript.exe //nologo \"" + InCodePage932(name) + L"\" \"" + ProgramFolder() +
                                L"cadsim.exe\" \"" + WindowsPath(SourceDir() + "/data/sample.dxf") + L"\" \"" +
                                WindowsPath(SourceDir() + "/tests/wine_com/clients") + L"\"";
-  ChildResult result = RunChild(command, std::move(answers), 120000);
-  CloseCad();
-  return result;
+  // A client's search "without AutoCAD" must not find one that something
+  // before it left running.
+  const std::string leftover = EndProgramsWithWindows(L"AutoCAD");
+  if (!leftover.empty()) std::cout << "ended before the client, still running:\n" << leftover;
+  return RunChild(command, std::move(answers), 120000);
 }
 
 // The client's own verdict: its last line, "N passed, 0 failed" with N > 0.
 void ExpectAllPassed(const ChildResult& run) {
-  ASSERT_TRUE(run.finished) << run.output;
-  EXPECT_EQ(run.exit_code, 0u) << run.output;
+  ASSERT_TRUE(run.finished) << run.Describe();
+  EXPECT_EQ(run.exit_code, 0u) << run.Describe();
   const std::size_t at = run.output.rfind(" passed, 0 failed");
-  ASSERT_NE(at, std::string::npos) << "no summary line: the script stopped early\n" << run.output;
+  ASSERT_NE(at, std::string::npos) << "no summary line: the script stopped early\n" << run.Describe();
   const std::size_t line = run.output.rfind('\n', at);
   const int count = std::atoi(run.output.c_str() + (line == std::string::npos ? 0 : line + 1));
-  EXPECT_GT(count, 0) << run.output;
-  EXPECT_EQ(run.output.find("FAIL "), std::string::npos) << run.output;
+  EXPECT_GT(count, 0) << run.Describe();
+  EXPECT_EQ(run.output.find("FAIL "), std::string::npos) << run.Describe();
 }
 
 TEST(ScriptClients, VbscriptCallsEveryMember) {
   const ChildResult run = RunClient("every_member.vbs", {{L"Korvel VBScript", IDNO}, {L"PwAcadCtrl", IDOK}});
   ExpectAllPassed(run);
-  EXPECT_EQ(run.boxes_answered, 2) << run.output;
+  EXPECT_EQ(run.boxes_answered, 2) << run.Describe();
 }
 
 TEST(ScriptClients, JscriptCallsWithValuesOnly) { ExpectAllPassed(RunClient("late_bound.js", {})); }

@@ -28,6 +28,44 @@ void PrepareDesktop() {
   }
   // Held open for the whole test program, so that the desktop stays between runs.
   desktop = CreateDesktopW(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  // So is its own process (explorer.exe /desktop=...), which otherwise ends
+  // some seconds after the last program on the desktop: a program started
+  // meanwhile was given the desktop window of the ending process and died on
+  // an X error (BadWindow in X_CreateWindow). desktop_keeper.exe on the
+  // desktop holds it until this program ends.
+  static struct Keeper {
+    PROCESS_INFORMATION info{};
+    ~Keeper() {
+      if (info.hProcess == nullptr) return;
+      TerminateProcess(info.hProcess, 0);
+      WaitForSingleObject(info.hProcess, kPatienceMs);
+      CloseHandle(info.hProcess);
+      CloseHandle(info.hThread);
+    }
+  } keeper;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return;
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring name = kDesktop;
+  startup.lpDesktop = name.data();
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  std::wstring line = L"\"" + (ProgramFolder() / L"desktop_keeper.exe").wstring() + L"\"";
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &keeper.info);
+  CloseHandle(write_end);
+  // Its first line says the desktop is up; the end of the pipe, that it failed.
+  std::string said;
+  char buffer[64];
+  DWORD got = 0;
+  while (started && said.find('\n') == std::string::npos &&
+         ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    said.append(buffer, got);
+  CloseHandle(read_end);
 }
 
 }  // namespace

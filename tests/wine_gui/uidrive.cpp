@@ -84,6 +84,18 @@ std::wstring Text(HWND window) {
   return n != 0 ? std::wstring(buffer) : std::wstring();
 }
 
+// A message box's texts. A box's program waits in the box's message loop, so
+// it answers; SMTO_ABORTIFHUNG would not wait for it: Wine takes a program
+// that has not looked at its messages for 5 s as hung, which a loaded machine
+// makes of any program, and the texts then read as empty.
+std::wstring BoxText(HWND window) {
+  wchar_t buffer[1024] = {};
+  DWORD_PTR length = 0;
+  const LRESULT sent = SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                                           SMTO_NORMAL, kDefaultEnableWaitMs, &length);
+  return sent != 0 ? std::wstring(buffer) : std::wstring();
+}
+
 std::wstring ClassOf(HWND window) {
   wchar_t buffer[256] = {};
   GetClassNameW(window, buffer, 256);
@@ -364,8 +376,8 @@ int AnswerBox(const std::vector<std::wstring>& a) {
   HWND box = nullptr;
   if (!WaitFor(Milliseconds(a, 0, 0), [&] { return (box = FindMessageBox()) != nullptr; }))
     return Fail(L"no message box");
-  const std::wstring text = Text(MessageText(box));
-  Print(L"box: [" + Text(box) + L"] " + text);
+  const std::wstring text = BoxText(MessageText(box));
+  Print(L"box: [" + BoxText(box) + L"] " + text);
   if (a.size() > 2 && text != a[2]) return Fail(L"expected the box to say " + a[2]);
   const HWND button = GetDlgItem(box, id);
   if (button == nullptr) return Fail(L"the box has no button " + a[1]);
@@ -380,8 +392,8 @@ int WaitBox(const std::vector<std::wstring>& a) {
   HWND box = nullptr;
   if (!WaitFor(Milliseconds(a, 0, 0), [&] { return (box = FindMessageBox()) != nullptr; }))
     return Fail(L"no message box");
-  const std::wstring text = Text(MessageText(box));
-  Print(L"box: [" + Text(box) + L"] " + text);
+  const std::wstring text = BoxText(MessageText(box));
+  Print(L"box: [" + BoxText(box) + L"] " + text);
   if (a.size() > 1 && text != a[1]) return Fail(L"expected the box to say " + a[1]);
   return 0;
 }

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+// after windows.h
+#include <tlhelp32.h>
+
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -145,6 +149,72 @@ TEST_F(WineScripts, PwscriptExitsWithTheErrorNumber) {
   ASSERT_TRUE(missing.finished);
   EXPECT_EQ(missing.exit_code, 53u);
   EXPECT_NE(missing.output.find("53 PwAcadCtrl"), std::string::npos) << missing.output;
+}
+
+// How many processes of this program file are running.
+int Running(const wchar_t* file) {
+  int n = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, file) == 0) ++n;
+  CloseHandle(snapshot);
+  return n;
+}
+
+std::wstring Cadsim() { return L"\"" + ProgramFolder() + L"cadsim.exe\" --release 8"; }
+
+// The harness itself: what a child leaves running is ended with it, and what
+// a test reports about the desktop when a child hangs.
+TEST(ChildProcess, WhatTheChildStartedEndsWithIt) {
+  EndProgramsWithWindows(L"AutoCAD");
+  ASSERT_EQ(Running(L"cadsim.exe"), 0);
+  // cmd returns as soon as it has started cadsim, which stays.
+  const ChildResult run = RunChild(L"cmd.exe /c start \"\" " + Cadsim(), {}, 90000);
+  ASSERT_TRUE(run.finished) << run.Describe();
+  EXPECT_EQ(Running(L"cadsim.exe"), 0);
+  EXPECT_EQ(EndProgramsWithWindows(L"AutoCAD"), "");
+}
+
+TEST(ChildProcess, TheDesktopIsDescribedAndItsProgramsEnded) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring line = Cadsim();
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  HWND main = nullptr;
+  for (const DWORD start = GetTickCount(); main == nullptr && GetTickCount() - start < 90000;
+       WaitForSingleObject(pi.hProcess, 100))
+    EnumWindows(
+        [](HWND w, LPARAM found) noexcept CALLBACK -> BOOL {
+          wchar_t title[64] = {};
+          GetWindowTextW(w, title, 64);
+          if (std::wstring(title).rfind(L"AutoCAD 2006", 0) != 0 || !IsWindowVisible(w)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&main));
+  if (main == nullptr) TerminateProcess(pi.hProcess, 1);
+  ASSERT_NE(main, nullptr) << DescribeWindows();
+
+  const std::string pid = "pid " + std::to_string(pi.dwProcessId) + " ";
+  const std::string windows = DescribeWindows();
+  EXPECT_NE(windows.find(pid + "["), std::string::npos) << windows;
+  EXPECT_NE(windows.find("\"AutoCAD 2006"), std::string::npos) << windows;
+
+  const std::string shot = SaveScreenshot("desktop");
+  std::ifstream picture(shot, std::ios::binary);
+  char magic[2] = {};
+  picture.read(magic, 2);
+  EXPECT_EQ(std::string(magic, 2), "BM") << shot;
+
+  const std::string ended = EndProgramsWithWindows(L"AutoCAD");
+  EXPECT_NE(ended.find(pid + "\"AutoCAD 2006"), std::string::npos) << ended;
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(EndProgramsWithWindows(L"AutoCAD"), "");
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
 }
 
 }  // namespace

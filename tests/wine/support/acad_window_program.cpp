@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string_view>
 
 namespace plendra_wine {
@@ -46,8 +47,11 @@ AcadWindowProgram::AcadWindowProgram(std::vector<std::u16string> arguments) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
+                      &info)) {
+    // Said here, as the test then only sees that it did not start.
+    std::fprintf(stderr, "acadwin.exe not started: error %lu\n", GetLastError());
     return;
+  }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   process_id_ = info.dwProcessId;
