@@ -30,7 +30,8 @@
 //   move TITLE X Y                moves the window to pixel X,Y
 //   screenshot FILE.bmp [TITLE]   the screen, or that window's rectangle
 //
-// A TITLE ending in "*" matches titles that begin with the rest. A window
+// A TITLE ending in "*" matches titles that begin with the rest, and so does
+// a box's TEXT (for a text that names a folder of the machine). A window
 // that is a message box never matches a TITLE outside answer-box. Every wait
 // polls its condition and ends at its time-out; the exit status is 0 for
 // success, 1 for a failed action or a time-out, 2 for a bad command line.
@@ -378,7 +379,7 @@ int AnswerBox(const std::vector<std::wstring>& a) {
     return Fail(L"no message box");
   const std::wstring text = BoxText(MessageText(box));
   Print(L"box: [" + BoxText(box) + L"] " + text);
-  if (a.size() > 2 && text != a[2]) return Fail(L"expected the box to say " + a[2]);
+  if (a.size() > 2 && !TitleMatches(text, a[2])) return Fail(L"expected the box to say " + a[2]);
   const HWND button = GetDlgItem(box, id);
   if (button == nullptr) return Fail(L"the box has no button " + a[1]);
   PostMessageW(button, BM_CLICK, 0, 0);
@@ -394,7 +395,7 @@ int WaitBox(const std::vector<std::wstring>& a) {
     return Fail(L"no message box");
   const std::wstring text = BoxText(MessageText(box));
   Print(L"box: [" + BoxText(box) + L"] " + text);
-  if (a.size() > 1 && text != a[1]) return Fail(L"expected the box to say " + a[1]);
+  if (a.size() > 1 && !TitleMatches(text, a[1])) return Fail(L"expected the box to say " + a[1]);
   return 0;
 }
 
