@@ -1,7 +1,9 @@
 #include "app/file_bytes.h"
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
 
 namespace plendra {
@@ -17,16 +19,34 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
   return bytes;
 }
 
-bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes) {
-  std::filesystem::path temporary = file;
-  temporary += ".new";
+bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes, int* error) {
+  int ignored = 0;
+  int& why = error != nullptr ? *error : ignored;
+  why = 0;
   std::error_code ec;
+  // The new content goes to a name beside the file that nothing holds yet: a
+  // fixed name could be a file of the user's, and would be replaced.
+  std::filesystem::path temporary;
+  for (int n = 0;; ++n) {
+    temporary = file;
+    temporary += ".~" + std::to_string(n) + ".tmp";
+    if (!std::filesystem::exists(temporary, ec) && !ec) break;
+    if (ec || n == 99) {
+      why = ec ? ec.default_error_condition().value() : EEXIST;
+      return false;
+    }
+  }
+  errno = 0;
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;  // nothing was created
+    if (!out) {
+      why = errno;
+      return false;  // nothing was created
+    }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
+      why = errno;
       std::filesystem::remove(temporary, ec);
       return false;
     }
@@ -36,6 +56,7 @@ bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes)
   // folder of that name, and the old file then stays as it was.
   std::filesystem::rename(temporary, file, ec);
   if (ec) {
+    why = ec.default_error_condition().value();
     std::filesystem::remove(temporary, ec);
     return false;
   }

@@ -47,6 +47,15 @@ std::string ReadBytes(const fs::path& file) {
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Whether a save left its new content beside `file` under a scratch name.
+bool ScratchLeft(const fs::path& file) {
+  const std::string prefix = file.filename().string() + ".~";
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(file.parent_path(), ec))
+    if (e.path().filename().string().starts_with(prefix)) return true;
+  return false;
+}
+
 TEST(ParseSettings, KeepsWhatTheApplicationWroteAndWritesItBackUnchanged) {
   const std::vector<std::vector<std::u16string>> files = {
       {std::begin(kExample), std::end(kExample)},
@@ -216,7 +225,20 @@ TEST_F(SettingsFile, WritesFourteenCrLfLinesAndReadsThemBack) {
   // A position of eight digits is written in exponent form and still reads back.
   ASSERT_TRUE(Settei_Save(file, s, 12345678, 0, codec));
   EXPECT_EQ(Settei_Load(file, codec).settings.Form_Top, 12345680);
-  EXPECT_FALSE(fs::exists(file.string() + ".new"));
+  EXPECT_FALSE(ScratchLeft(file));
+}
+
+TEST_F(SettingsFile, ASaveLeavesTheUsersOtherFilesAlone) {
+  // Files beside plendra.ini whose names a save could have chosen for its
+  // new content: they are the user's, and stay as they are.
+  const fs::path file = desktop.TempFolder() / "plendra.ini";
+  std::ofstream(desktop.TempFolder() / "plendra.ini.new", std::ios::binary) << "mine";
+  std::ofstream(desktop.TempFolder() / "plendra.ini.~0.tmp", std::ios::binary) << "mine too";
+  ASSERT_TRUE(Settei_Save(file, Settings{}, 0, 0, codec));
+  EXPECT_EQ(ReadBytes(desktop.TempFolder() / "plendra.ini.new"), "mine");
+  EXPECT_EQ(ReadBytes(desktop.TempFolder() / "plendra.ini.~0.tmp"), "mine too");
+  EXPECT_EQ(Settei_Load(file, codec).settings.Form_Top, 0);
+  EXPECT_FALSE(fs::exists(desktop.TempFolder() / "plendra.ini.~1.tmp"));
 }
 
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFile) {
@@ -230,7 +252,7 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFile) {
   fs::create_directory(folder);
   EXPECT_FALSE(Settei_Save(folder, s, 0, 0, codec));
   EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_FALSE(fs::exists(folder.string() + ".new"));
+  EXPECT_FALSE(ScratchLeft(folder));
 }
 
 TEST_F(SettingsFile, ASaveIntoAReadOnlyFolderFails) {
@@ -246,7 +268,7 @@ TEST_F(SettingsFile, ASaveIntoAReadOnlyFolderFails) {
   EXPECT_FALSE(Settei_Save(locked / "plendra.ini", s, 0, 0, codec));
   fs::permissions(locked, fs::perms::owner_all);
   EXPECT_EQ(ReadBytes(locked / "plendra.ini"), "old");
-  EXPECT_FALSE(fs::exists(locked / "plendra.ini.new"));
+  EXPECT_FALSE(ScratchLeft(locked / "plendra.ini"));
 }
 
 }  // namespace

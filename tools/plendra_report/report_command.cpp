@@ -222,10 +222,6 @@ int Check(const Options& o, const ReportDrawing& drawing, unsigned code_page, st
   return findings.empty() ? kExitClean : kExitFindings;
 }
 
-// A file-system error as an errno value (on Windows the error code is the
-// system's own, which Reason does not know).
-int ErrnoOf(const std::error_code& ec) { return ec.default_error_condition().value(); }
-
 // Writes bytes into a file that is no regular one (/dev/stdout, a pipe): it
 // cannot be replaced, only written.
 bool WriteInto(const std::filesystem::path& file, const std::string& bytes, int& error) {
@@ -250,38 +246,7 @@ bool WriteSheet(std::filesystem::path file, const std::string& bytes, int& error
   const std::filesystem::file_status status = std::filesystem::status(file, ec);
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
     return WriteInto(file, bytes, error);
-  std::filesystem::path temporary;
-  for (int n = 0;; ++n) {
-    temporary = file;
-    temporary += ".~" + std::to_string(n) + ".tmp";
-    if (!std::filesystem::exists(temporary, ec) && !ec) break;
-    if (ec || n == 99) {
-      error = ec ? ErrnoOf(ec) : EEXIST;
-      return false;
-    }
-  }
-  errno = 0;
-  std::ofstream sheet(temporary, std::ios::binary | std::ios::trunc);
-  if (!sheet) {
-    error = errno;
-    return false;  // nothing was created
-  }
-  sheet.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  sheet.close();
-  if (!sheet) {
-    error = errno;
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  // rename replaces an existing sheet in one step (MoveFileEx with
-  // MOVEFILE_REPLACE_EXISTING on Windows).
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    error = ErrnoOf(ec);
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return plendra::ReplaceFileBytes(file, bytes, &error);
 }
 
 // Refuses a sheet that would land on the drawing itself or on a folder,

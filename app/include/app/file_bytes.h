@@ -12,10 +12,12 @@ namespace plendra {
 // The bytes of a regular file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
 
-// Writes `bytes` to a new file beside `file` and renames it over `file`, so a
-// crash leaves either the old content or the new, never a part. On failure the
-// old file is untouched, the new one removed, and the result is false.
-bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes);
+// Writes `bytes` to a new file beside `file` (a name nothing holds yet) and
+// renames it over `file`, so a crash leaves either the old content or the
+// new, never a part. On failure the old file is untouched, the new one
+// removed, the result is false and `error`, when given, holds the reason as
+// an errno value (0 when the system gave none).
+bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes, int* error = nullptr);
 
 // The text split into lines at CRLF, LF or CR. A final line end does not start
 // another line; an empty text has no lines.
