@@ -2,38 +2,23 @@
 // input is said in Japanese with a non-zero exit, never an abort, and never
 // written into a drawing or a picture.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <regex>
 
 #include "cadsim_fixture.h"
+#include "support/shell_run.h"
 
 namespace cadsim_test {
 namespace {
 
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Ran = test_support::ShellRun;
+using test_support::FileBytes;
 
 // Runs cadsim as a shell runs it; stdout_to replaces the captured standard
 // output ("/dev/full" for a full disk).
 Ran RunCadsim(const std::filesystem::path& folder, const std::string& arguments,
               const std::string& stdout_to = "") {
-  const std::filesystem::path out = folder / "stdout.txt", err = folder / "stderr.txt";
-  const std::string command = std::string(CADSIM_PROGRAM) + " " + arguments + " >" +
-                              (stdout_to.empty() ? out.string() : stdout_to) + " 2>" + err.string();
-  const int status = std::system(command.c_str());
-  Ran r;
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (stdout_to.empty()) r.out = Slurp(out);
-  r.err = Slurp(err);
-  return r;
+  return test_support::RunInShell(std::string(CADSIM_PROGRAM) + " " + arguments, folder, stdout_to);
 }
 
 class CliBadInput : public CadsimTest {
@@ -128,7 +113,7 @@ TEST_F(CliBadInput, APictureOfADrawingAtTheEdgeOfTheNumbersHasASaneHeight) {
   const Ran r = RunCadsim(desktop.TempFolder(), "--drawing " + dxf.string() + " --svg " + svg.string());
   ASSERT_EQ(r.status, 0) << r.err;
   std::smatch m;
-  const std::string picture = Slurp(svg);
+  const std::string picture = FileBytes(svg);
   ASSERT_TRUE(std::regex_search(picture, m, std::regex("height=\"(-?[0-9]+)\""))) << picture.substr(0, 300);
   const long height = std::stol(m[1]);
   EXPECT_GT(height, 0);

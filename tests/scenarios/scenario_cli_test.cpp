@@ -3,7 +3,6 @@
 // standard output and standard error checked. Every case is input that once
 // crashed the program, cost the user a file, or passed for what was not done.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,21 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "support/shell_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using Result = test_support::ShellRun;
 
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string ReadAll(const fs::path& file) { return test_support::FileBytes(file); }
 
 void WriteAll(const fs::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary);
@@ -52,21 +45,9 @@ class ScenarioCommand : public ::testing::Test {
   // program ("PLENDRA_SOURCE_DIR=x", or "env -u PLENDRA_SOURCE_DIR"); stdout
   // goes to a file, or where stdout_to says.
   Result Run(const std::string& args, const std::string& env = "", const std::string& stdout_to = "") {
-    const fs::path out = dir / ".out", err = dir / ".err";
-    const std::string command = "cd " + Quoted(dir) + " && " + env + " " + Quoted(PLENDRA_SCENARIO_PROGRAM) +
-                                " " + args + " >" + (stdout_to.empty() ? Quoted(out) : stdout_to) + " 2>" +
-                                Quoted(err);
-    const int raw = std::system(command.c_str());
-    Result r;
-    if (WIFEXITED(raw))
-      r.status = WEXITSTATUS(raw);
-    else if (WIFSIGNALED(raw))
-      r.status = 128 + WTERMSIG(raw);
-    r.out = ReadAll(out);
-    r.err = ReadAll(err);
-    fs::remove(out);
-    fs::remove(err);
-    return r;
+    return test_support::RunInShell(
+        "cd " + Quoted(dir) + " && " + env + " " + Quoted(PLENDRA_SCENARIO_PROGRAM) + " " + args, dir,
+        stdout_to);
   }
 
   // Writes a scenario file in dir and runs it by its full path.

@@ -13,6 +13,7 @@
 #include "link/control_codes.h"
 #include "platform/utf8.h"
 #include "script_fixture.h"
+#include "support/shell_run.h"
 
 namespace plendra_test {
 namespace {
@@ -153,29 +154,13 @@ INSTANTIATE_TEST_SUITE_P(Waits, HourLongWait,
 
 // ------------------------------------------------------------ pwscript
 
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Ran = test_support::ShellRun;
 
 class PwscriptCli : public ::testing::Test {
  protected:
   Ran Pwscript(const std::string& arguments, const std::string& stdout_to = "") {
-    const std::string out = (desktop.TempFolder() / "out.txt").string();
-    const std::string err = (desktop.TempFolder() / "err.txt").string();
-    const std::string command = std::string(PWSCRIPT_PROGRAM) + " " + arguments + " >" +
-                                (stdout_to.empty() ? out : stdout_to) + " 2>" + err;
-    const int status = std::system(command.c_str());
-    Ran r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (stdout_to.empty()) r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
+    return test_support::RunInShell(std::string(PWSCRIPT_PROGRAM) + " " + arguments, desktop.TempFolder(),
+                                    stdout_to);
   }
   std::string Script(std::u16string_view text, std::u16string_view name = u"test.scr") {
     return platform::ToUtf8(WriteScript(desktop, text, name));
