@@ -42,6 +42,8 @@ bool Register(HINSTANCE instance, const std::string& name, WNDPROC proc, HBRUSH 
 CadWindows::CadWindows(int release, cadsim::Drawing drawing, std::u16string drawing_path)
     : codec_(platform::MakeAnsiCodec(932)) {
   cad_ = std::make_unique<cadsim::Cad>(*this, release, std::move(drawing), std::move(drawing_path));
+  QueryPerformanceFrequency(&frequency_);
+  QueryPerformanceCounter(&started_);
 }
 
 CadWindows::~CadWindows() {
@@ -170,6 +172,21 @@ LRESULT CadWindows::OnMain(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
       if (!record || (!record->lpData && record->cbData)) return FALSE;
       const std::span<const std::byte> data(static_cast<const std::byte*>(record->lpData), record->cbData);
+      if (record->dwData == 1) {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        Typed t;
+        t.ms = frequency_.QuadPart ? 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
+                                         static_cast<double>(frequency_.QuadPart)
+                                   : 0;
+        t.finished = cad_->CommandsFinished();
+        t.reads = prompt_reads_;
+        for (std::byte b : data) {
+          if (b == std::byte{0}) break;
+          t.bytes += static_cast<char>(b);
+        }
+        typed_.push_back(std::move(t));
+      }
       return cad_->Receive(record->dwData, data) ? TRUE : FALSE;
     }
     case WM_TIMER: {
@@ -246,6 +263,7 @@ LRESULT CALLBACK CadWindows::LineProc(HWND window, UINT message, WPARAM wparam, 
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
   try {
+    if (message == WM_GETTEXT && window == self->command_) ++self->prompt_reads_;
     if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH)
       return self->AnswerText(self->cad_->Prompt(), message, wparam, lparam);
     if (message == WM_PAINT) {

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cadsim/cad.h"
 #include "cadsim/scene.h"
@@ -31,6 +32,17 @@ class CadWindows final : public cadsim::Host {
   cadsim::Cad& Cad() { return *cad_; }
   // Paints the drawing as the main window shows it into a 24-bit BMP file.
   bool Snapshot(const std::wstring& path, int width, int height);
+
+  // --log: every command line typed, with when it came (ms since cadsim
+  // started), how many commands had finished by then and how many times the
+  // command line had been read (WM_GETTEXT of the text window's command
+  // line): a benchmark of a client's working cycle reads its figures here.
+  struct Typed {
+    double ms = 0;
+    std::uint64_t finished = 0, reads = 0;
+    std::string bytes;
+  };
+  const std::vector<Typed>& TypedLog() const { return typed_; }
 
   // Host.
   void After(std::uint32_t ms, std::function<void()> fn) override;
@@ -60,6 +72,9 @@ class CadWindows final : public cadsim::Host {
   std::map<UINT_PTR, std::function<void()>> timers_;
   UINT_PTR next_timer_ = 1;
   bool vanished_ = false;
+  std::vector<Typed> typed_;
+  std::uint64_t prompt_reads_ = 0;
+  LARGE_INTEGER started_{}, frequency_{};
   std::string key_bytes_;  // a lead byte typed, waiting for its trail byte
   // The last drawing transform: client = (world - low) * scale, y downwards.
   cadsim::Point view_low_, view_high_;

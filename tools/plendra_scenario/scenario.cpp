@@ -67,6 +67,7 @@ const std::map<std::string, std::string>& ActionForms() {
       {"folder", "folder D"},
       {"instance", "instance running"},
       {"busy", "busy COMMAND MS"},
+      {"commandtime", "commandtime MS"},
       {"answer", "answer yes または answer no"},
       {"start", "start"},
       {"expect", "expect WHAT ..."},
@@ -210,7 +211,7 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
   const std::size_t n = f.size();
   if (verb == "release" || verb == "drawing" || verb == "keitou" || verb == "ini" || verb == "folder" ||
       verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy" || verb == "saveas" ||
-      verb == "variable")
+      verb == "variable" || verb == "commandtime")
     return Setup(f);
   if (verb == "answer") {
     if (n != 2 || (f[1] != "yes" && f[1] != "no"))
@@ -230,8 +231,10 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     const std::u16string name = U16(f[1]);
     const std::int32_t at = host_->form.keitou.Find(name);
     if (at >= 0) {
+      const Mark chosen = Now();
       host_->form.keitou.SetListIndex(at);
       form.Keitou_Combo_Click();
+      if (timing_) AddTiming("lookup " + f[1], chosen);
     } else {
       host_->form.keitou.SetText(name);  // typed: no click
     }
@@ -344,6 +347,12 @@ bool Runner::Setup(const std::vector<std::string>& f) {
   }
   if (f.size() != 2) return Fail(WrongForm(f[0]));
   const std::string& v = f[1];
+  if (f[0] == "commandtime") {
+    const auto ms = Number(v, "commandtime の MS", 0, kLongestMs);
+    if (!ms) return false;
+    command_ms_ = static_cast<std::uint32_t>(*ms);
+    return true;
+  }
   if (f[0] == "release") {
     if (v == "-") {
       release_ = -1;
@@ -480,6 +489,7 @@ bool Runner::Start() {
     options.folders = {{std::u16string(kAppFolderText), app_folder_.u16string()}};
     cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
     for (const auto& [name, value] : variables_) SetVariable(name, value);
+    cad_->Cad().command_ms = command_ms_;
     if (busy_ms_ > 0) {
       cad_->Cad().TheFaults().only_command = busy_command_;
       cad_->Cad().TheFaults().busy_for_ms = busy_ms_;
@@ -505,6 +515,16 @@ bool Runner::Start() {
   // The status bar's changes go among the commands, for "expect next".
   host_->form.on_status = [this](std::u16string_view text) {
     received_.push_back(std::u16string(kStatusMark) + std::u16string(text));
+    if (picked_ && text.ends_with(u"を書き込みました")) {
+      AddTiming("entry " + Utf8(text), *picked_);
+      picked_.reset();
+    }
+  };
+  // A prompt read is one WM_GETTEXT to the command line of the text window.
+  desktop_.on_message = [this, command = cad_ ? cad_->command
+                                              : platform::Hwnd{}](const platform::sim::LoggedMessage& m) {
+    if (command != platform::Hwnd{} && m.window == command && m.message == platform::sim::kWmGetText)
+      ++prompt_reads_;
   };
   app_ = std::make_unique<plendra::Plendra>(*host_);
   Watch();
@@ -531,9 +551,21 @@ std::u16string Runner::Variable(const std::u16string& name) {
   return it == settings.end() ? u"" : it->second;
 }
 
+Runner::Mark Runner::Now() {
+  return {.ms = desktop_.Queue().Elapsed(), .commands = commands_, .reads = prompt_reads_};
+}
+
+void Runner::AddTiming(const std::string& what, const Mark& from) {
+  const Mark now = Now();
+  transcript_.Add("  timing: " + what + ": " + std::to_string(now.ms - from.ms) + " ms, " +
+                  std::to_string(now.commands - from.commands) + " commands, " +
+                  std::to_string(now.reads - from.reads) + " prompt reads");
+}
+
 void Runner::OnCommand(std::string_view bytes) {
   const std::u16string text = CommandNotation(desktop_.Codec().FromAnsi(std::string(bytes)));
   received_.push_back(text);
+  ++commands_;
   // Whatever the user was answering is over once AutoCAD is typed to again;
   // a selection from here on is a new one.
   in_flight_ = false;
@@ -603,6 +635,7 @@ void Runner::OnPump() {
     case UserStep::kPick:
       in_flight_ = true;
       transcript_.Add("  user: picks " + HandleText(step.handle));
+      if (timing_) picked_ = Now();
       cad_->Cad().Act(cadsim::UserAction::Pick(step.handle));
       break;
     case UserStep::kEscape:
@@ -1010,7 +1043,7 @@ bool ReadScenario(const std::filesystem::path& file, std::string* bytes, std::st
 }  // namespace
 
 int RunFile(const std::filesystem::path& file, const std::optional<std::filesystem::path>& out_dir,
-            std::ostream& out, std::ostream& err) {
+            std::ostream& out, std::ostream& err, bool timing) {
   std::string bytes, why;
   if (!ReadScenario(file, &bytes, &why)) {
     err << "plendra-scenario: シナリオを読めません (" << why << "): " << file.string() << "\n";
@@ -1022,6 +1055,7 @@ int RunFile(const std::filesystem::path& file, const std::optional<std::filesyst
   std::filesystem::path absolute = std::filesystem::absolute(file, e);
   if (e) absolute = file;
   Runner runner(absolute.parent_path(), out, &err);
+  if (timing) runner.EnableTiming();
   std::size_t number = 0, actions = 0;
   bool passed = true;
   for (const std::string_view line : ScenarioLines(bytes)) {
