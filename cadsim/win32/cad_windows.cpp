@@ -99,6 +99,34 @@ void CadWindows::Layout() {
   MoveWindow(command_, 0, r.bottom - kLineHeight - 2, r.right, kLineHeight + 2, TRUE);
 }
 
+double CadWindows::Now() const {
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return frequency_.QuadPart ? 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
+                                   static_cast<double>(frequency_.QuadPart)
+                             : 0;
+}
+
+class CadWindows::MessageSpell {
+ public:
+  explicit MessageSpell(CadWindows* self) : self_(self) {
+    if (self_ == nullptr || self_->message_depth_++ > 0) return;
+    // Nothing to do since the last message, and no command working: cadsim
+    // was waiting for its client.
+    if (!self_->working_after_last_message_) self_->waited_ms_ += self_->Now() - self_->last_message_end_;
+  }
+  ~MessageSpell() {
+    if (self_ == nullptr || --self_->message_depth_ > 0) return;
+    self_->last_message_end_ = self_->Now();
+    self_->working_after_last_message_ = self_->cad_ && self_->cad_->Busy();
+  }
+  MessageSpell(const MessageSpell&) = delete;
+  MessageSpell& operator=(const MessageSpell&) = delete;
+
+ private:
+  CadWindows* self_;
+};
+
 void CadWindows::After(std::uint32_t ms, std::function<void()> fn) {
   if (!main_ || vanished_) return;
   const UINT_PTR id = next_timer_++;
@@ -173,12 +201,9 @@ LRESULT CadWindows::OnMain(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       if (!record || (!record->lpData && record->cbData)) return FALSE;
       const std::span<const std::byte> data(static_cast<const std::byte*>(record->lpData), record->cbData);
       if (record->dwData == 1) {
-        LARGE_INTEGER now{};
-        QueryPerformanceCounter(&now);
         Typed t;
-        t.ms = frequency_.QuadPart ? 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
-                                         static_cast<double>(frequency_.QuadPart)
-                                   : 0;
+        t.ms = Now();
+        t.waited_ms = waited_ms_;
         t.finished = cad_->CommandsFinished();
         t.reads = prompt_reads_;
         for (std::byte b : data) {
@@ -231,6 +256,7 @@ LRESULT CALLBACK CadWindows::MainProc(HWND window, UINT message, WPARAM wparam, 
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
     return self->OnMain(window, message, wparam, lparam);
   } catch (...) {
@@ -241,6 +267,7 @@ LRESULT CALLBACK CadWindows::MainProc(HWND window, UINT message, WPARAM wparam, 
 LRESULT CALLBACK CadWindows::TextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
+  const MessageSpell spell(self);
   if (self && message == WM_SIZE && self->history_) self->Layout();
   // AutoCAD's text window only hides when closed; the program goes on.
   if (message == WM_CLOSE) {
@@ -262,6 +289,7 @@ LRESULT CALLBACK CadWindows::LineProc(HWND window, UINT message, WPARAM wparam, 
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
     if (message == WM_GETTEXT && window == self->command_) ++self->prompt_reads_;
     if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH)
@@ -286,6 +314,7 @@ LRESULT CALLBACK CadWindows::HistoryProc(HWND window, UINT message, WPARAM wpara
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
     if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH)
       return self->AnswerText(self->cad_->History(), message, wparam, lparam);

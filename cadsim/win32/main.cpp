@@ -47,9 +47,10 @@ void WriteResults(const cadsim_win::Options& o, cadsim_win::CadWindows& windows)
                 : c == '\r' ? std::string("^M")
                 : c == '\n' ? std::string("^J")
                             : std::string(1, c);
-      char head[80];
-      std::snprintf(head, sizeof head, "%.3f %llu %llu ", t.ms, static_cast<unsigned long long>(t.finished),
-                    static_cast<unsigned long long>(t.reads));
+      char head[96];
+      std::snprintf(head, sizeof head, "%.3f %llu %llu %.3f ", t.ms,
+                    static_cast<unsigned long long>(t.finished), static_cast<unsigned long long>(t.reads),
+                    t.waited_ms);
       log << head << line << "\r\n";
     }
   }

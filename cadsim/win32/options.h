@@ -10,8 +10,9 @@
 // its last input, by a timer on cadsim's message loop, as AutoCAD takes time
 // for its work; the faults come on top of it.
 // --log writes, when cadsim ends, one line per command line typed: the ms
-// since start, the commands finished and the prompt reads by then, and the
-// line with ^C, ^M and ^J for its control characters (code page 932).
+// since start, the commands finished, the prompt reads and the ms cadsim had
+// waited for its client (no command working) by then, and the line with ^C,
+// ^M and ^J for its control characters (code page 932).
 // --splash shows a splash window for MS milliseconds, waiting for input, before
 // the AutoCAD windows are made, as AutoCAD does while it loads.
 // --picks is the scripted user (see cadsim/user_script.h); with it and --out
