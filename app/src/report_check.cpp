@@ -3,8 +3,8 @@
 // that print another value than the one their entry holds.
 #include <algorithm>
 #include <map>
-#include <set>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -103,7 +103,8 @@ class Checker {
         }
         if (number < 1) continue;
         // A gap lies between the sheets of the numbers on either side of it.
-        if (number > previous + 1) AddGap(system, previous + 1, number - 1, SheetsOf(entries, previous_entries));
+        if (number > previous + 1)
+          AddGap(system, previous + 1, number - 1, SheetsOf(entries, previous_entries));
         previous = number;
         previous_entries = &entries;
       }

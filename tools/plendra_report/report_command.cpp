@@ -410,10 +410,12 @@ std::vector<Sheet> ReadSheets(const Options& o) {
 void SayStats(std::size_t count, std::uint64_t bytes, double seconds, std::ostream& err) {
   char text[160];
   const double mb = static_cast<double>(bytes) / 1e6;
-  std::snprintf(text, sizeof text, "%.1f MB を %.3f 秒で読みました (%.1f MB/s, 同時に %u 本)", mb, seconds,
-                seconds > 0 ? mb / seconds : 0.0,
-                static_cast<unsigned>(std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()))));
-  Say(err, u"図面 " + plendra::IntegerText(static_cast<std::int64_t>(count)) + u" 枚、" + platform::FromUtf8(text));
+  std::snprintf(
+      text, sizeof text, "%.1f MB を %.3f 秒で読みました (%.1f MB/s, 同時に %u 本)", mb, seconds,
+      seconds > 0 ? mb / seconds : 0.0,
+      static_cast<unsigned>(std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()))));
+  Say(err, u"図面 " + plendra::IntegerText(static_cast<std::int64_t>(count)) + u" 枚、" +
+               platform::FromUtf8(text));
 }
 
 // A file name for messages: on Linux the bytes as UTF-8, whatever they are.
@@ -458,7 +460,8 @@ bool ExpandFolders(Options& o, std::u16string& error) {
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.filename().native() < b.filename().native(); });
     std::u16string prefix = d.shown;
-    if (!prefix.ends_with(u'/') && !prefix.ends_with(static_cast<char16_t>(std::filesystem::path::preferred_separator)))
+    if (!prefix.ends_with(u'/') &&
+        !prefix.ends_with(static_cast<char16_t>(std::filesystem::path::preferred_separator)))
       prefix += static_cast<char16_t>(std::filesystem::path::preferred_separator);
     for (const auto& f : files) drawings.push_back({f, prefix + NameText(f.filename())});
   }
