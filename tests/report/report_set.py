@@ -147,6 +147,17 @@ code, out, err = run(["check", "建物"], folder)
 check("a folder: its drawings in name order",
       (code, out.decode("utf-8")), (1, three.replace("1F.dxf", "建物/1F.dxf").replace("2F.dxf", "建物/2F.dxf")
                                     .replace("3F.dxf", "建物/3F.dxf")))
+# A folder's drawings are its *.dxf in any case; nothing else in it is read.
+mixed = os.path.join(folder, "大文字")
+os.mkdir(mixed)
+for source, target in [("2F.dxf", "B.DXF"), ("1F.dxf", "A.dxf")]:
+    with open(os.path.join(sheets, source), "rb") as f, open(os.path.join(mixed, target), "wb") as g:
+        g.write(f.read())
+with open(os.path.join(mixed, "memo.txt"), "w") as f:
+    f.write("0\nSECTION\n")
+code, out, err = run(["check", "大文字"], folder)
+check("a folder: *.DXF too", (code, out.decode("utf-8")),
+      (1, two.replace("1F.dxf", "大文字/A.dxf").replace("2F.dxf", "大文字/B.DXF")))
 code, out, err = run(["check", "1F.dxf", "2F.dxf", "--stats"], sheets)
 check("--stats leaves the findings alone", out.decode("utf-8"), two)
 check("--stats says the time and the rate",
@@ -202,7 +213,8 @@ check("takeoff of three sheets", (code, out.decode("utf-8-sig")), (0, (
     "図面計,3F.dxf,2,1750\r\n"
     "総計,11,13830\r\n")))
 check("takeoff of three sheets: what it says", err, "plendra-report: 部品表 11 件を集計しました\n"
-      "plendra-report: 注意: 1 件の部品表は長さが寸法と合わないか寸法がありません (plendra-report check で確かめてください)\n")
+      "plendra-report: 注意: 1 件の部品表は長さが寸法と合わないか寸法がありません (plendra-report check で確かめてください)\n"
+      "plendra-report: 注意: 1 件の部品表は寸法の表示値が測定値と違います (集計表は測定値です。plendra-report check で確かめてください)\n")
 
 
 def totals(rows):

@@ -334,13 +334,21 @@ int Takeoff(const Options& o, const ReadSet& set, std::ostream& out, std::ostrea
 
   // The sheet shows the tables as written; say when they disagree with the
   // drawing, so that nobody orders pipe from an out-of-date table.
-  std::int64_t stale = 0;
-  for (const Finding& f : plendra::CheckDrawing(drawing, o.marume))
+  std::int64_t stale = 0, printed = 0;
+  for (const Finding& f : plendra::CheckDrawing(drawing, o.marume)) {
     if (f.type == plendra::FindingType::kStale || f.type == plendra::FindingType::kOrphan) ++stale;
+    if (f.type == plendra::FindingType::kOverride) ++printed;
+  }
   if (stale > 0)
     Say(err,
         u"注意: " + plendra::IntegerText(stale) +
             u" 件の部品表は長さが寸法と合わないか寸法がありません (plendra-report check で確かめてください)");
+  // The sheet holds the measurements; the drawing shows those entries'
+  // dimensions with other numbers, which whoever compares them will meet.
+  if (printed > 0)
+    Say(err, u"注意: " + plendra::IntegerText(printed) +
+                 u" 件の部品表は寸法の表示値が測定値と違います (集計表は測定値です。plendra-report check "
+                 u"で確かめてください)");
   const std::size_t without = plendra::EntriesWithoutLength(drawing).size();
   if (without > 0)
     Say(err, u"注意: " + plendra::IntegerText(static_cast<std::int64_t>(without)) +
@@ -428,10 +436,10 @@ std::u16string NameText(const std::filesystem::path& name) {
 }
 
 bool IsDxfName(const std::filesystem::path& file) {
-  std::string ext = file.extension().string();
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext == ".dxf";
+  std::u16string ext = NameText(file.extension());
+  for (char16_t& c : ext)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return ext == u".dxf";
 }
 
 // A folder named on the command line stands for its *.dxf files (the
