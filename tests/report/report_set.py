@@ -232,10 +232,12 @@ def totals(rows):
 # and the grand total are what the sheets alone add up to.
 sheet_csv = os.path.join(folder, "集計表.csv")
 code, out, err = run(["takeoff", "1F.dxf", "2F.dxf", "--out", sheet_csv], sheets)
-with open(sheet_csv, "rb") as f:
-    rows = f.read().decode("cp932").split("\r\n")
-check("takeoff of two sheets", (code, rows[0], rows[-4:]),
-      (0, "系統,番号,長さ(mm),材質,呼び径,X,Y,画層,図面", ["図面計,1F.dxf,5,7280", "図面計,2F.dxf,4,4800", "総計,9,12080", ""]))
+rows = []
+if os.path.exists(sheet_csv):
+    with open(sheet_csv, "rb") as f:
+        rows = f.read().decode("cp932").split("\r\n")
+check("takeoff of two sheets", (code, rows[:1], rows[-4:]),
+      (0, ["系統,番号,長さ(mm),材質,呼び径,X,Y,画層,図面"], ["図面計,1F.dxf,5,7280", "図面計,2F.dxf,4,4800", "総計,9,12080", ""]))
 alone = []
 for name in ["1F.dxf", "2F.dxf"]:
     code, out, err = run(["takeoff", name], sheets)
