@@ -5,6 +5,7 @@
 // only to keep each file to one purpose.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -99,7 +100,17 @@ inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
 class LineReader {
  public:
   LineReader(DxfSource& source, char* block, std::size_t block_bytes)
-      : source_(source), begin_(block), capacity_(block_bytes), pos_(block), end_(block) {
+      : source_(&source), block_(block), begin_(block), capacity_(block_bytes), pos_(block), end_(block) {
+    const std::string_view whole = source.Whole();
+    if (whole.size() > kMappedTail) {
+      // The block moves over the source's own memory; the end marker takes
+      // the place of the byte after it, which is put back before moving on.
+      begin_ = const_cast<char*>(whole.data());
+      pos_ = end_ = begin_;
+      whole_end_ = begin_ + whole.size();
+      in_place_limit_ = begin_ + whole.size() - kMappedTail;
+      saved_ = *end_;
+    }
     *end_ = '\n';
   }
 
@@ -345,16 +356,37 @@ class LineReader {
   // more behind them. False when nothing more could be read.
   bool Refill() {
     mask_valid_ = false;
+    if (in_place_limit_ != nullptr) {
+      *end_ = saved_;
+      if (end_ < in_place_limit_) {
+        // The unread bytes stay where they are, and the block moves on.
+        begin_ = const_cast<char*>(pos_);
+        char* const new_end =
+            begin_ + std::min(capacity_, static_cast<std::size_t>(in_place_limit_ - begin_));
+        const bool more = new_end > end_;
+        end_ = new_end;
+        saved_ = *end_;
+        *end_ = '\n';
+        return more;
+      }
+      // The last bytes go through the block like any other source's, so that
+      // the end marker and the look past it stay in memory of the reader's own.
+      tail_.emplace(std::string_view(pos_, static_cast<std::size_t>(whole_end_ - pos_)));
+      source_ = &*tail_;
+      in_place_limit_ = nullptr;
+      begin_ = block_;
+      pos_ = end_ = block_;
+    }
     const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
     if (pos_ != begin_) std::memmove(begin_, pos_, kept);
     pos_ = begin_;
     end_ = begin_ + kept;
     std::size_t got = 0;
     if (!ended_ && kept < capacity_) {
-      got = source_.Read(end_, capacity_ - kept);
+      got = source_->Read(end_, capacity_ - kept);
       if (got == 0) {
         ended_ = true;
-        if (source_.Failed()) Abort(kErrFileNotFound, u"DXF ファイルを読み込めませんでした");
+        if (source_->Failed()) Abort(kErrFileNotFound, u"DXF ファイルを読み込めませんでした");
       }
     }
     end_ += got;
@@ -410,7 +442,19 @@ class LineReader {
     spill_.append(from, std::min(n, room));
   }
 
-  DxfSource& source_;
+  // Bytes at the end of a source read in place that still go through the
+  // block: room for the look past the end marker.
+  static constexpr std::size_t kMappedTail = 4096;
+
+  DxfSource* source_;
+  char* block_;  // the reader's own block
+  // Reading a source's whole bytes in place: the block may not reach past
+  // in_place_limit_, and saved_ is the byte the end marker covers. Null
+  // once the tail is read through the block (tail_ is then the source).
+  char* in_place_limit_ = nullptr;
+  const char* whole_end_ = nullptr;
+  char saved_ = 0;
+  std::optional<DxfMemorySource> tail_;
   char* begin_;
   std::size_t capacity_;
   const char* pos_;

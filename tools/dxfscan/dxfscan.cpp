@@ -241,6 +241,8 @@ class FrontFirst final : public korvel::DxfSource {
     return file_.Read(buffer, size);
   }
   bool Failed() const override { return file_.Failed(); }
+  // A mapped file holds its front too.
+  std::string_view Whole() override { return file_.Whole(); }
 
  private:
   korvel::DxfFile& file_;
@@ -318,7 +320,7 @@ int main(int argc, char** argv) {
           u"で指定してください");
   }
 
-  const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::OpenPath(args.file);
+  const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::MapPath(args.file);
   if (!file) return Fail(53, u"ファイルが見つかりません。");
   FrontFirst source(*file);
   if (!code_page) code_page = platform::DxfHeaderCodePage(source.Front()).value_or(932);
