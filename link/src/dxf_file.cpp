@@ -8,6 +8,7 @@
 #ifndef _WIN32
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace korvel {
@@ -60,6 +61,20 @@ DxfFile::~DxfFile() {
   if (mapped_ != nullptr) munmap(mapped_, mapped_size_);
 #endif
   std::fclose(file_);
+}
+
+void DxfFile::Passed(std::size_t bytes) {
+#ifndef _WIN32
+  // Whole pages only, and each page once.
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::size_t upto = std::min(bytes, mapped_size_) / page * page;
+  if (mapped_ != nullptr && upto > released_) {
+    madvise(mapped_ + released_, upto - released_, MADV_DONTNEED);
+    released_ = upto;
+  }
+#else
+  (void)bytes;
+#endif
 }
 
 std::size_t DxfFile::Read(char* buffer, std::size_t size) {

@@ -30,6 +30,7 @@ class DxfFile final : public DxfSource {
   std::size_t Read(char* buffer, std::size_t size) override;
   bool Failed() const override { return failed_; }
   std::string_view Whole() override { return std::string_view(mapped_, mapped_size_); }
+  void Passed(std::size_t bytes) override;
 
  private:
   explicit DxfFile(std::FILE* file) : file_(file) {}
@@ -39,6 +40,7 @@ class DxfFile final : public DxfSource {
   char* mapped_ = nullptr;  // the whole file, when mapped; Read then copies from it
   std::size_t mapped_size_ = 0;
   std::size_t mapped_read_ = 0;
+  std::size_t released_ = 0;  // the front of the mapping given back
 };
 
 }  // namespace korvel

@@ -34,6 +34,10 @@ class DxfSource {
   // they lie, without copying them into its block, and may change bytes
   // there. Empty otherwise; the bytes then come through Read.
   virtual std::string_view Whole() { return {}; }
+  // The scanner is done with the first `bytes` of Whole(): a mapped file
+  // gives their memory back, so that the reading program does not come to
+  // hold the whole file.
+  virtual void Passed(std::size_t /*bytes*/) {}
 };
 
 // A DxfSource over bytes in memory (tests, the fuzzer).
