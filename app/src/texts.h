@@ -13,6 +13,17 @@ inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動され�
 inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
 inline constexpr std::u16string_view kSettingsNotWritten =
     u"設定ファイル plendra.ini を書き込めませんでした。";
+// Below that message: where Plendra tried to write, and the system's reason.
+inline constexpr std::u16string_view kFileWhere = u"場所: ";
+inline constexpr std::u16string_view kFileWhy = u"理由: ";
+inline constexpr std::u16string_view kFileAccessDenied =
+    u"書き込みが拒否されました (書き込みの権限がないか、ほかのプログラムが開いています)。"
+    u"管理者の権限でセットアップをもう一度実行すると、使う人が書き込めるようになります。";
+inline constexpr std::u16string_view kFileReadOnlyPlace = u"読み取り専用の場所です。";
+inline constexpr std::u16string_view kFileDiskFull = u"ディスクに空きがありません。";
+inline constexpr std::u16string_view kFileIsFolder = u"同じ名前のフォルダがあります。";
+inline constexpr std::u16string_view kFileNoFolder = u"フォルダがありません。";
+inline constexpr std::u16string_view kFileErrorNumber = u"エラー番号 ";
 
 // The system list.
 inline constexpr std::u16string_view kKeitouMissing =
