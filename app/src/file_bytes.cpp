@@ -14,10 +14,49 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
   if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // Read in large blocks into a string sized once from the file's length: a
+  // drawing of a building's floor runs to tens of MB, and byte by byte into a
+  // growing string the copying took as long as the reading.
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff length = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (length > 0) bytes.reserve(static_cast<std::size_t>(length));
+  std::string block(std::size_t{1} << 16, '\0');
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+    bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return bytes;
 }
+
+namespace {
+
+// Writes `bytes` over the existing file `file` and cuts it to their length.
+// Opened without truncating, so a file that cannot be written keeps its content.
+bool OverwriteInPlace(const std::filesystem::path& file, std::string_view bytes, int& why) {
+  errno = 0;
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  if (!out) {
+    why = errno != 0 ? errno : EACCES;
+    return false;
+  }
+  why = 0;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    why = errno;
+    return false;
+  }
+  std::error_code ec;
+  std::filesystem::resize_file(file, bytes.size(), ec);
+  if (ec) {
+    why = ec.default_error_condition().value();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes, int* error) {
   int ignored = 0;
@@ -41,6 +80,13 @@ bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes,
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
       why = errno;
+      // A folder the user may not add files to can still hold a file the
+      // user may write (the settings under Program Files, which the setup
+      // opens to the Users group, file by file). Then the file itself is
+      // rewritten: one small write, so only a crash inside it could leave
+      // a part.
+      if ((why == EACCES || why == EPERM) && std::filesystem::is_regular_file(file, ec))
+        return OverwriteInPlace(file, bytes, why);
       return false;  // nothing was created
     }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

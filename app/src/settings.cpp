@@ -140,8 +140,8 @@ SettingsRead Settei_Load(const std::filesystem::path& file, platform::TextCodec&
 }
 
 bool Settei_Save(const std::filesystem::path& file, const Settings& s, float top_twips, float left_twips,
-                 platform::TextCodec& codec) {
-  return ReplaceFileBytes(file, codec.ToAnsi(FormatSettings(s, top_twips, left_twips)));
+                 platform::TextCodec& codec, int* error) {
+  return ReplaceFileBytes(file, codec.ToAnsi(FormatSettings(s, top_twips, left_twips)), error);
 }
 
 }  // namespace plendra

@@ -13,6 +13,17 @@ inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動され�
 inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
 inline constexpr std::u16string_view kSettingsNotWritten =
     u"設定ファイル plendra.ini を書き込めませんでした。";
+// Below that message: where Plendra tried to write, and the system's reason.
+inline constexpr std::u16string_view kFileWhere = u"場所: ";
+inline constexpr std::u16string_view kFileWhy = u"理由: ";
+inline constexpr std::u16string_view kFileAccessDenied =
+    u"書き込みが拒否されました (書き込みの権限がないか、ほかのプログラムが開いています)。"
+    u"管理者の権限でセットアップをもう一度実行すると、使う人が書き込めるようになります。";
+inline constexpr std::u16string_view kFileReadOnlyPlace = u"読み取り専用の場所です。";
+inline constexpr std::u16string_view kFileDiskFull = u"ディスクに空きがありません。";
+inline constexpr std::u16string_view kFileIsFolder = u"同じ名前のフォルダがあります。";
+inline constexpr std::u16string_view kFileNoFolder = u"フォルダがありません。";
+inline constexpr std::u16string_view kFileErrorNumber = u"エラー番号 ";
 
 // The system list.
 inline constexpr std::u16string_view kKeitouMissing =
@@ -42,6 +53,9 @@ inline constexpr std::u16string_view kNoNumber = u"番号が入力されてい�
 inline constexpr std::u16string_view kAligned = u"平行寸法です。";
 inline constexpr std::u16string_view kNotLinear = u"長さ寸法ではありません";
 inline constexpr std::u16string_view kWritten = u"mmを書き込みました";
+// The picked dimension prints a typed value instead of its measurement.
+inline constexpr std::u16string_view kPrintedDiffers = u" (寸法の表示値 ";
+inline constexpr std::u16string_view kPrintedDiffersEnd = u" は測定値と違います)";
 // An entry whose typing AutoCAD did not confirm: the entry may be in the
 // drawing in part, in whole or not at all, so the number is not advanced and
 // the user is asked to look before writing on.

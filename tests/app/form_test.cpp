@@ -274,7 +274,10 @@ TEST_F(FormTest, UnwritableSettingsFileIsReported) {
   const auto ini = Host().AppFile(u"plendra.ini");
   std::filesystem::remove(ini);
   std::filesystem::create_directory(ini);  // a folder of that name cannot be written as a file
-  Lines({"close", "expect ended", "expect message \"設定ファイル plendra.ini を書き込めませんでした。\""});
+  // The box says where Plendra tried and why it could not.
+  Lines({"close", "expect ended", "expect message-part \"設定ファイル plendra.ini を書き込めませんでした。\"",
+         "expect message-part \"場所: C:\\Program Files\\Plendra\\plendra.ini\"",
+         "expect message-part \"理由: 同じ名前のフォルダがあります。\""});
   std::filesystem::remove(ini);
 }
 

@@ -55,9 +55,9 @@ std::u16string FormatSettings(const Settings& s, float top_twips, float left_twi
 // listed as fallen back, and file_found false.
 SettingsRead Settei_Load(const std::filesystem::path& file, platform::TextCodec& codec);
 
-// Writes the file in the codec's code page through a new file renamed over the
-// old one. False when it could not be written; the old file then stays.
+// Writes the file in the codec's code page as ReplaceFileBytes does. False
+// when it could not be written, with the reason (an errno value) in `error`.
 bool Settei_Save(const std::filesystem::path& file, const Settings& s, float top_twips, float left_twips,
-                 platform::TextCodec& codec);
+                 platform::TextCodec& codec, int* error = nullptr);
 
 }  // namespace plendra
