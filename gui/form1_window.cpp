@@ -36,30 +36,15 @@ Form1Window::Form1Window(HINSTANCE instance, AppLink& link, platform::TextCodec&
       help_menu_([this] { return Handle(); }, MENU_POS_HELP, true),
       kensa_menu_([this] { return Handle(); }, MENU_POS_KENSA, true) {}
 
-Form1Window::~Form1Window() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
+Form1Window::~Form1Window() { Destroy(); }
 
 HWND Form1Window::Handle() {
-  if (window_ == nullptr)
-    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), nullptr, Procedure,
-                       reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) Create(instance_, IDD_FORM1, nullptr);
   return window_;
 }
 
-INT_PTR CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
-    auto* self = reinterpret_cast<Form1Window*>(lparam);
-    self->OnInit(window);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<Form1Window*>(::GetWindowLongPtrW(window, DWLP_USER));
-  return self == nullptr ? FALSE : self->Handle(message, wparam, lparam);
-}
-
-void Form1Window::OnInit(HWND window) {
-  window_ = window;
+void Form1Window::OnInit() {
+  const HWND window = window_;
   status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), instance_, nullptr);
   // The template leaves no room for the status bar: the window grows by its height.
@@ -73,7 +58,7 @@ void Form1Window::OnInit(HWND window) {
   SendMessageW(status_, WM_SIZE, 0, 0);
 }
 
-INT_PTR Form1Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR Form1Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));

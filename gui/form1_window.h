@@ -8,13 +8,14 @@
 
 #include "app/view.h"
 #include "app_link.h"
+#include "dialog_window.h"
 #include "platform/text_codec.h"
 #include "twips.h"
 #include "widgets.h"
 
 namespace plendra_gui {
 
-class Form1Window final : public plendra::Form1View {
+class Form1Window final : public plendra::Form1View, public DialogWindow {
  public:
   Form1Window(HINSTANCE instance, AppLink& link, platform::TextCodec& codec);
   ~Form1Window() override;
@@ -40,23 +41,19 @@ class Form1Window final : public plendra::Form1View {
 
   // The window, created (hidden) on first use.
   HWND Handle();
-  // The window if it exists, else null.
-  HWND Existing() const { return window_; }
   // Windows whose giving up the focus to this one counts as an activation
   // within the application (the about box).
   void SetActivationSources(std::function<bool(HWND)> sources) { activation_sources_ = std::move(sources); }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-  INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void OnInit(HWND window);
+  void OnInit() override;
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnCommand(int id, int code);
   int PixelsPerInch(int index) const;
 
   HINSTANCE instance_;
   AppLink& link_;
   platform::TextCodec& codec_;
-  HWND window_ = nullptr;
   HWND status_ = nullptr;
   std::function<bool(HWND)> activation_sources_;
   TwipsPosition top_, left_;
