@@ -24,15 +24,11 @@ constexpr std::u16string_view kBoxTitle = u"";
 constexpr std::uint32_t kMbSetForeground = 0x00010000;
 constexpr int kTempPathBufferBytes = 255;
 
-std::u16string Source(std::u16string_view operation) {
-  return std::u16string(kSourceControl) + std::u16string(operation);
-}
-
 // hnd for the next step. A handler run during a wait may have destroyed it
 // (see held_acad.h); no PwAcad is then as good as none: LinkFailed.
 _PwAcad& Acad(const HeldAcad& hnd) {
   _PwAcad* acad = hnd.Get();
-  if (acad == nullptr) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
+  if (acad == nullptr) Raise(LinkFailed, ControlSource(u"DxfOut"), kMsgNotRunning);
   return *acad;
 }
 
@@ -40,7 +36,7 @@ _PwAcad& Acad(const HeldAcad& hnd) {
 // have searched again or released it.
 std::shared_ptr<_PwControl> Channel(const HeldAcad& hnd) {
   std::shared_ptr<_PwControl> channel = hnd.Get() != nullptr ? hnd.Get()->get_Control() : nullptr;
-  if (!channel) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
+  if (!channel) Raise(LinkFailed, ControlSource(u"DxfOut"), kMsgNotRunning);
   return channel;
 }
 
@@ -89,7 +85,7 @@ std::filesystem::path NativePath(const std::u16string& path) {
   try {
     return std::filesystem::path(path);
   } catch (const std::exception&) {
-    Raise(kErrFileNotFound, Source(u"DxfOut"), kMsgScratchNotWritable);
+    Raise(kErrFileNotFound, ControlSource(u"DxfOut"), kMsgScratchNotWritable);
   }
 }
 
@@ -101,7 +97,7 @@ bool EmptyScratch(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return false;
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) Raise(CommandFailed, Source(u"DxfOut"), kMsgScratchNotWritable);
+  if (!out) Raise(CommandFailed, ControlSource(u"DxfOut"), kMsgScratchNotWritable);
   return true;
 }
 
@@ -188,7 +184,7 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
     // the scratch file is not to be scanned.
     const auto incomplete = [&](std::int32_t step) {
       const std::int32_t number = step == LinkFailed || step == WindowClosed ? step : CommandFailed;
-      Raise(number, Source(u"DxfOut"), kMsgExportIncomplete);
+      Raise(number, ControlSource(u"DxfOut"), kMsgExportIncomplete);
     };
     if (const std::int32_t r = Channel(held)->PostCommand(export_text); r != -1) incomplete(r);
     // AutoCAD asks whether to replace the file only when it was there. A busy
