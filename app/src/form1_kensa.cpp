@@ -9,14 +9,11 @@
 #include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/plendra.h"
-#include "platform/platform.h"
 #include "texts.h"
 
 namespace plendra {
 namespace {
 
-// The buffer the link library hands GetTempPathA for the scratch file's folder.
-constexpr int kTempPathBufferBytes = 255;
 // A listed entry fills a tenth of the view's height: its balloon is two
 // units across at the entry's scale, and its dimension lies next to it.
 constexpr double kZoomHeightPerScale = 20;
@@ -109,20 +106,6 @@ void DrawingPath(korvel::_PwAcad& acad, korvel::_PwControl& control, std::u16str
 }
 
 }  // namespace
-
-// korvel is an in-process server: it asks GetTempPathA of this same process,
-// with the same buffer, for the folder it has AutoCAD write Wexa.dxf into, so
-// asking the platform the same way names the same file.
-std::filesystem::path Host::ScratchDxf() {
-  platform::Platform& os = platform::Current();
-  const std::string bytes = os.Folders().TempPathAnsi(kTempPathBufferBytes);
-  if (bytes.empty()) return {};
-  return std::filesystem::path(os.Codec().FromAnsi(bytes) + u"Wexa.dxf");
-}
-
-std::filesystem::path Host::DrawingFile(std::u16string_view acad_path) {
-  return std::filesystem::path(std::u16string(acad_path));
-}
 
 std::optional<ReportDrawing> Form1::ExportForReport() {
   // Keeps the PwAcad for the whole export: a close handled inside one of its

@@ -49,7 +49,7 @@ struct Host {
   virtual AboutView& AboutWidgets() = 0;
   virtual KensaView& KensaWidgets() = 0;
   // The scratch file the link library's DxfOut has AutoCAD write: Wexa.dxf in
-  // the temporary folder, found as the library finds it (form1_kensa.cpp says how).
+  // the temporary folder, found as the library finds it (host.cpp says how).
   virtual std::filesystem::path ScratchDxf();
   // The file a path of AutoCAD's names, for reading and writing here: the
   // same path on Windows; the simulated desktop maps AutoCAD's folders.
