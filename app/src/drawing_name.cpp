@@ -7,6 +7,7 @@
 // the user which file AutoCAD now has open and what to do. Saving back under
 // the old name through the command line would save a drawing the user may
 // not want saved, so that is left to the user.
+#include "app/box_style.h"
 #include "app/plendra.h"
 #include "texts.h"
 
@@ -40,7 +41,7 @@ std::int32_t Form1::DxfOutKeepingName(korvel::_PwControl& channel, korvel::_PwAc
                           std::u16string(texts::kDrawingRenamed2) + *before +
                           std::u16string(texts::kDrawingRenamed3) + *before +
                           std::u16string(texts::kDrawingRenamed4),
-                      kExclamation, kAppTitle);
+                      kWarningBox, kAppTitle);
   return exported;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/plendra.h"
@@ -134,7 +135,7 @@ std::optional<ReportDrawing> Form1::ExportForReport() {
   const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
   if (ended_) return std::nullopt;
   if (exported != -1) {
-    control->ShowMessage(texts::kExportFailed, kExclamation, kAppTitle);
+    control->ShowMessage(texts::kExportFailed, kWarningBox, kAppTitle);
     return std::nullopt;
   }
   // As in the lookup: an empty drawing writes no new scratch file, and an
@@ -147,7 +148,7 @@ std::optional<ReportDrawing> Form1::ExportForReport() {
   ReportReadFailure failure;
   std::optional<ReportDrawing> drawing = ReadReportFile(host_.ScratchDxf(), host_.Codec(), failure);
   if (!drawing)
-    control->ShowMessage(std::u16string(texts::kExportUnreadable) + failure.description, kExclamation,
+    control->ShowMessage(std::u16string(texts::kExportUnreadable) + failure.description, kWarningBox,
                          kAppTitle);
   return drawing;
 }
@@ -165,7 +166,7 @@ void Form1::Mnu_Bangou_Kensa_Click() {
                       IntegerText(static_cast<std::int64_t>(findings_.size())) +
                       std::u16string(texts::kKensaFoundCount));
       if (findings_.empty()) {
-        Channel()->ShowMessage(texts::kKensaNone, kInformation, kAppTitle);
+        Channel()->ShowMessage(texts::kKensaNone, kInformationBox, kAppTitle);
       } else {
         std::vector<KensaRow> rows;
         for (const Finding& f : findings_) rows.push_back(RowOf(f, finding_entries_));
@@ -223,14 +224,14 @@ void Form1::Mnu_Syuukei_Click() {
     if (const std::size_t dot = name.find_last_of(u'.'); dot != std::u16string::npos) name.resize(dot);
     std::optional<ReportDrawing> drawing;
     if (!ended_ && (folder.empty() || name.empty()))
-      control->ShowMessage(texts::kNoDrawingFolder, kExclamation, kAppTitle);
+      control->ShowMessage(texts::kNoDrawingFolder, kWarningBox, kAppTitle);
     else if (!ended_)
       drawing = ExportForReport();
     if (drawing && !ended_) {
       const std::u16string sheet = folder + name + std::u16string(texts::kSyuukeiSuffix);
       const std::string bytes = host_.Codec().ToAnsi(CsvText(TakeoffRows(*drawing)));
       if (!ReplaceFileBytes(host_.DrawingFile(sheet), bytes)) {
-        control->ShowMessage(std::u16string(texts::kSyuukeiNotWritten) + sheet, kExclamation, kAppTitle);
+        control->ShowMessage(std::u16string(texts::kSyuukeiNotWritten) + sheet, kWarningBox, kAppTitle);
       } else {
         std::int64_t stale = 0;
         for (const Finding& f : CheckDrawing(*drawing, TextToLong(g_.settings.Marume)))
@@ -239,7 +240,7 @@ void Form1::Mnu_Syuukei_Click() {
         if (stale > 0)
           text += std::u16string(texts::kSyuukeiStale) + IntegerText(stale) +
                   std::u16string(texts::kSyuukeiStaleEnd);
-        control->ShowMessage(text, kInformation, kAppTitle);
+        control->ShowMessage(text, kInformationBox, kAppTitle);
       }
     }
   } catch (const AppError& error) {

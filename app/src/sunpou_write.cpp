@@ -7,10 +7,12 @@
 
 #include "app/app_error.h"
 #include "app/block_script.h"
+#include "app/box_style.h"
 #include "app/file_bytes.h"
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
+#include "link/typed_path.h"
 #include "texts.h"
 
 namespace plendra {
@@ -39,17 +41,6 @@ std::int32_t LongOr(const std::u16string& value, std::int32_t fallback) {
   return Omitted(value) ? fallback : RoundToLong(LeadingNumber(value));
 }
 
-// "^C", "^M" and "^J" in a typed file name would reach AutoCAD as control
-// keys; Windows file names ignore case, so the lower-case letter names the
-// same folder and is typed as it is.
-std::u16string Typeable(std::u16string_view folder) {
-  std::u16string text(folder);
-  for (std::size_t i = 0; i + 1 < text.size(); ++i)
-    if (text[i] == u'^' && (text[i + 1] == u'C' || text[i + 1] == u'M' || text[i + 1] == u'J'))
-      text[i + 1] = static_cast<char16_t>(text[i + 1] - u'A' + u'a');
-  return text;
-}
-
 }  // namespace
 
 // Every entry inserts Plendra1.dwg from the application's folder. Were it
@@ -63,19 +54,20 @@ bool Form1::EnsureBlock(korvel::_PwControl& channel) {
   const std::filesystem::path block = host_.AppFile(texts::kBlockFileName);
   std::error_code ignored;
   if (std::filesystem::is_regular_file(block, ignored)) return block_found_ = true;
-  if (channel.ShowMessage(texts::kBlockMissing, kYesNoQuestion, kAppTitle) != kAnswerYes) {
-    channel.ShowMessage(texts::kBlockDeclined, kExclamation, kAppTitle);
+  if (channel.ShowMessage(texts::kBlockMissing, kYesNoQuestionBox, kAppTitle) != kAnswerYes) {
+    channel.ShowMessage(texts::kBlockDeclined, kWarningBox, kAppTitle);
     return false;
   }
   const std::optional<std::string> script = ReadFileBytes(host_.AppFile(texts::kBlockScriptName));
   if (!script) {
-    channel.ShowMessage(texts::kBlockScriptMissing, kExclamation, kAppTitle);
+    channel.ShowMessage(texts::kBlockScriptMissing, kWarningBox, kAppTitle);
     return false;
   }
   // The script writes the block where this Plendra inserts it from, and the
   // wait ends at the command prompt or at the channel's own time-out.
-  const std::u16string keys = BlockScriptKeys(
-      host_.Codec().FromAnsi(*script), Typeable(host_.AppFolder()) + std::u16string(texts::kBlockFile));
+  const std::u16string keys =
+      BlockScriptKeys(host_.Codec().FromAnsi(*script),
+                      korvel::TypeablePath(host_.AppFolder()) + std::u16string(texts::kBlockFile));
   const auto saved = ReadScriptVariables(channel);
   if (ended_) return false;
   const std::int32_t sent = channel.SendCommand(std::u16string(texts::kCancel) + keys, Prompt());
@@ -83,7 +75,7 @@ bool Form1::EnsureBlock(korvel::_PwControl& channel) {
   // 停止 pressed or the window closed meanwhile: the pick ends as asked.
   if (ended_ || sent == korvel::CancelByUser) return false;
   if (!std::filesystem::is_regular_file(block, ignored)) {
-    channel.ShowMessage(texts::kBlockNotMade, kExclamation, kAppTitle);
+    channel.ShowMessage(texts::kBlockNotMade, kWarningBox, kAppTitle);
     return false;
   }
   view_.SetStatus(texts::kBlockMade);
@@ -98,13 +90,13 @@ std::int32_t Form1::Sunpou_Write() {
 
   // No pick without a system and a number to write.
   if (systems.Text().empty()) {
-    channel->ShowMessage(texts::kNoSystemName, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kNoSystemName, kWarningBox, kAppTitle);
     systems.SetText(u"");
     focus_system_after_run_ = true;
     return 0;
   }
   if (numbers.Text().empty()) {
-    channel->ShowMessage(texts::kNoNumber, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kNoNumber, kWarningBox, kAppTitle);
     numbers.SetFocus();
     return 0;
   }
@@ -121,7 +113,7 @@ std::int32_t Form1::Sunpou_Write() {
     return 0;
   }
   if (exported == korvel::CancelByUser) {
-    view_.MessageBox(texts::kCancelledByUser, host_.VersionComments(), kInformation);
+    view_.MessageBox(texts::kCancelledByUser, host_.VersionComments(), BoxKind::kInformation);
     return 0;
   }
   if (exported != -1) return 0;
@@ -131,13 +123,13 @@ std::int32_t Form1::Sunpou_Write() {
   korvel::DxfTable dim;
   if (channel->DxfScan(u"ENTITIES", u"DIMENSION", u"11|21|31|42|70|50|3|1070", dim) != -1) return 0;
   if (LeadingNumber(dim.At(0, 0)) == 0) {
-    channel->ShowMessage(texts::kPickADimension, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kPickADimension, kWarningBox, kAppTitle);
     return 1;
   }
 
   const std::u16string system = systems.Text();
   if (SystemNameRefused(system)) {
-    channel->ShowMessage(texts::kNoSystemName, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kNoSystemName, kWarningBox, kAppTitle);
     systems.SetText(u"");
     // The run has the box disabled now; it takes the focus when enabled.
     focus_system_after_run_ = true;
@@ -215,10 +207,10 @@ std::int32_t Form1::Sunpou_Write() {
       break;
     case 1:
     case 33:
-      channel->ShowMessage(texts::kAligned, kExclamation, kAppTitle);
+      channel->ShowMessage(texts::kAligned, kWarningBox, kAppTitle);
       return 1;
     default:
-      channel->ShowMessage(texts::kNotLinear, kExclamation, kAppTitle);
+      channel->ShowMessage(texts::kNotLinear, kWarningBox, kAppTitle);
       return 1;
   }
 
@@ -240,11 +232,11 @@ std::int32_t Form1::Sunpou_Write() {
   // An entry at scale 0 or at the drawing's origin would be lost in the
   // drawing; the user is told what is missing instead.
   if (!style_found || !(at.s > 0)) {
-    channel->ShowMessage(texts::kNoDimensionStyle, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kNoDimensionStyle, kWarningBox, kAppTitle);
     return 0;
   }
   if (p == 0) {
-    channel->ShowMessage(texts::kNoPosition, kExclamation, kAppTitle);
+    channel->ShowMessage(texts::kNoPosition, kWarningBox, kAppTitle);
     return 0;
   }
 
@@ -256,7 +248,7 @@ std::int32_t Form1::Sunpou_Write() {
   // From here the entry is typed as a whole: a press of 停止 or the close box
   // meanwhile waits for its end. A command AutoCAD does not confirm leaves
   // the entry in doubt, and that is said rather than counted as written.
-  if (channel->PostCommand(u"^C^C-insert^M" + Typeable(host_.AppFolder()) +
+  if (channel->PostCommand(u"^C^C-insert^M" + korvel::TypeablePath(host_.AppFolder()) +
                            std::u16string(texts::kBlockFile) + u"^Ms^M" + SingleText(at.s) + u"^M" +
                            SingleText(at.X) + u"," + SingleText(at.Y) + rotation) != -1) {
     EntryUnconfirmed(entry, *acad);
@@ -283,7 +275,7 @@ void Form1::EntryUnconfirmed(const std::u16string& entry, const korvel::_PwAcad&
   // The link's own description says why (a time-out, a lost window).
   view_.MessageBox(entry + std::u16string(texts::kEntryUnconfirmed) + reason +
                        std::u16string(texts::kEntryUnconfirmedAdvice),
-                   kAppTitle, kExclamation);
+                   kAppTitle, BoxKind::kWarning);
 }
 
 }  // namespace plendra

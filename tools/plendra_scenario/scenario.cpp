@@ -80,6 +80,7 @@ const std::map<std::string, std::string>& ActionForms() {
       {"close", "close"},
       {"move", "move TOP LEFT"},
       {"menu", "menu help または menu about"},
+      {"about", "about ok"},
       {"user",
        "user pick HANDLE [MS]、user esc [MS]、user miss [MS]、user stop [MS]、user close [MS] または user "
        "stop|close|activate during COMMAND"},
@@ -276,6 +277,12 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
       return true;
     }
     return Fail("menu help または menu about と書いてください");
+  }
+  if (verb == "about" && n == 2 && f[1] == "ok") {
+    if (!host_->about.shown) return Fail("バージョン情報が表示されていません");
+    host_->about.Hide();
+    form.Window_Activated(plendra::FocusFrom::kAboutBox);
+    return true;
   }
   if (verb == "user" && n == 4 && f[2] == "during") {
     DuringStep step{DuringStep::kStop, U16(f[3]), line_number};
@@ -565,7 +572,7 @@ void Runner::ActDuring() {
       break;
     case DuringStep::kActivate:
       transcript_.Add("  user: comes back to Plendra's window during " + command);
-      app_->MainForm().Form_Activate();
+      app_->MainForm().Window_Activated(plendra::FocusFrom::kAboutBox);
       break;
   }
 }

@@ -22,10 +22,6 @@
 namespace plendra {
 
 inline constexpr std::u16string_view kAppTitle = u"Plendra";
-inline constexpr std::uint32_t kExclamation = 48;    // MB_ICONEXCLAMATION with an OK button
-inline constexpr std::uint32_t kInformation = 64;    // MB_ICONINFORMATION
-inline constexpr std::uint32_t kYesNoQuestion = 36;  // MB_YESNO with MB_ICONQUESTION
-inline constexpr std::int32_t kAnswerYes = 6;        // IDYES
 inline constexpr std::int32_t kCommandTimeOut = 60000;
 
 // What the program around the logic supplies: the link library's objects,
@@ -82,6 +78,11 @@ class Form1 {
   void Form_Initialize();
   void Form_Load();
   void Form_Activate();
+  // The window system made the main window the active window. Only coming
+  // back from the about box is an activation within the application: the
+  // settings menu runs its own once the dialog is gone, and switching from
+  // another program is none.
+  void Window_Activated(FocusFrom from);
   // A close request; cancel receives -1 when the window stays open.
   void Form_Unload(std::int16_t& cancel);
   // The close box: Form_Unload, and the end of the program unless refused.
