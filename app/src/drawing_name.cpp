@@ -16,8 +16,7 @@ namespace plendra {
 std::optional<std::u16string> Form1::ReadOnlyVariable(korvel::_PwControl& channel, std::u16string_view name) {
   // A read-only variable typed at the command prompt is printed into the
   // history as NAME = "value" (読み込み専用); it asks for nothing.
-  if (channel.SendCommand(std::u16string(texts::kCancel) + std::u16string(name) + u"^M", Prompt()) != -1)
-    return std::nullopt;
+  if (channel.SendCommand(texts::VariableKeys(name), Prompt()) != -1) return std::nullopt;
   const std::u16string match = std::u16string(name) + u" = \"";
   std::u16string history;
   if (channel.GetHistory(history, match) != -1 || !history.starts_with(match)) return std::nullopt;

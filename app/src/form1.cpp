@@ -191,11 +191,9 @@ void Form1::Keitou_Combo_Click() {
     korvel::DxfTable table(1, 1);
     table.At(0, 0) = u"0";
     const auto control = Channel();
-    control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
-    if (ended_) return;
-    const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
-    if (ended_) return;
-    if (exported != -1) {
+    const std::optional<WholeExport> exported = ExportWholeDrawing(*control, *acad);
+    if (!exported) return;
+    if (exported->exported != -1) {
       // A scan of a file AutoCAD did not finish would give a wrong next number
       // without a word: the user is told why, and has to choose the number.
       control->ShowMessage(acad->get_ErrDescription(), kWarningBox, kAppTitle);
@@ -207,14 +205,9 @@ void Form1::Keitou_Combo_Click() {
       if (!ended_) LookupFailed();
       return;
     }
-    std::u16string history;
-    const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
-    // The count AutoCAD reported last decides whether the export holds
-    // anything: an older export left in the scratch file must not count.
-    const std::u16string first_digit = history.size() > texts::kCountMatch.size()
-                                           ? history.substr(texts::kCountMatch.size(), 1)
-                                           : std::u16string();
-    if (LeadingNumber(first_digit) == 0 || read != -1) table.At(0, 0) = u"0";
+    // Without a count the scratch file may be an older export's: it counts
+    // for nothing.
+    if (exported->empty.value_or(true)) table.At(0, 0) = u"0";
 
     const std::u16string system = view_.Keitou_Combo().Text();
     if (LeadingNumber(table.At(0, 0)) == 0) {
@@ -387,14 +380,12 @@ void Form1::RequestStop() {
 bool Form1::LayerStep() {
   const auto control = Channel();
   std::u16string n = view_.Keitou_Combo().Text();
-  const std::int32_t made = control->SendCommand(
-      u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
+  const std::int32_t made = control->SendCommand(texts::LayerKeys(n), Prompt());
   if (ended_) return true;
   // CHANGE typed into a LAYER that has not finished would answer its prompts.
   if (made != -1) return false;
   n = view_.Keitou_Combo().Text();
-  const std::int32_t moved = control->SendCommand(
-      u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
+  const std::int32_t moved = control->SendCommand(texts::ChangeToLayerKeys(n), Prompt());
   return moved == -1;
 }
 

@@ -68,7 +68,7 @@ KensaRow RowOf(const Finding& f, const std::vector<ReportEntry>& entries) {
 // Empty when the history holds no such answer.
 std::u16string ReadOnlyVariable(korvel::_PwControl& control, std::u16string_view name,
                                 const std::u16string& prompt) {
-  control.SendCommand(u"^C^C" + std::u16string(name) + u"^M", prompt);
+  control.SendCommand(texts::VariableKeys(name), prompt);
   const std::u16string match = std::u16string(name) + u" = \"";
   std::u16string history;
   if (control.GetHistory(history, match) != -1 || !history.starts_with(match)) return {};
@@ -125,26 +125,38 @@ std::filesystem::path Host::DrawingFile(std::u16string_view acad_path) {
   return std::filesystem::path(std::u16string(acad_path));
 }
 
+std::optional<Form1::WholeExport> Form1::ExportWholeDrawing(korvel::_PwControl& control,
+                                                            korvel::_PwAcad& acad) {
+  control.SendCommand(texts::kCancel, acad.get_CommandPrompt());
+  if (ended_) return std::nullopt;
+  WholeExport result;
+  result.exported = DxfOutKeepingName(control, &acad, u"all");
+  if (ended_) return std::nullopt;
+  if (result.exported != -1) return result;
+  // The count AutoCAD reported last: an empty drawing writes no new scratch
+  // file, and an older export left there must not be read as this drawing.
+  std::u16string history;
+  const std::int32_t read = control.GetHistory(history, texts::kCountMatch);
+  const std::u16string first_digit =
+      history.size() > texts::kCountMatch.size() ? history.substr(texts::kCountMatch.size(), 1) : u"";
+  if (read == -1) result.empty = LeadingNumber(first_digit) == 0;
+  return result;
+}
+
 std::optional<ReportDrawing> Form1::ExportForReport() {
   // Keeps the PwAcad for the whole export: a close handled inside one of its
   // waits releases Acad_Obj.
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   const auto control = Channel();
-  control->SendCommand(texts::kCancel, Prompt());
-  if (ended_) return std::nullopt;
-  const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
-  if (ended_) return std::nullopt;
-  if (exported != -1) {
+  const std::optional<WholeExport> exported = ExportWholeDrawing(*control, *acad);
+  if (!exported) return std::nullopt;
+  if (exported->exported != -1) {
     control->ShowMessage(texts::kExportFailed, kWarningBox, kAppTitle);
     return std::nullopt;
   }
-  // As in the lookup: an empty drawing writes no new scratch file, and an
-  // older export left there must not be read as this drawing.
-  std::u16string history;
-  const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
-  const std::u16string first_digit =
-      history.size() > texts::kCountMatch.size() ? history.substr(texts::kCountMatch.size(), 1) : u"";
-  if (read == -1 && LeadingNumber(first_digit) == 0) return ReportDrawing{};
+  // Without a count the export is read: it is this drawing's unless AutoCAD
+  // said it held nothing.
+  if (exported->empty.value_or(false)) return ReportDrawing{};
   ReportReadFailure failure;
   std::optional<ReportDrawing> drawing = ReadReportFile(host_.ScratchDxf(), host_.Codec(), failure);
   if (!drawing)
@@ -202,9 +214,7 @@ void Form1::Kensa_List_DblClick(std::int32_t row) {
     const float x = DoubleToSingle(entry->insert_x);
     const float y = DoubleToSingle(entry->insert_y);
     const float height = DoubleToSingle(std::max(std::fabs(entry->scale), 1.0) * kZoomHeightPerScale);
-    control->SendCommand(
-        u"^C^C_zoom^Mc^M" + SingleText(x) + u"," + SingleText(y) + u"^M" + SingleText(height) + u"^M",
-        Prompt());
+    control->SendCommand(texts::ZoomKeys(SingleText(x), SingleText(y), SingleText(height)), Prompt());
   } catch (const AppError& error) {
     ReportError(error);
   }
