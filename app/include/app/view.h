@@ -44,7 +44,8 @@ struct MenuItem {
   virtual void SetEnabled(bool enabled) = 0;
 };
 
-// A horizontal scroll bar; its range and steps are the widget's own.
+// A horizontal scroll bar; its range and steps are those of the setting it
+// stands for (kSettingLines in settings.h), given when the widget is made.
 struct ScrollBar {
   virtual ~ScrollBar() = default;
   virtual std::int32_t Value() const = 0;
