@@ -32,18 +32,17 @@ class Form1Window final : public plendra::Form1View, public DialogWindow {
   float Left() const override;
   void Move(std::int32_t top, std::int32_t left) override;
   void Show() override;
-  void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) override;
-  std::int32_t GetWindowLong(std::int32_t index) override;
-  void SetWindowLong(std::int32_t index, std::int32_t value) override;
-  void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) override;
-  void HtmlHelp(std::u16string_view path) override;
-  std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) override;
+  void SetTopmost(bool topmost) override;
+  void SetOpacity(std::int32_t alpha) override;
+  void ShowHelp(std::u16string_view path) override;
+  void MessageBox(std::u16string_view text, std::u16string_view title, plendra::BoxKind kind) override;
 
   // The window, created (hidden) on first use.
   HWND Handle();
-  // Windows whose giving up the focus to this one counts as an activation
-  // within the application (the about box).
-  void SetActivationSources(std::function<bool(HWND)> sources) { activation_sources_ = std::move(sources); }
+  // Which of Plendra's windows a window that gave up the focus to this one is.
+  void SetFocusSources(std::function<plendra::FocusFrom(HWND)> sources) {
+    focus_sources_ = std::move(sources);
+  }
 
  private:
   void OnInit() override;
@@ -55,7 +54,7 @@ class Form1Window final : public plendra::Form1View, public DialogWindow {
   AppLink& link_;
   platform::TextCodec& codec_;
   HWND status_ = nullptr;
-  std::function<bool(HWND)> activation_sources_;
+  std::function<plendra::FocusFrom(HWND)> focus_sources_;
   TwipsPosition top_, left_;
 
   Win32Combo keitou_, bangou_;

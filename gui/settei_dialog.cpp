@@ -11,11 +11,9 @@ SetteiDialog::SetteiDialog(HINSTANCE instance, AppLink& link, std::function<HWND
     : instance_(instance),
       link_(link),
       owner_(std::move(owner)),
-      // Ranges and steps of the three scroll bars: the settings they stand for
-      // and how far a click on an arrow or beside the thumb moves them.
-      okisa_(ControlRef([this] { return Window(); }, IDC_OKISA_SCROLL), -6, 0, 2, 6),
-      hanare_(ControlRef([this] { return Window(); }, IDC_HANARE_SCROLL), 0, 6, 1, 1),
-      toumei_(ControlRef([this] { return Window(); }, IDC_TOUMEI_SCROLL), 55, 255, 25, 50),
+      okisa_(ControlRef([this] { return Window(); }, IDC_OKISA_SCROLL), plendra::kOkisaLine),
+      hanare_(ControlRef([this] { return Window(); }, IDC_HANARE_SCROLL), plendra::kHanareLine),
+      toumei_(ControlRef([this] { return Window(); }, IDC_TOUMEI_SCROLL), plendra::kToumeiLine),
       okisa_label_(ControlRef([this] { return Window(); }, IDC_OKISA_LABEL)),
       hanare_label_(ControlRef([this] { return Window(); }, IDC_HANARE_LABEL)),
       mae_(ControlRef([this] { return Window(); }, IDC_MAE_OPTION)),

@@ -2,6 +2,7 @@
 // it is first created, and only hidden afterwards, so what the user left on
 // display after Cancel is still there the next time it opens.
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
@@ -28,7 +29,7 @@ std::u16string CheckText(std::int32_t value) { return value != 0 ? u"1" : u"0"; 
 void Settei_Save(Grobal_Dim& g, Host& host) {
   Form1View& form = host.Form1Widgets();
   if (!plendra::Settei_Save(host.AppFile(u"plendra.ini"), g.settings, form.Top(), form.Left(), host.Codec()))
-    form.MessageBox(texts::kSettingsNotWritten, kAppTitle, kExclamation);
+    form.MessageBox(texts::kSettingsNotWritten, kAppTitle, BoxKind::kWarning);
 }
 
 Settei_Form::Settei_Form(Grobal_Dim& g, Host& host) : g_(g), host_(host), view_(host.SetteiWidgets()) {}

@@ -148,7 +148,7 @@ void Runner::ActDuring() {
       break;
     case DuringStep::kActivate:
       transcript_.Add("  user: comes back to Plendra's window during " + command);
-      app_->MainForm().Form_Activate();
+      app_->MainForm().Window_Activated(plendra::FocusFrom::kAboutBox);
       break;
   }
 }

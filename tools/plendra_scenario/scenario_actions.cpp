@@ -167,6 +167,14 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
            return r.Fail("menu help または menu about と書いてください");
          return true;
        }},
+      {"about", "about ok", A::kRunning, 2, 2,
+       [](Runner& r, const Fields& f) {
+         if (f[1] != "ok") return r.Fail(r.WrongForm("about"));
+         if (!r.host_->about.shown) return r.Fail("バージョン情報が表示されていません");
+         r.host_->about.Hide();
+         r.app_->MainForm().Window_Activated(plendra::FocusFrom::kAboutBox);
+         return true;
+       }},
       {"user",
        "user pick HANDLE [MS]、user esc [MS]、user miss [MS]、user stop [MS]、user close [MS] または user "
        "stop|close|activate during COMMAND",

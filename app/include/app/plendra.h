@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/dimension_style.h"
+#include "app/placement.h"
 #include "app/report.h"
 #include "app/settings.h"
 #include "app/view.h"
@@ -22,10 +24,6 @@
 namespace plendra {
 
 inline constexpr std::u16string_view kAppTitle = u"Plendra";
-inline constexpr std::uint32_t kExclamation = 48;    // MB_ICONEXCLAMATION with an OK button
-inline constexpr std::uint32_t kInformation = 64;    // MB_ICONINFORMATION
-inline constexpr std::uint32_t kYesNoQuestion = 36;  // MB_YESNO with MB_ICONQUESTION
-inline constexpr std::int32_t kAnswerYes = 6;        // IDYES
 inline constexpr std::int32_t kCommandTimeOut = 60000;
 
 // What the program around the logic supplies: the link library's objects,
@@ -82,6 +80,11 @@ class Form1 {
   void Form_Initialize();
   void Form_Load();
   void Form_Activate();
+  // The window system made the main window the active window. Only coming
+  // back from the about box is an activation within the application: the
+  // settings menu runs its own once the dialog is gone, and switching from
+  // another program is none.
+  void Window_Activated(FocusFrom from);
   // A close request; cancel receives -1 when the window stays open.
   void Form_Unload(std::int16_t& cancel);
   // The close box: Form_Unload, and the end of the program unless refused.
@@ -145,7 +148,36 @@ class Form1 {
   void ClosingSteps();
   void ReportError(const std::exception& error);
   void End();
+  // The whole drawing exported for reading (form1_kensa.cpp): AutoCAD's
+  // command is cancelled, the drawing is written to the scratch file, and
+  // the count AutoCAD reports for it (認識された数) is read from the history.
+  // The lookup, the check and the takeoff read the drawing this way.
+  struct WholeExport {
+    std::int32_t exported = 0;  // DxfOut's result: -1 when the file was written
+    // Whether AutoCAD counted no object: an empty drawing writes no new
+    // scratch file, so what is there is an older export's. None when the
+    // history held no count (or could not be read).
+    std::optional<bool> empty;
+  };
+  // None when the program ended meanwhile.
+  std::optional<WholeExport> ExportWholeDrawing(korvel::_PwControl& control, korvel::_PwAcad& acad);
   std::optional<ReportDrawing> ExportForReport();
+
+  // The steps of one pick (sunpou_write.cpp), in Sunpou_Write's order. A
+  // step that ends the pick gives no value and sets ends to what
+  // Sunpou_Write returns.
+  struct PickedDimension;
+  struct EntryPlace;
+  bool ReadyToPick(korvel::_PwControl& channel);
+  std::optional<PickedDimension> ReadPickedDimension(korvel::_PwControl& channel, korvel::_PwAcad& acad,
+                                                     std::int32_t& ends);
+  korvel::DxfTable ScanTable(korvel::_PwControl& channel, std::u16string_view type,
+                             std::u16string_view groups);
+  std::optional<EntryPlace> PlaceEntryFor(korvel::_PwControl& channel, const PickedDimension& dimension,
+                                          const DimensionStyle& style, const TextStyle& text_style,
+                                          std::int32_t& ends);
+  std::int32_t TypeEntry(korvel::_PwControl& channel, korvel::_PwAcad& acad, const PickedDimension& dimension,
+                         const EntryPlace& place, std::u16string_view text_style_name);
 
   Grobal_Dim& g_;
   Host& host_;

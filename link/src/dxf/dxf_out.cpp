@@ -9,6 +9,7 @@
 #include "held_acad.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
+#include "link/typed_path.h"
 #include "prompt_wait.h"
 
 namespace korvel {
@@ -41,18 +42,6 @@ std::shared_ptr<_PwControl> Channel(const HeldAcad& hnd) {
 }
 
 std::u16string Prompt(const HeldAcad& hnd) { return Acad(hnd).get_CommandPrompt(); }
-
-// The folder as it can be typed. The command text gives "^C", "^M" and "^J"
-// their control meaning and has no escape, so a folder such as
-// "C:\Users\^Max\" would reach AutoCAD with an Enter in its name. Windows
-// file names ignore case, so "^max" names the same folder and is typed as is.
-std::u16string Typeable(std::u16string_view folder) {
-  std::u16string text(folder);
-  for (std::size_t i = 0; i + 1 < text.size(); ++i)
-    if (text[i] == u'^' && (text[i + 1] == u'C' || text[i + 1] == u'M' || text[i + 1] == u'J'))
-      text[i + 1] = static_cast<char16_t>(text[i + 1] - u'A' + u'a');
-  return text;
-}
 
 char16_t FoldCase(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c - u'A' + u'a');
@@ -152,7 +141,7 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
   const HeldAcad held(hnd);
   return Guarded([&] {
     const std::u16string folder = GetTempFolder();
-    const std::u16string file = Typeable(folder) + std::u16string(kScratchFile);
+    const std::u16string file = TypeablePath(folder) + std::u16string(kScratchFile);
     std::u16string export_text;
     if (select == u"sgl") {
       const std::int32_t r = Channel(held)->SendCommand(u"^C^Cselect^Msingle^M", Prompt(held));
