@@ -13,6 +13,7 @@
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
+#include "app/report.h"
 #include "link/typed_path.h"
 #include "texts.h"
 
@@ -22,6 +23,18 @@ namespace {
 // A system name that is exactly one blank or one asterisk was not chosen but
 // left over from the list's editing; an empty one was never given.
 bool SystemNameRefused(std::u16string_view name) { return name.empty() || name == u" " || name == u"*"; }
+
+// What the status line adds when the picked dimension prints another number
+// than its measurement (its text typed over by the draughtsman): the entry is
+// written with the measurement all the same, and the user learns that the
+// drawing shows something else. Empty when it prints its measurement.
+std::u16string PrintedValueNote(korvel::_PwControl& channel, float measured, std::int32_t marume_index) {
+  korvel::DxfTable text;
+  if (channel.DxfScan(u"ENTITIES", u"DIMENSION", u"1", text) != -1 || text.IsEmpty()) return {};
+  const std::optional<std::u16string> printed = PrintedValueDiffers(text.At(0, 1), measured, marume_index);
+  if (!printed) return {};
+  return std::u16string(texts::kPrintedDiffers) + *printed + std::u16string(texts::kPrintedDiffersEnd);
+}
 
 }  // namespace
 
@@ -255,7 +268,8 @@ std::int32_t Form1::TypeEntry(korvel::_PwControl& channel, korvel::_PwAcad& acad
     EntryUnconfirmed(entry, acad);
     return 0;
   }
-  view_.SetStatus(entry + u">" + SingleText(place.L) + std::u16string(texts::kWritten));
+  view_.SetStatus(entry + u">" + SingleText(place.L) + std::u16string(texts::kWritten) +
+                  PrintedValueNote(channel, d.M, TextToLong(g_.settings.Marume)));
   NoteWritten(d.system, number);
   if (channel.SendCommand(texts::AtteditKeys(text_style_name), Prompt()) != -1) {
     EntryUnconfirmed(entry, acad);

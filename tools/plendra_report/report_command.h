@@ -1,8 +1,12 @@
 // plendra-report's commands, apart from the program's entry so that tests run
 // them as the program does.
 //
-//   plendra-report check DRAWING.dxf [--marume N] [--encoding CP]
-//   plendra-report takeoff DRAWING.dxf [--out FILE.csv] [--utf8] [--marume N] [--encoding CP]
+//   plendra-report check DRAWING.dxf [DRAWING.dxf ...] [--marume N] [--encoding CP] [--stats]
+//   plendra-report takeoff DRAWING.dxf [DRAWING.dxf ...] [--out FILE.csv] [--utf8] [--marume N]
+//                  [--encoding CP] [--stats]
+//
+// Several drawings (or a folder of them) are one set: one numbering, each
+// drawing read in its own code page, several at a time.
 //   plendra-report --help
 #pragma once
 
