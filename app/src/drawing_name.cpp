@@ -8,7 +8,7 @@
 // the old name through the command line would save a drawing the user may
 // not want saved, so that is left to the user.
 #include "app/box_style.h"
-#include "app/plendra.h"
+#include "app/form1.h"
 #include "texts.h"
 
 namespace plendra {

@@ -8,8 +8,8 @@
 #include "app/app_error.h"
 #include "app/box_style.h"
 #include "app/file_bytes.h"
+#include "app/form1.h"
 #include "app/number_text.h"
-#include "app/plendra.h"
 #include "texts.h"
 
 namespace plendra {

@@ -1,7 +1,8 @@
-// What the program around the logic supplies by default (app/plendra.h).
+// What the program around the logic supplies by default (app/host.h).
+#include "app/host.h"
+
 #include <string>
 
-#include "app/plendra.h"
 #include "platform/platform.h"
 
 namespace plendra {

@@ -1,11 +1,12 @@
 // Settei_Form: the settings dialog. It is filled from the settings once, when
 // it is first created, and only hidden afterwards, so what the user left on
 // display after Cancel is still there the next time it opens.
+#include "app/settei_form.h"
+
 #include "app/app_error.h"
 #include "app/box_style.h"
 #include "app/number_text.h"
 #include "app/placement.h"
-#include "app/plendra.h"
 #include "texts.h"
 
 namespace plendra {

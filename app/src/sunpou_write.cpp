@@ -10,10 +10,11 @@
 #include "app/box_style.h"
 #include "app/dimension_style.h"
 #include "app/file_bytes.h"
+#include "app/form1.h"
 #include "app/number_text.h"
 #include "app/placement.h"
-#include "app/plendra.h"
 #include "app/report.h"
+#include "app/settei_form.h"
 #include "link/typed_path.h"
 #include "texts.h"
 
