@@ -14,7 +14,7 @@
 
 namespace plendra_gui {
 
-class SetteiDialog final : public plendra::SetteiView {
+class SetteiDialog final : public plendra::SetteiView, public DialogWindow {
  public:
   // owner: the main window, disabled while the dialog is up.
   SetteiDialog(HINSTANCE instance, AppLink& link, std::function<HWND()> owner);
