@@ -1,12 +1,14 @@
 // Settei_Form: the settings dialog. It is filled from the settings once, when
 // it is first created, and only hidden afterwards, so what the user left on
 // display after Cancel is still there the next time it opens.
+#include "app/settei_form.h"
+
 #include <cerrno>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/number_text.h"
 #include "app/placement.h"
-#include "app/plendra.h"
 #include "texts.h"
 
 namespace plendra {
@@ -59,7 +61,7 @@ void Settei_Save(Grobal_Dim& g, Host& host) {
   form.MessageBox(std::u16string(texts::kSettingsNotWritten) + u"\r\n" + std::u16string(texts::kFileWhere) +
                       host.AppFolder() + u"\\plendra.ini\r\n" + std::u16string(texts::kFileWhy) +
                       WriteFailureReason(error),
-                  kAppTitle, kExclamation);
+                  kAppTitle, BoxKind::kWarning);
 }
 
 Settei_Form::Settei_Form(Grobal_Dim& g, Host& host) : g_(g), host_(host), view_(host.SetteiWidgets()) {}

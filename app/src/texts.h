@@ -3,6 +3,7 @@
 // line expects, so they live in one place.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace plendra::texts {
@@ -34,6 +35,8 @@ inline constexpr std::u16string_view kKeitouNoNumbers =
 inline constexpr std::u16string_view kFromNumber = u"番から書き込みます";
 inline constexpr std::u16string_view kLastNumberReached = u"この系統は最後の番号に達しています";
 inline constexpr std::u16string_view kCountMatch = u"認識された数: ";
+// The tag of the parts-table block's first attribute, whose value is the
+// entry's system; the next attribute holds its number.
 inline constexpr std::u16string_view kSystemTag = u"(1)系統";
 inline constexpr std::u16string_view kNumbersUnread = u"番号を読み取れませんでした。番号を選んでください";
 // Follows the system name, a blank and the number.
@@ -117,6 +120,56 @@ inline constexpr std::u16string_view kCancel = u"^C^C";
 inline constexpr std::u16string_view kUcsWorld = u"ucs^Mw^M";
 inline constexpr std::u16string_view kUcsPrevious = u"^C^C_ucs^Mp^M^C";
 inline constexpr std::u16string_view kBlockFile = u"\\Plendra1.dwg";
+
+// A read-only system variable typed at the command prompt: AutoCAD prints
+// NAME = "value" into its history and asks for nothing.
+inline std::u16string VariableKeys(std::u16string_view name) {
+  return std::u16string(kCancel) + std::u16string(name) + u"^M";
+}
+
+// The entry's block inserted from `block` at scale `scale` with its
+// insertion point at x,y, upright or turned a quarter; AutoCAD then asks for
+// the attributes.
+inline std::u16string InsertKeys(std::u16string_view block, std::u16string_view scale, std::u16string_view x,
+                                 std::u16string_view y, bool turned) {
+  return std::u16string(kCancel) + u"-insert^M" + std::u16string(block) + u"^Ms^M" + std::u16string(scale) +
+         u"^M" + std::u16string(x) + u"," + std::u16string(y) + (turned ? u"^M90^M" : u"^M0^M");
+}
+
+// The block's attribute values in their prompts' order: the dimension
+// text's position, the length, two left as the block has them, the system
+// and the number.
+inline std::u16string AttributeKeys(std::u16string_view p0, std::u16string_view p1, std::u16string_view p2,
+                                    std::u16string_view length, std::u16string_view system,
+                                    std::u16string_view number) {
+  return std::u16string(p0) + u"^M" + std::u16string(p1) + u"^M" + std::u16string(p2) + u"^M" +
+         std::u16string(length) + u"^M^M^M" + std::u16string(system) + u"^M" + std::u16string(number) + u"^M";
+}
+
+// The last object's attributes, one by one, given the text style.
+inline std::u16string AtteditKeys(std::u16string_view text_style) {
+  return u"-attedit^My^M^M^M^Ml^M^Ms^M" + std::u16string(text_style) + u"^M^M";
+}
+
+// The layer step. First the system's layer: made, thawed, turned on and
+// unlocked (each option of -LAYER takes the name).
+inline std::u16string LayerKeys(std::u16string_view layer) {
+  const std::u16string n(layer);
+  return std::u16string(kCancel) + u"-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M";
+}
+
+// Then the last object moved onto it, its colour, line type and line weight
+// by layer.
+inline std::u16string ChangeToLayerKeys(std::u16string_view layer) {
+  return std::u16string(kCancel) + u"change^Ml^M^Mp^Mla^M" + std::u16string(layer) +
+         u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M";
+}
+
+// The view centred on x,y with this height.
+inline std::u16string ZoomKeys(std::u16string_view x, std::u16string_view y, std::u16string_view height) {
+  return std::u16string(kCancel) + u"_zoom^Mc^M" + std::u16string(x) + u"," + std::u16string(y) + u"^M" +
+         std::u16string(height) + u"^M";
+}
 
 // The about box and help.
 inline constexpr std::u16string_view kVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";
