@@ -348,7 +348,8 @@ TEST_F(ScenarioCommand, AnswersHelpAndRefusesWhatItDoesNotKnow) {
   for (const char* option : {"--help", "-h"}) {
     const Result r = Run(option);
     EXPECT_EQ(r.status, 0) << option;
-    EXPECT_TRUE(r.out.starts_with("使い方: plendra-scenario [--out DIR] FILE\n")) << option << r.out;
+    EXPECT_TRUE(r.out.starts_with("使い方: plendra-scenario [--out DIR] [--timing] FILE\n"))
+        << option << r.out;
     EXPECT_EQ(r.err, "") << option;
   }
   struct Case {
