@@ -55,7 +55,7 @@ std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
     if (command_time_out_ >= 0 && elapsed >= static_cast<std::uint32_t>(command_time_out_))
       Raise(CommandFailed, ControlSource(wait.operation), kMsgPromptTimeOut);
     Os().Windows().PumpMessages();
-    clock.Sleep(PauseBeforeRead(elapsed));
+    clock.Sleep(check_interval_);
   } while (!cancel_requested_);
   // The cancel is returned, not recorded: the record keeps what the last
   // prompt read left there.
@@ -90,26 +90,6 @@ std::int32_t PwControl::ReadBound(std::uint32_t elapsed) const {
   if (command_time_out_ < 0) return static_cast<std::int32_t>(interval);
   const std::int64_t left = static_cast<std::int64_t>(command_time_out_) - elapsed;
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(left, 1, interval));
-}
-
-std::int32_t PwControl::PauseBeforeRead(std::uint32_t elapsed) const {
-  // Most waits follow a command just typed, and AutoCAD finishes most commands
-  // in tens of milliseconds: a wait that slept a whole interval after its
-  // first read would see a 50 ms command done 50 ms late, several times per
-  // entry. So the reads come 1, 2, 4 and 8 ms into the wait, then after a
-  // quarter of the time waited so far, but not sooner than a tenth of the
-  // interval: a command is seen done within a quarter of its time (at least a
-  // tenth of the interval), and the reads beyond one per interval stay a
-  // dozen or so per wait, however long it runs. Once a quarter of the wait
-  // reaches the interval, the wait reads once per interval, as it always did.
-  constexpr std::uint32_t kFastUntilMs = 8;
-  std::uint32_t pause = 0;
-  if (elapsed < kFastUntilMs)
-    pause = std::max<std::uint32_t>(elapsed, 1);
-  else
-    pause = std::max<std::uint32_t>(elapsed / 4, static_cast<std::uint32_t>(check_interval_) / 10);
-  return static_cast<std::int32_t>(
-      std::min<std::uint32_t>(pause, static_cast<std::uint32_t>(check_interval_)));
 }
 
 bool PwControl::Matches(const std::u16string& prompt, const std::u16string& expected) const {

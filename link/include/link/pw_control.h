@@ -102,11 +102,8 @@ class PwControl final : public _PwControl {
   // The library's one prompt wait (prompt_wait.h): reads the prompt until
   // wait.done holds, CommandTimeOut passes (CommandFailed, raised) or a
   // Terminate ends it (CancelByUser, returned unrecorded), pumping messages
-  // and pausing between reads (PauseBeforeRead). A lost link is raised.
+  // and sleeping CheckInterval between reads. A lost link is raised.
   std::int32_t WaitForPrompt(const PromptWait& wait);
-  // The pause before the next read of the prompt, elapsed ms into a wait:
-  // short while the wait is young, never longer than CheckInterval.
-  std::int32_t PauseBeforeRead(std::uint32_t elapsed) const;
   // How long one read of the prompt may wait for AutoCAD, elapsed ms into a wait.
   std::int32_t ReadBound(std::uint32_t elapsed) const;
   // The prompt fits expected as PatternMatch says.
