@@ -219,14 +219,20 @@ void Cad::Ask(Question question) {
 void Cad::Again() { Ask(last_question_); }
 
 void Cad::Finish(std::function<void()> effect) {
-  if (Affected() &&
-      (faults_.prompt_never_returns || faults_.finish_after_ms > 0 || faults_.busy_for_ms > 0)) {
+  ++commands_finished_;
+  const bool affected = Affected();
+  const bool faulty =
+      affected && (faults_.prompt_never_returns || faults_.finish_after_ms > 0 || faults_.busy_for_ms > 0);
+  if (faulty || command_ms > 0) {
     busy_ = true;
     pending_.reset();
+    // The last line typed stays in the command line while the command works.
     shown_prompt_ = history_.empty() ? std::u16string() : history_.back();
-    if (faults_.prompt_never_returns) return;
-    if (faults_.busy_for_ms > 0) host_.Busy(faults_.busy_for_ms);
-    Later(std::max(faults_.finish_after_ms, faults_.busy_for_ms), [this, effect = std::move(effect)] {
+    if (affected && faults_.prompt_never_returns) return;
+    const std::uint32_t busy_ms = affected ? faults_.busy_for_ms : 0;
+    const std::uint32_t late_ms = affected ? faults_.finish_after_ms : 0;
+    if (busy_ms > 0) host_.Busy(busy_ms);
+    Later(std::max({command_ms, late_ms, busy_ms}), [this, effect = std::move(effect)] {
       if (effect) effect();
       busy_ = false;
       command_.clear();

@@ -9,6 +9,7 @@ SimCad::SimCad(platform::sim::Desktop& desktop, Drawing drawing, SimCadOptions o
   cad_->BlockFolders() = options.block_folders;
   cad_->FolderMap() = options.folders;
   cad_->saveas_renames = options.saveas_renames;
+  cad_->command_ms = options.command_ms;
   process = options.process ? options.process : desktop.NewProcessId();
   thread = desktop.NewThreadId();
   const ReleaseProfile& r = cad_->Release();

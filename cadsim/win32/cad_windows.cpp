@@ -42,6 +42,8 @@ bool Register(HINSTANCE instance, const std::string& name, WNDPROC proc, HBRUSH 
 CadWindows::CadWindows(int release, cadsim::Drawing drawing, std::u16string drawing_path)
     : codec_(platform::MakeAnsiCodec(932)) {
   cad_ = std::make_unique<cadsim::Cad>(*this, release, std::move(drawing), std::move(drawing_path));
+  QueryPerformanceFrequency(&frequency_);
+  QueryPerformanceCounter(&started_);
 }
 
 CadWindows::~CadWindows() {
@@ -96,6 +98,34 @@ void CadWindows::Layout() {
   MoveWindow(history_, 0, 0, r.right, std::max(0L, r.bottom - kLineHeight - 2), TRUE);
   MoveWindow(command_, 0, r.bottom - kLineHeight - 2, r.right, kLineHeight + 2, TRUE);
 }
+
+double CadWindows::Now() const {
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return frequency_.QuadPart ? 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
+                                   static_cast<double>(frequency_.QuadPart)
+                             : 0;
+}
+
+class CadWindows::MessageSpell {
+ public:
+  explicit MessageSpell(CadWindows* self) : self_(self) {
+    if (self_ == nullptr || self_->message_depth_++ > 0) return;
+    // Nothing to do since the last message, and no command working: cadsim
+    // was waiting for its client.
+    if (!self_->working_after_last_message_) self_->waited_ms_ += self_->Now() - self_->last_message_end_;
+  }
+  ~MessageSpell() {
+    if (self_ == nullptr || --self_->message_depth_ > 0) return;
+    self_->last_message_end_ = self_->Now();
+    self_->working_after_last_message_ = self_->cad_ && self_->cad_->Busy();
+  }
+  MessageSpell(const MessageSpell&) = delete;
+  MessageSpell& operator=(const MessageSpell&) = delete;
+
+ private:
+  CadWindows* self_;
+};
 
 void CadWindows::After(std::uint32_t ms, std::function<void()> fn) {
   if (!main_ || vanished_) return;
@@ -170,6 +200,18 @@ LRESULT CadWindows::OnMain(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
       if (!record || (!record->lpData && record->cbData)) return FALSE;
       const std::span<const std::byte> data(static_cast<const std::byte*>(record->lpData), record->cbData);
+      if (record->dwData == 1) {
+        Typed t;
+        t.ms = Now();
+        t.waited_ms = waited_ms_;
+        t.finished = cad_->CommandsFinished();
+        t.reads = prompt_reads_;
+        for (std::byte b : data) {
+          if (b == std::byte{0}) break;
+          t.bytes += static_cast<char>(b);
+        }
+        typed_.push_back(std::move(t));
+      }
       return cad_->Receive(record->dwData, data) ? TRUE : FALSE;
     }
     case WM_TIMER: {
@@ -214,6 +256,7 @@ LRESULT CALLBACK CadWindows::MainProc(HWND window, UINT message, WPARAM wparam, 
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
     return self->OnMain(window, message, wparam, lparam);
   } catch (...) {
@@ -224,6 +267,7 @@ LRESULT CALLBACK CadWindows::MainProc(HWND window, UINT message, WPARAM wparam, 
 LRESULT CALLBACK CadWindows::TextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
+  const MessageSpell spell(self);
   if (self && message == WM_SIZE && self->history_) self->Layout();
   // AutoCAD's text window only hides when closed; the program goes on.
   if (message == WM_CLOSE) {
@@ -245,7 +289,9 @@ LRESULT CALLBACK CadWindows::LineProc(HWND window, UINT message, WPARAM wparam, 
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
+    if (message == WM_GETTEXT && window == self->command_) ++self->prompt_reads_;
     if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH)
       return self->AnswerText(self->cad_->Prompt(), message, wparam, lparam);
     if (message == WM_PAINT) {
@@ -268,6 +314,7 @@ LRESULT CALLBACK CadWindows::HistoryProc(HWND window, UINT message, WPARAM wpara
   Attach(window, message, lparam);
   CadWindows* self = Self(window);
   if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  const MessageSpell spell(self);
   try {
     if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH)
       return self->AnswerText(self->cad_->History(), message, wparam, lparam);

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cadsim/cad.h"
 #include "cadsim/scene.h"
@@ -32,6 +33,20 @@ class CadWindows final : public cadsim::Host {
   // Paints the drawing as the main window shows it into a 24-bit BMP file.
   bool Snapshot(const std::wstring& path, int width, int height);
 
+  // --log: every command line typed, with when it came (ms since cadsim
+  // started), how many commands had finished by then and how many times the
+  // command line had been read (WM_GETTEXT of the text window's command
+  // line) and how long cadsim had waited for its client by then (no command
+  // working, no message in hand: the time the client took, Wine's passing of
+  // the messages included): a benchmark of a client's working cycle reads its
+  // figures here.
+  struct Typed {
+    double ms = 0, waited_ms = 0;
+    std::uint64_t finished = 0, reads = 0;
+    std::string bytes;
+  };
+  const std::vector<Typed>& TypedLog() const { return typed_; }
+
   // Host.
   void After(std::uint32_t ms, std::function<void()> fn) override;
   platform::TextCodec& Codec() override { return *codec_; }
@@ -46,6 +61,11 @@ class CadWindows final : public cadsim::Host {
   static LRESULT CALLBACK HistoryProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
 
   LRESULT OnMain(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // Milliseconds since cadsim started.
+  double Now() const;
+  // Spans one window message; the time between two outermost ones in which
+  // no command worked counts as waited for the client.
+  class MessageSpell;
   LRESULT AnswerText(const std::u16string& text, UINT message, WPARAM wparam, LPARAM lparam);
   void Layout();
   void PaintDrawing(HDC dc, const RECT& area);
@@ -60,6 +80,12 @@ class CadWindows final : public cadsim::Host {
   std::map<UINT_PTR, std::function<void()>> timers_;
   UINT_PTR next_timer_ = 1;
   bool vanished_ = false;
+  std::vector<Typed> typed_;
+  std::uint64_t prompt_reads_ = 0;
+  LARGE_INTEGER started_{}, frequency_{};
+  double waited_ms_ = 0, last_message_end_ = 0;
+  bool working_after_last_message_ = false;
+  int message_depth_ = 0;
   std::string key_bytes_;  // a lead byte typed, waiting for its trail byte
   // The last drawing transform: client = (world - low) * scale, y downwards.
   cadsim::Point view_low_, view_high_;

@@ -7,6 +7,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,6 +38,22 @@ void WriteResults(const cadsim_win::Options& o, cadsim_win::CadWindows& windows)
   if (!o.out.empty())
     cadsim::WriteDxfFile(std::filesystem::path(o.out), windows.Cad().TheDrawing(), windows.Codec());
   if (!o.snapshot.empty()) windows.Snapshot(std::wstring(o.snapshot.begin(), o.snapshot.end()), 960, 560);
+  if (!o.log.empty()) {
+    std::ofstream log(std::filesystem::path(o.log), std::ios::binary);
+    for (const cadsim_win::CadWindows::Typed& t : windows.TypedLog()) {
+      std::string line;
+      for (char c : t.bytes)
+        line += c == '\x03' ? std::string("^C")
+                : c == '\r' ? std::string("^M")
+                : c == '\n' ? std::string("^J")
+                            : std::string(1, c);
+      char head[96];
+      std::snprintf(head, sizeof head, "%.3f %llu %llu %.3f ", t.ms,
+                    static_cast<unsigned long long>(t.finished), static_cast<unsigned long long>(t.reads),
+                    t.waited_ms);
+      log << head << line << "\r\n";
+    }
+  }
   if (!o.svg.empty())
     std::ofstream(std::filesystem::path(o.svg), std::ios::binary)
         << cadsim::RenderSvg(windows.Cad().TheDrawing());
@@ -82,6 +99,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   cadsim_win::CadWindows windows(options->release, std::move(drawing), options->name);
   windows.Cad().BlockFolders() = options->block_folders;
   windows.Cad().TheFaults() = options->faults;
+  windows.Cad().command_ms = options->command_ms;
   for (const cadsim::UserAction& a : options->picks) windows.Cad().Script(a);
   if (options->splash_ms != 0) Splash(instance, options->splash_ms);
   if (!windows.Create(instance, options->hide_command_line)) {

@@ -42,6 +42,8 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
       o.out = value();
     } else if (a == u"--svg") {
       o.svg = value();
+    } else if (a == u"--log") {
+      o.log = value();
     } else if (a == u"--snapshot") {
       o.snapshot = value();
     } else if (a == u"--only") {
@@ -54,7 +56,7 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
       }
       o.picks = *picks;
     } else if (a == u"--release" || a == u"--finish-after" || a == u"--vanish-after" || a == u"--busy-for" ||
-               a == u"--splash") {
+               a == u"--splash" || a == u"--command-ms") {
       const auto n = Number(value());
       if (!n || (a == u"--release" && *n > 8)) {
         *error = u"bad number for " + a;
@@ -64,6 +66,7 @@ std::optional<Options> ParseOptions(const std::vector<std::u16string>& args, std
       if (a == u"--finish-after") o.faults.finish_after_ms = static_cast<std::uint32_t>(*n);
       if (a == u"--vanish-after") o.faults.vanish_after_ms = static_cast<std::uint32_t>(*n);
       if (a == u"--busy-for") o.faults.busy_for_ms = static_cast<std::uint32_t>(*n);
+      if (a == u"--command-ms") o.command_ms = static_cast<std::uint32_t>(*n);
       if (a == u"--splash") o.splash_ms = static_cast<std::uint32_t>(*n);
     } else {
       *error = u"unknown option " + a;

@@ -179,6 +179,7 @@ Window* Desktop::Answering(Hwnd window, const SendLimit& limit) {
 }
 
 void Desktop::Record(LoggedMessage m) {
+  if (on_message) on_message(m);
   if (log_.size() >= kLogLimit) log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
   log_.push_back(std::move(m));
 }

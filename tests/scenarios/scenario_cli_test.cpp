@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +87,10 @@ TEST_F(ScenarioCommand, RefusesEveryNumberNotReadWholeAndInRangeNamingItsLine) {
       {"busy past 32 bits", "busy SAVEAS 4294967296\nstart\n", "失敗 1 行目: busy の MS は 0～86400000"},
       {"busy past 64 bits", "busy SAVEAS 99999999999999999999\nstart\n", "失敗 1 行目: busy の MS は"},
       {"busy with a sign", "busy SAVEAS +5\n", "失敗 1 行目: busy の MS は"},
+      {"command time with a tail", "commandtime 50ms\nstart\n",
+       "失敗 1 行目: commandtime の MS は 0～86400000"},
+      {"command time past a day", "commandtime 86400001\n", "失敗 1 行目: commandtime の MS は"},
+      {"command time after start", "start\ncommandtime 50\n", "失敗 2 行目: commandtime は準備の行です"},
       {"pick of no hex handle", "start\nuser pick ZZZ\npress\n", "失敗 2 行目: user pick の HANDLE は 1～"},
       {"pick of handle 0", "start\nuser pick 0\npress\n", "失敗 2 行目: user pick の HANDLE は 1～"},
       {"negative delay", "start\nuser miss -1\npress\n", "失敗 2 行目: user miss の MS は 0～86400000"},
@@ -146,6 +151,64 @@ TEST_F(ScenarioCommand, ValuesInRangeAndAByteOrderMarkAtTheStartAreAccepted) {
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(r.out.ends_with("成功: s.scn\n")) << r.out;
+}
+
+// The figures of one "timing:" line: virtual ms, command lines, prompt reads.
+struct TimingLine {
+  std::string what;
+  long ms = 0, commands = 0, reads = 0;
+};
+
+std::vector<TimingLine> TimingLines(const std::string& out) {
+  std::vector<TimingLine> lines;
+  std::istringstream in(out);
+  std::string line;
+  const std::string mark = "  timing: ";
+  while (std::getline(in, line)) {
+    if (line.rfind(mark, 0) != 0) continue;
+    const std::size_t colon = line.rfind(": ");
+    TimingLine t;
+    t.what = line.substr(mark.size(), colon - mark.size());
+    EXPECT_EQ(std::sscanf(line.c_str() + colon + 2, "%ld ms, %ld commands, %ld prompt reads", &t.ms,
+                          &t.commands, &t.reads),
+              3)
+        << line;
+    lines.push_back(t);
+  }
+  return lines;
+}
+
+TEST_F(ScenarioCommand, TimingGivesEachEntryAndLookupOnTheVirtualClock) {
+  // Every command AutoCAD runs takes 200 ms: an entry's five commands from
+  // the pick to its status (the selection, FILEDIA, SAVEAS, FILEDIA, the
+  // insertion with its attributes) take at least 1000 ms of it, and each of
+  // the six command lines is waited for by one prompt read at least.
+  const std::string scenario =
+      "commandtime 200\nstart\nsystem 給水\nuser pick 125 0\nuser pick 115 0\nuser esc 0\npress\n"
+      "expect entries 5\n";
+  const Result timed = [&] {
+    WriteAll(dir / "s.scn", scenario);
+    return Run("--timing " + Quoted(dir / "s.scn"));
+  }();
+  ASSERT_EQ(timed.status, 0) << timed.err;
+  const std::vector<TimingLine> lines = TimingLines(timed.out);
+  ASSERT_EQ(lines.size(), 3u) << timed.out;
+  EXPECT_EQ(lines[0].what, "lookup 給水");
+  EXPECT_EQ(lines[1].what, "entry 給水-3>3680mmを書き込みました");
+  EXPECT_EQ(lines[2].what, "entry 給水-4>1234mmを書き込みました");
+  for (const TimingLine& t : {lines[1], lines[2]}) {
+    EXPECT_GE(t.ms, 1000) << t.what;
+    EXPECT_LT(t.ms, 60000) << t.what;
+    EXPECT_EQ(t.commands, 6) << t.what;
+    EXPECT_GE(t.reads, t.commands) << t.what;
+  }
+  // The lookup exports the whole drawing: FILEDIA, SAVEAS, FILEDIA at least.
+  EXPECT_GE(lines[0].ms, 600);
+  EXPECT_GE(lines[0].commands, 3);
+  // Without the option the transcript is as it always was.
+  const Result plain = RunScenario(scenario);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_TRUE(TimingLines(plain.out).empty()) << plain.out;
 }
 
 TEST_F(ScenarioCommand, ReportsSuccessOnlyForAScenarioThatRan) {
@@ -285,7 +348,8 @@ TEST_F(ScenarioCommand, AnswersHelpAndRefusesWhatItDoesNotKnow) {
   for (const char* option : {"--help", "-h"}) {
     const Result r = Run(option);
     EXPECT_EQ(r.status, 0) << option;
-    EXPECT_TRUE(r.out.starts_with("使い方: plendra-scenario [--out DIR] FILE\n")) << option << r.out;
+    EXPECT_TRUE(r.out.starts_with("使い方: plendra-scenario [--out DIR] [--timing] FILE\n"))
+        << option << r.out;
     EXPECT_EQ(r.err, "") << option;
   }
   struct Case {

@@ -1,7 +1,7 @@
 // plendra-scenario: runs Plendra on the simulated desktop against cadsim from
 // a scenario file and prints what the user would have seen.
 //
-//   plendra-scenario [--out DIR] FILE
+//   plendra-scenario [--out DIR] [--timing] FILE
 //
 // Exit status: 0 when every expectation held, 1 when one failed (standard
 // error names the line), 2 for a usage error, a file that cannot be read or
@@ -20,11 +20,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "使い方: plendra-scenario [--out DIR] FILE\n"
+    "使い方: plendra-scenario [--out DIR] [--timing] FILE\n"
     "  シナリオ FILE のとおりに Plendra を模擬デスクトップ上で cadsim に対して動かし、\n"
     "  利用者に見えたことを標準出力に書きます。失敗は標準エラーに書きます。\n"
     "  --out DIR   終わった後の図面 (drawing.dxf, drawing.svg)、plendra.ini と\n"
     "              記録 (transcript.txt) を DIR に書きます\n"
+    "  --timing    記入ごとに選択から「…を書き込みました」まで、検索ごとに系統の選択から終わりまでの\n"
+    "              仮想時間 (ms)、AutoCAD に渡したコマンド行の数とプロンプトを読んだ回数を記録に書きます\n"
     "  -h, --help  この説明を書きます\n"
     "終了状態: 0 すべて成功、1 シナリオの行が失敗、2 使い方の誤り・読めないファイル・書けない出力\n";
 
@@ -43,6 +45,7 @@ std::string OutFolderProblem(const std::filesystem::path& dir) {
 int Run(int argc, char** argv) {
   std::optional<std::filesystem::path> out_dir;
   std::optional<std::filesystem::path> file;
+  bool timing = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -59,6 +62,8 @@ int Run(int argc, char** argv) {
         problem = "--out が二つあります";
       else
         out_dir = argv[++i];
+    } else if (std::strcmp(argv[i], "--timing") == 0) {
+      timing = true;
     } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
       problem = std::string("知らないオプションです: ") + argv[i];
     } else if (file) {
@@ -81,7 +86,7 @@ int Run(int argc, char** argv) {
       return 2;
     }
   }
-  const int status = scenario::RunFile(*file, out_dir, std::cout, std::cerr);
+  const int status = scenario::RunFile(*file, out_dir, std::cout, std::cerr, timing);
   // The transcript is the program's output: a full disk or a closed pipe
   // must not pass for a run that printed everything.
   std::cout.flush();

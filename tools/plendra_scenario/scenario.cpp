@@ -114,9 +114,21 @@ bool Runner::Run(std::size_t line_number, const Fields& f) {
   return ok;
 }
 
+Runner::Mark Runner::Now() {
+  return {.ms = desktop_.Queue().Elapsed(), .commands = commands_, .reads = prompt_reads_};
+}
+
+void Runner::AddTiming(const std::string& what, const Mark& from) {
+  const Mark now = Now();
+  transcript_.Add("  timing: " + what + ": " + std::to_string(now.ms - from.ms) + " ms, " +
+                  std::to_string(now.commands - from.commands) + " commands, " +
+                  std::to_string(now.reads - from.reads) + " prompt reads");
+}
+
 void Runner::OnCommand(std::string_view bytes) {
   const std::u16string text = CommandNotation(desktop_.Codec().FromAnsi(std::string(bytes)));
   received_.push_back(text);
+  ++commands_;
   // Whatever the user was answering is over once AutoCAD is typed to again;
   // a selection from here on is a new one.
   in_flight_ = false;
@@ -186,6 +198,7 @@ void Runner::OnPump() {
     case UserStep::kPick:
       in_flight_ = true;
       transcript_.Add("  user: picks " + HandleText(step.handle));
+      if (timing_) picked_ = Now();
       cad_->Cad().Act(cadsim::UserAction::Pick(step.handle));
       break;
     case UserStep::kEscape:

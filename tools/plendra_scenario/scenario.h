@@ -58,6 +58,14 @@ class Runner {
     std::sort(lines.begin(), lines.end());
     return lines;
   }
+  // With --timing the transcript also says, on the virtual clock, how long
+  // each entry took from the pick to its status "…を書き込みました" and each
+  // lookup from the choice of the system to its end, with the command lines
+  // AutoCAD was handed and the prompt reads made meanwhile.
+  void EnableTiming() { timing_ = true; }
+  // Prompt reads and command lines handed to AutoCAD so far.
+  std::uint64_t PromptReads() const { return prompt_reads_; }
+  std::size_t Commands() const { return commands_; }
   const Transcript& TheTranscript() const { return transcript_; }
   plendra::Plendra* App() { return app_.get(); }
   SimHost* TheHost() { return host_.get(); }
@@ -105,6 +113,14 @@ class Runner {
   static std::string WrongForm(const std::string& verb);
 
   bool RunLine(std::size_t line_number, const Fields& f);
+  // Where the run stands: virtual ms, command lines handed, prompt reads.
+  struct Mark {
+    std::uint64_t ms = 0;
+    std::size_t commands = 0;
+    std::uint64_t reads = 0;
+  };
+  Mark Now();
+  void AddTiming(const std::string& what, const Mark& from);
   // Starts the world the setup lines described (scenario_setup.cpp).
   bool Start();
   // The files the program finds in its folder as the scenario sets them up.
@@ -170,6 +186,8 @@ class Runner {
   // "busy COMMAND MS": AutoCAD answers no message for MS ms as COMMAND finishes.
   std::u16string busy_command_;
   std::uint32_t busy_ms_ = 0;
+  // "commandtime MS": every command of AutoCAD takes MS ms.
+  std::uint32_t command_ms_ = 0;
 
   // The world once started.
   std::unique_ptr<cadsim::SimCad> cad_;
@@ -188,6 +206,11 @@ class Runner {
   std::optional<std::uint32_t> waiting_since_;
   std::size_t boxes_seen_ = 0;
   std::vector<std::u16string> received_;
+  // --timing.
+  bool timing_ = false;
+  std::size_t commands_ = 0;
+  std::uint64_t prompt_reads_ = 0;
+  std::optional<Mark> picked_;
   std::size_t line_ = 0;
 };
 
@@ -196,6 +219,6 @@ class Runner {
 // action, or when the files of out_dir cannot be written. The transcript goes
 // to out, failures and errors to err.
 int RunFile(const std::filesystem::path& file, const std::optional<std::filesystem::path>& out_dir,
-            std::ostream& out, std::ostream& err);
+            std::ostream& out, std::ostream& err, bool timing = false);
 
 }  // namespace scenario

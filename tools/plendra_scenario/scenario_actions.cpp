@@ -85,6 +85,13 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
          r.busy_ms_ = static_cast<std::uint32_t>(*ms);
          return true;
        }},
+      {"commandtime", "commandtime MS", A::kSetup, 2, 2,
+       [](Runner& r, const Fields& f) {
+         const auto ms = r.Number(f[1], "commandtime の MS", 0, kLongestMs);
+         if (!ms) return false;
+         r.command_ms_ = static_cast<std::uint32_t>(*ms);
+         return true;
+       }},
       {"saveas", "saveas renames または saveas keeps", A::kSetup, 2, 2,
        [](Runner& r, const Fields& f) {
          if (f[1] != "renames" && f[1] != "keeps") return r.Fail(WrongForm("saveas"));
@@ -114,8 +121,10 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
          const std::u16string name = U16(f[1]);
          const std::int32_t at = r.host_->form.keitou.Find(name);
          if (at >= 0) {
+           const Mark chosen = r.Now();
            r.host_->form.keitou.SetListIndex(at);
            r.app_->MainForm().Keitou_Combo_Click();
+           if (r.timing_) r.AddTiming("lookup " + f[1], chosen);
          } else {
            r.host_->form.keitou.SetText(name);  // typed: no click
          }

@@ -42,7 +42,7 @@ bool ReadScenario(const std::filesystem::path& file, std::string* bytes, std::st
 }  // namespace
 
 int RunFile(const std::filesystem::path& file, const std::optional<std::filesystem::path>& out_dir,
-            std::ostream& out, std::ostream& err) {
+            std::ostream& out, std::ostream& err, bool timing) {
   std::string bytes, why;
   if (!ReadScenario(file, &bytes, &why)) {
     err << "plendra-scenario: シナリオを読めません (" << why << "): " << file.string() << "\n";
@@ -54,6 +54,7 @@ int RunFile(const std::filesystem::path& file, const std::optional<std::filesyst
   std::filesystem::path absolute = std::filesystem::absolute(file, e);
   if (e) absolute = file;
   Runner runner(absolute.parent_path(), out, &err);
+  if (timing) runner.EnableTiming();
   std::size_t number = 0, actions = 0;
   bool passed = true;
   for (const std::string_view line : ScenarioLines(bytes)) {

@@ -38,6 +38,16 @@ bool Runner::Start() {
   // The status bar's changes go among the commands, for "expect next".
   host_->form.on_status = [this](std::u16string_view text) {
     received_.push_back(std::u16string(kStatusMark) + std::u16string(text));
+    if (picked_ && text.ends_with(u"を書き込みました")) {
+      AddTiming("entry " + Utf8(text), *picked_);
+      picked_.reset();
+    }
+  };
+  // A prompt read is one WM_GETTEXT to the command line of the text window.
+  desktop_.on_message = [this, command = cad_ ? cad_->command
+                                              : platform::Hwnd{}](const platform::sim::LoggedMessage& m) {
+    if (command != platform::Hwnd{} && m.window == command && m.message == platform::sim::kWmGetText)
+      ++prompt_reads_;
   };
   app_ = std::make_unique<plendra::Plendra>(*host_);
   Watch();
@@ -149,6 +159,7 @@ bool Runner::StartCad() {
   options.folders = {{std::u16string(kAppFolderText), app_folder_.u16string()}};
   cad_ = std::make_unique<cadsim::SimCad>(desktop_, std::move(model), options);
   for (const auto& [name, value] : variables_) SetVariable(name, value);
+  cad_->Cad().command_ms = command_ms_;
   if (busy_ms_ > 0) {
     cad_->Cad().TheFaults().only_command = busy_command_;
     cad_->Cad().TheFaults().busy_for_ms = busy_ms_;

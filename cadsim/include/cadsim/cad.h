@@ -154,6 +154,16 @@ class Cad {
   // the titles, DWGNAME and DWGPREFIX), as AutoCAD does; false models a
   // release that keeps the drawing's own name.
   bool saveas_renames = true;
+  // How long every command takes: it finishes (its effect and the command
+  // prompt) this long after its last input arrived, on the host's clock, and
+  // the command line shows that input meanwhile; typed input waits, as
+  // AutoCAD reads the next line only when the command is done. 0: at once.
+  // Unlike the faults it applies to every command; a fault that makes a
+  // command slower still does.
+  std::uint32_t command_ms = 0;
+  // Commands that finished so far (by Finish): a benchmark's measure of
+  // AutoCAD's own share of the time.
+  std::uint64_t CommandsFinished() const { return commands_finished_; }
 
   // --- For the commands --------------------------------------------------
   void Ask(Question question);
@@ -213,6 +223,7 @@ class Cad {
   std::u16string command_;       // running command, upper case; empty at the command prompt
   std::u16string last_command_;  // what Enter at an empty command prompt repeats
   bool busy_ = false;
+  std::uint64_t commands_finished_ = 0;
   bool pumping_ = false;
   bool dialog_shown_ = false;
   std::uint64_t wait_serial_ = 0;

@@ -28,6 +28,7 @@ struct SimCadOptions {
   std::vector<std::pair<std::u16string, std::u16string>> folders;
   bool main_command_line = true;  // the command line docked in the main window
   bool saveas_renames = true;     // Cad::saveas_renames
+  std::uint32_t command_ms = 0;   // Cad::command_ms, on the desktop's virtual clock
   std::uint32_t process = 0;      // the process its windows belong to; 0: a new one
 };
 

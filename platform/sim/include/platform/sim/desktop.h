@@ -119,6 +119,9 @@ class Desktop final : public Platform,
   static constexpr std::size_t kLogLimit = 20000;
   const std::vector<LoggedMessage>& Log() const { return log_; }
   void ClearLog() { log_.clear(); }
+  // Sees every message as it is logged, also past kLogLimit: a benchmark
+  // counts the prompt reads of a long run with it.
+  std::function<void(const LoggedMessage&)> on_message;
   Hwnd Foreground() const { return foreground_; }
 
   // --- Time and the user -----------------------------------------------
