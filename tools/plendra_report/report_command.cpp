@@ -1,5 +1,6 @@
 #include "report_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -24,12 +25,15 @@ using plendra::ReportDrawing;
 constexpr char kUsage[] =
     "使い方: plendra-report check 図面.dxf [--marume N] [--encoding CP]\n"
     "        plendra-report takeoff 図面.dxf [--out 集計表.csv] [--utf8] [--marume N] [--encoding CP]\n"
+    "        plendra-report renumber 図面.dxf 系統 [--encoding CP]\n"
     "        plendra-report --help\n";
 
 constexpr char kHelp[] =
     "\n"
     "  check          部品表の重複・欠番・長さ違い・寸法なし・番号なしを一件一行で書き出します\n"
     "  takeoff        集計表 (CSV) を書き出します\n"
+    "  renumber       系統の番号を 1 から振り直す計画 (旧番号, 新番号, 長さ, X, Y) を書き出します。\n"
+    "                 図面は変えません\n"
     "  --marume N     部品表を書いたときの丸め: 0 1mm (既定), 1 5mm, 2 10mm, 3 50mm, 4 丸め無し\n"
     "  --encoding CP  図面のコード ページ (932, cp1252, 65001 など)。既定は図面のヘッダーから:\n"
     "                 AC1021 以降は UTF-8、それより前は $DWGCODEPAGE、どちらもなければ 932\n"
@@ -37,16 +41,19 @@ constexpr char kHelp[] =
     "  --utf8         集計表を BOM 付きの UTF-8 で書きます (既定はコード ページ 932)\n"
     "  -h, --help     この説明を表示します\n"
     "\n"
-    "終了コード: 0 見つかったものなし (takeoff は書き出した), 1 検査で見つかったものあり,\n"
+    "終了コード: 0 見つかったものなし (takeoff は書き出した, renumber は振り直すものなし),\n"
+    "            1 検査で見つかったものあり (renumber は振り直すものあり),\n"
     "            2 使い方の誤りか、読めない・書けないファイル, 3 部品表が一つも見つからない\n";
 
 struct Options {
   std::u16string command;
+  std::u16string system;  // renumber: the system to renumber, exactly as written
   std::filesystem::path drawing;
   std::u16string drawing_shown;
   std::optional<std::filesystem::path> out;
   std::u16string out_shown;
   bool utf8 = false;
+  bool marume_given = false;
   std::int32_t marume = 0;
   std::optional<unsigned> code_page;  // nothing: the drawing's header decides
   bool help = false;
@@ -99,6 +106,7 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
         return std::nullopt;
       }
       o.marume = static_cast<std::int32_t>(*index);
+      o.marume_given = true;
     } else if (name == u"--encoding") {
       const Argument* v = take();
       if (!v) return std::nullopt;
@@ -127,20 +135,37 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
     }
   }
   if (o.help) return o;
-  if (positional.size() != 2) {
-    error = positional.empty() ? u"コマンド (check か takeoff) と図面を指定してください"
-                               : u"図面を一つ指定してください";
+  if (positional.empty()) {
+    error = u"コマンド (check, takeoff か renumber) と図面を指定してください";
     return std::nullopt;
   }
   o.command = positional[0]->text;
-  o.drawing = positional[1]->path;
-  o.drawing_shown = positional[1]->text;
-  if (o.command != u"check" && o.command != u"takeoff") {
+  if (o.command != u"check" && o.command != u"takeoff" && o.command != u"renumber") {
     error = u"知らないコマンドです: " + o.command;
     return std::nullopt;
   }
-  if (o.command == u"check" && (o.out || o.utf8)) {
+  const bool renumber = o.command == u"renumber";
+  if (positional.size() != (renumber ? 3u : 2u)) {
+    error = renumber ? u"図面と系統を一つずつ指定してください" : u"図面を一つ指定してください";
+    return std::nullopt;
+  }
+  o.drawing = positional[1]->path;
+  o.drawing_shown = positional[1]->text;
+  if (renumber) {
+    o.system = positional[2]->text;
+    if (o.system.empty()) {
+      error = u"系統が空です";
+      return std::nullopt;
+    }
+  }
+  if (o.command != u"takeoff" && (o.out || o.utf8)) {
     error = u"--out と --utf8 は takeoff のオプションです";
+    return std::nullopt;
+  }
+  // The plan reads numbers only; a rounding given for it is a mistake the
+  // user should hear about rather than one silently ignored.
+  if (renumber && o.marume_given) {
+    error = u"--marume は check と takeoff のオプションです";
     return std::nullopt;
   }
   if (o.drawing_shown.empty()) {
@@ -306,6 +331,53 @@ int Takeoff(const Options& o, const ReportDrawing& drawing, unsigned code_page, 
   return kExitClean;
 }
 
+// The systems of the drawing, for a message: each in 「」, in the reports'
+// order, at most `most` of them.
+std::u16string SystemsText(const ReportDrawing& drawing, std::size_t most) {
+  std::vector<std::u16string> systems;
+  for (const plendra::ReportEntry& e : drawing.entries) systems.push_back(e.system);
+  std::sort(systems.begin(), systems.end());
+  systems.erase(std::unique(systems.begin(), systems.end()), systems.end());
+  std::u16string text;
+  for (std::size_t i = 0; i < systems.size() && i < most; ++i) text += u"「" + systems[i] + u"」";
+  if (systems.size() > most) text += u" ほか";
+  return text;
+}
+
+// Prints the plan: one line per entry whose number changes, in the order of
+// the new numbers, then "N changes". Entries whose number is no decimal
+// number are named on the standard error: they stay as written.
+int Renumber(const Options& o, const ReportDrawing& drawing, unsigned code_page, std::ostream& out,
+             std::ostream& err) {
+  if (drawing.entries.empty()) {
+    SayNoEntries(o, code_page, err);
+    return kExitNoEntries;
+  }
+  const plendra::RenumberPlan plan = plendra::PlanRenumber(drawing, o.system);
+  if (plan.Numbered() == 0 && plan.unnumbered.empty()) {
+    // A mistyped system must not pass for one that needs nothing.
+    Say(err, o.drawing_shown + u": 系統「" + o.system + u"」の部品表がありません。図面の系統: " +
+                 SystemsText(drawing, 20));
+    return kExitTrouble;
+  }
+  for (const plendra::RenumberChange& c : plan.changes) {
+    const plendra::ReportEntry& e = drawing.entries[c.entry];
+    out << platform::ToUtf8(c.old_text + u"\t" + plendra::IntegerText(c.new_number) + u"\t" + e.Attribute(4) +
+                            u"\t" + e.Attribute(1) + u"\t" + e.Attribute(2))
+        << '\n';
+  }
+  out << plan.changes.size() << " changes\n";
+  if (!Flushed(out, err)) return kExitTrouble;
+  if (!plan.unnumbered.empty()) {
+    std::u16string texts;
+    for (const std::size_t i : plan.unnumbered) texts += u"「" + drawing.entries[i].number_text + u"」";
+    Say(err, u"番号が数値でない部品表 " +
+                 plendra::IntegerText(static_cast<std::int64_t>(plan.unnumbered.size())) +
+                 u" 件はそのままにします: " + texts);
+  }
+  return plan.changes.empty() ? kExitClean : kExitFindings;
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err) {
@@ -356,6 +428,7 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
     Say(err, o->drawing_shown + u": " + failure.description);
     return kExitTrouble;
   }
+  if (o->command == u"renumber") return Renumber(*o, *drawing, code_page, out, err);
   return o->command == u"check" ? Check(*o, *drawing, code_page, out, err)
                                 : Takeoff(*o, *drawing, code_page, out, err);
 }

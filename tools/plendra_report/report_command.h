@@ -28,10 +28,10 @@ struct Argument {
 };
 
 // Runs the command the arguments name. The check's findings (UTF-8, one a
-// line), a takeoff sheet without --out and the usage asked for by --help go
-// to `out`; messages go to `err` (UTF-8). Returns the exit status: 0, 1 for a
-// check with findings, 2 for a usage mistake or a file that cannot be read or
-// written (`out` included), 3 for a drawing without any entry.
+// line), a takeoff sheet without --out, the plan of renumber and the usage
+// asked for by --help go to `out`; messages go to `err` (UTF-8). Returns the
+// exit status: 0, 1 for a check with findings or a plan with changes, 2 for a usage mistake or a file that
+// cannot be read or written (`out` included), 3 for a drawing without any entry.
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plendra_report
