@@ -89,6 +89,31 @@ inline constexpr std::u16string_view kSyuukeiSuffix = u"_集計表.csv";
 inline constexpr std::u16string_view kNoDrawingFolder =
     u"図面のフォルダが分からないため、集計表を書き出せません。";
 
+// 番号の振り直し (form1_renumber.cpp). A message about a system follows
+// the pattern prefix + system + suffix.
+inline constexpr std::u16string_view kRenumberTitle = u"番号の振り直し";
+inline constexpr std::u16string_view kRenumberNothing = u"番号の振り直し: 系統「";
+inline constexpr std::u16string_view kRenumberNothingEnd =
+    u"」は 1 から欠番も重複もなく並んでいます。振り直す番号はありません。";
+inline constexpr std::u16string_view kRenumberNoEntries = u"」の部品表は図面にありません。";
+inline constexpr std::u16string_view kRenumberKept = u"そのままの部品表: ";
+inline constexpr std::u16string_view kRenumberKeptCount = u" 件";
+inline constexpr std::u16string_view kRenumberUnnumbered = u"番号が数値でないため振り直さない部品表: ";
+inline constexpr std::u16string_view kRenumberAmbiguous =
+    u"同じ番号の部品表が重なっているため、AutoCAD で一つだけを選べません。離してから振り直してください: ";
+inline constexpr std::u16string_view kRenumberDone = u"番号を振り直しました: 系統「";
+inline constexpr std::u16string_view kRenumberDoneEnd = u" 件";
+inline constexpr std::u16string_view kRenumberStopped =
+    u"番号の振り直しを中止しました。変更した部品表は元の番号に戻しました。";
+inline constexpr std::u16string_view kRenumberFailed =
+    u"番号の振り直しを AutoCAD で確認できなかったため、中止しました。変更した部品表: ";
+inline constexpr std::u16string_view kRenumberNoneChanged = u"なし";
+inline constexpr std::u16string_view kRenumberUndoHint =
+    u" AutoCAD で U を入力すると、振り直しの全体を元に戻せます。";
+inline constexpr std::u16string_view kRenumberDiffers = u"振り直した後の図面が計画と違います: ";
+inline constexpr std::u16string_view kRenumberOfferUndo = u" 振り直しの全体を元に戻しますか? (U)";
+inline constexpr std::u16string_view kRenumberUndone = u"振り直しの全体を元に戻しました。";
+
 // AutoCAD made the scratch file of an export its current drawing.
 inline constexpr std::u16string_view kDrawingRenamed1 =
     u"AutoCAD で開いている図面が、書き出しに使った一時ファイル ";
@@ -103,6 +128,26 @@ inline constexpr std::u16string_view kCancel = u"^C^C";
 inline constexpr std::u16string_view kUcsWorld = u"ucs^Mw^M";
 inline constexpr std::u16string_view kUcsPrevious = u"^C^C_ucs^Mp^M^C";
 inline constexpr std::u16string_view kBlockFile = u"\\Plendra1.dwg";
+
+// 番号の振り直し: one undo group around the whole change, so that one U
+// takes it back; each entry by -ATTEDIT one at a time, with the block, the
+// number's tag and the old value as filters and a crossing window as the
+// selection, after a zoom that shows that window (a selection reaches only
+// what is shown); the value replaced.
+inline constexpr std::u16string_view kUndoBegin = u"^C^C_undo^Mbe^M";
+inline constexpr std::u16string_view kUndoEnd = u"^C^C_undo^Me^M";
+inline constexpr std::u16string_view kUndoOnce = u"^C^C_u^M";
+inline constexpr std::u16string_view kZoomWindow = u"^C^C_zoom^Mw^M";
+inline constexpr std::u16string_view kAttEditOne = u"^C^C_-attedit^My^M";
+inline constexpr std::u16string_view kNumberTag = u"(2)番号";
+inline constexpr std::u16string_view kCrossing = u"c^M";
+// Ends the selection, chooses Value and Replace; the new value follows.
+inline constexpr std::u16string_view kReplaceValue = u"^Mv^Mr^M";
+// After the new value: Next, past the only attribute selected.
+inline constexpr std::u16string_view kNextAttribute = u"^M^M";
+inline constexpr std::u16string_view kEnter = u"^M";
+// Dialogs that would take over from the command line, off while typing.
+inline constexpr std::u16string_view kDialogVariables[] = {u"ATTDIA", u"FILEDIA"};
 
 // The about box and help.
 inline constexpr std::u16string_view kVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";

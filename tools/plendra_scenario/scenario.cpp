@@ -247,7 +247,9 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
     return true;
   }
   if (verb == "setting") return Setting(f);
-  if (verb == "check" || verb == "zoom" || verb == "takeoff") return Kensa(f);
+  if (verb == "check" || verb == "zoom" || verb == "takeoff" || verb == "renumber" || verb == "autocad" ||
+      verb == "snapshot")
+    return Kensa(f);
   if (verb == "press" && n == 1) {
     form.Kaisi_Button_Click();
     return true;
@@ -748,6 +750,8 @@ bool Runner::Expect(const std::vector<std::string>& f) {
       {"sent", "expect sent TEXT"},
       {"ended", "expect ended"},
       {"finding", "expect finding TYPE SYSTEM NUMBER"},
+      {"plan", "expect plan OLD>NEW... または expect plan -"},
+      {"snapshot", "expect snapshot"},
       {"message-part", "expect message-part TEXT"},
       {"variable", "expect variable NAME VALUE"},
       {"height", "expect height SYSTEM NUMBER HEIGHT"},
@@ -768,6 +772,7 @@ bool Runner::Expect(const std::vector<std::string>& f) {
                     ? "expect " + what + " の前にプログラムを起動してください (start がありません)"
                     : "知らない確かめ方です: expect " + what);
   if (what == "finding") return ExpectFinding(f);
+  if (what == "plan" || what == "snapshot") return ExpectRenumber(f);
   if (what == "status" && n == 3) return check(Utf8(host_->form.Status()), f[2]);
   if (what == "number" && n == 3) return check(Utf8(host_->form.bangou.Text()), f[2]);
   if (what == "system" && n == 3) return check(Utf8(host_->form.keitou.Text()), f[2]);

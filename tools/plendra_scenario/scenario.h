@@ -101,6 +101,10 @@ class Runner {
   // The menu 検査 (scenario_check.cpp): check, zoom N, takeoff, expect finding.
   bool Kensa(const std::vector<std::string>& f);
   bool ExpectFinding(const std::vector<std::string>& f);
+  // 番号の振り直し's plan as the dialog showed it, and the drawing against
+  // the snapshot taken by "snapshot" (scenario_check.cpp).
+  bool ExpectRenumber(const std::vector<std::string>& f);
+  std::string Entities();
   bool Fail(const std::string& why);
   // The number in a field of the current line, read whole and in [min, max];
   // otherwise the line fails, naming what the field is and the range.
@@ -160,6 +164,8 @@ class Runner {
   std::optional<std::uint32_t> waiting_since_;
   std::size_t boxes_seen_ = 0;
   std::vector<std::u16string> received_;
+  // "snapshot": the drawing's entities as cadsim would write them then.
+  std::optional<std::string> snapshot_;
   std::size_t line_ = 0;
 };
 

@@ -48,6 +48,7 @@ struct Host {
   virtual SetteiView& SetteiWidgets() = 0;
   virtual AboutView& AboutWidgets() = 0;
   virtual KensaView& KensaWidgets() = 0;
+  virtual RenumberView& RenumberWidgets() = 0;
   // The scratch file the link library's DxfOut has AutoCAD write: Wexa.dxf in
   // the temporary folder, found as the library finds it (form1_kensa.cpp says how).
   virtual std::filesystem::path ScratchDxf();
@@ -103,6 +104,10 @@ class Form1 {
   void Mnu_Bangou_Kensa_Click();
   void Kensa_List_DblClick(std::int32_t row);
   void Mnu_Syuukei_Click();
+  // 検査 → 番号の振り直し (form1_renumber.cpp): numbers a system 1..n in the
+  // open drawing through AutoCAD's command line, as one undo group, and
+  // checks the drawing afterwards.
+  void Mnu_Renumber_Click();
   // The findings the last 番号の検査 listed, one per row.
   const std::vector<Finding>& Findings() const { return findings_; }
   void Temae_Set();
@@ -146,6 +151,16 @@ class Form1 {
   void ReportError(const std::exception& error);
   void End();
   std::optional<ReportDrawing> ExportForReport();
+  // The steps of 番号の振り直し once the drawing is read (form1_renumber.cpp).
+  void Renumber(const ReportDrawing& drawing);
+  // Types the plan's changes; the indices of those AutoCAD confirmed, in
+  // the order typed. `failed` is set when AutoCAD did not confirm one.
+  std::vector<std::size_t> TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
+                                           bool& failed);
+  // Compares the drawing exported after the renumbering with the plan;
+  // each difference in words, none when the drawing is as planned.
+  std::vector<std::u16string> RenumberDifferences(const ReportDrawing& before, const RenumberPlan& plan,
+                                                  const ReportDrawing& after) const;
 
   Grobal_Dim& g_;
   Host& host_;
@@ -176,6 +191,12 @@ class Form1 {
   bool kensa_running_ = false;
   std::vector<Finding> findings_;
   std::vector<ReportEntry> finding_entries_;
+  // 番号の振り直し is typing: 停止 and the close box are remembered and
+  // honoured between two entries (the change is then taken back whole, and
+  // the window closes after that).
+  bool renumbering_ = false;
+  bool renumber_stop_ = false;
+  bool close_after_renumber_ = false;
 };
 
 class Settei_Form {
