@@ -144,102 +144,142 @@ void Form1::Renumber(const ReportDrawing& drawing) {
   view_.Keitou_Combo().SetEnabled(false);
   bool failed = false;
   std::vector<std::size_t> done;
+  std::optional<ReportDrawing> after;
+  // The change being typed when AutoCAD stopped answering: it may have been
+  // made all the same.
+  std::optional<std::size_t> unconfirmed;
   try {
-    done = TypeRenumbering(drawing, plan, failed);
+    // Everything typed from here to the group's end is one undo step: the
+    // dialog variables, the edits, and the export that reads the result
+    // back, so that one U (here or the user's) takes back exactly this and
+    // leaves nothing of it behind.
+    if (control->SendCommand(texts::kUndoBegin, Prompt()) != -1) {
+      failed = true;
+    } else {
+      const auto dialogs = DialogVariablesOff(*control);
+      done = TypeRenumbering(drawing, plan, failed);
+      if (failed && done.size() < plan.changes.size()) unconfirmed = RenumberTypingOrder(plan)[done.size()];
+      for (const auto& [name, value] : dialogs) control->SetVariable(name, value);
+      if (!failed && done.size() == plan.changes.size() && !ended_) after = ExportForReport();
+    }
+    // Ended whatever happened, so that nothing the user does later joins it.
+    control->SendCommand(texts::kUndoEnd, Prompt());
   } catch (const AppError&) {
     // The link is gone: nothing more can be typed, not even the group's end.
     failed = true;
   }
   renumbering_ = false;
-  button.SetCaption(texts::kStart);
-  view_.Keitou_Combo().SetEnabled(true);
-  const bool whole = !failed && done.size() == plan.changes.size();
+  if (!ended_) {
+    button.SetCaption(texts::kStart);
+    view_.Keitou_Combo().SetEnabled(true);
+  }
+  if (ended_) return;
 
   std::u16string changed;
   for (const std::size_t k : done) changed += u"\r\n" + ChangeText(drawing, plan.changes[k]);
   if (changed.empty()) changed = texts::kRenumberNoneChanged;
   if (failed) {
     const auto now = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
-    const std::u16string text = std::u16string(texts::kRenumberFailed) + changed +
-                                (done.empty() ? u"" : std::u16string(texts::kRenumberUndoHint));
+    std::u16string text = std::u16string(texts::kRenumberFailed) + changed;
+    if (unconfirmed)
+      text += u"\r\n" + std::u16string(texts::kRenumberUnconfirmed) +
+              ChangeText(drawing, plan.changes[*unconfirmed]);
+    if (!done.empty() || unconfirmed) text += texts::kRenumberUndoHint;
     if (now)
       now->ShowMessage(text, kExclamation, kAppTitle);
     else
       view_.MessageBox(text, kAppTitle, kExclamation);
     return;
   }
-  if (!whole) {
+  if (done.size() != plan.changes.size()) {
     // Stopped (or closing) before the last entry: the group is taken back
     // whole, so the drawing keeps its old numbering rather than a mix.
     control->SendCommand(texts::kUndoOnce, Prompt());
-    if (!close_after_renumber_) control->ShowMessage(texts::kRenumberStopped, kInformation, kAppTitle);
+    if (!close_after_renumber_ && !ended_)
+      control->ShowMessage(texts::kRenumberStopped, kInformation, kAppTitle);
     return;
   }
-  if (close_after_renumber_) return;
-
   // Read back, not assumed: the drawing must now be the plan.
-  std::optional<ReportDrawing> after = ExportForReport();
-  if (!after || ended_) return;
+  if (!after || close_after_renumber_) return;
   const std::vector<std::u16string> differences = RenumberDifferences(drawing, plan, *after);
   if (!differences.empty()) {
     std::u16string text(texts::kRenumberDiffers);
     for (const std::u16string& d : differences) text += u"\r\n" + d;
     text += texts::kRenumberOfferUndo;
-    if (Channel()->ShowMessage(text, kYesNoQuestion, kAppTitle) == kAnswerYes && !ended_) {
-      Channel()->SendCommand(texts::kUndoOnce, Prompt());
-      if (!ended_) Channel()->ShowMessage(texts::kRenumberUndone, kInformation, kAppTitle);
+    if (control->ShowMessage(text, kYesNoQuestion, kAppTitle) == kAnswerYes && !ended_) {
+      control->SendCommand(texts::kUndoOnce, Prompt());
+      if (!ended_) control->ShowMessage(texts::kRenumberUndone, kInformation, kAppTitle);
     }
-  } else {
-    view_.SetStatus(std::u16string(texts::kRenumberDone) + *chosen + u"」 " +
-                    IntegerText(static_cast<std::int64_t>(plan.changes.size())) +
-                    std::u16string(texts::kRenumberDoneEnd));
+    return;
   }
-  // The lookup's next number follows the new numbering.
-  if (!ended_ && view_.Keitou_Combo().Text() == *chosen) Keitou_Combo_Click();
+  view_.SetStatus(std::u16string(texts::kRenumberDone) + *chosen + u"」 " +
+                  IntegerText(static_cast<std::int64_t>(plan.changes.size())) +
+                  std::u16string(texts::kRenumberDoneEnd));
+  NextNumberAfterRenumbering(*chosen, *after);
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> Form1::DialogVariablesOff(
+    korvel::_PwControl& control) {
+  std::vector<std::pair<std::u16string, std::u16string>> values;
+  for (const std::u16string_view name : texts::kDialogVariables) {
+    std::u16string value;
+    if (control.GetVariable(name, value) != -1 || ended_ || value == u"0") continue;
+    values.emplace_back(name, value);
+    control.SetVariable(name, u"0");
+  }
+  return values;
 }
 
 std::vector<std::size_t> Form1::TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
                                                 bool& failed) {
   const auto control = Channel();
-  std::vector<std::pair<std::u16string, std::u16string>> dialogs;
-  for (const std::u16string_view name : texts::kDialogVariables) {
-    std::u16string value;
-    if (control->GetVariable(name, value) == -1) dialogs.emplace_back(name, value);
-  }
-  for (const auto& [name, value] : dialogs)
-    if (value != u"0") control->SetVariable(name, u"0");
   std::vector<std::size_t> done;
-  if (control->SendCommand(texts::kUndoBegin, Prompt()) != -1) {
-    failed = true;
-  } else {
-    for (const std::size_t k : RenumberTypingOrder(plan)) {
-      if (renumber_stop_ || ended_) break;
-      const RenumberChange& c = plan.changes[k];
-      const ReportEntry& e = drawing.entries[c.entry];
-      const double scale = ScaleOf(e);
-      if (control->SendCommand(std::u16string(texts::kZoomWindow) + Corners(e, kZoomHalf * scale),
-                               Prompt()) != -1) {
-        failed = true;
-        break;
-      }
-      const std::u16string edit = std::u16string(texts::kAttEditOne) + e.block + u"^M" +
-                                  std::u16string(texts::kNumberTag) + u"^M" + c.old_text + u"^M" +
-                                  std::u16string(texts::kCrossing) + Corners(e, kWindowHalf * scale) +
-                                  std::u16string(texts::kReplaceValue) + IntegerText(c.new_number) +
-                                  std::u16string(texts::kNextAttribute);
-      if (control->SendCommand(edit, Prompt()) != -1) {
-        failed = true;
-        break;
-      }
-      done.push_back(k);
+  for (const std::size_t k : RenumberTypingOrder(plan)) {
+    if (renumber_stop_ || ended_) break;
+    const RenumberChange& c = plan.changes[k];
+    const ReportEntry& e = drawing.entries[c.entry];
+    const double scale = ScaleOf(e);
+    if (control->SendCommand(std::u16string(texts::kZoomWindow) + Corners(e, kZoomHalf * scale), Prompt()) !=
+        -1) {
+      failed = true;
+      break;
     }
+    const std::u16string edit = std::u16string(texts::kAttEditOne) + e.block + u"^M" +
+                                std::u16string(texts::kNumberTag) + u"^M" + c.old_text + u"^M" +
+                                std::u16string(texts::kCrossing) + Corners(e, kWindowHalf * scale) +
+                                std::u16string(texts::kReplaceValue) + IntegerText(c.new_number) +
+                                std::u16string(texts::kNextAttribute);
+    if (control->SendCommand(edit, Prompt()) != -1) {
+      failed = true;
+      break;
+    }
+    done.push_back(k);
   }
-  // The group is ended whatever happened, so that one U takes back what was
-  // typed and nothing the user does later joins it.
-  control->SendCommand(texts::kUndoEnd, Prompt());
-  for (const auto& [name, value] : dialogs)
-    if (value != u"0") control->SetVariable(name, value);
   return done;
+}
+
+// The lookup's next number, from the drawing read back (a lookup of its own
+// would type an export after the undo group, and the user's U would then
+// take back that instead of the renumbering).
+void Form1::NextNumberAfterRenumbering(const std::u16string& system, const ReportDrawing& after) {
+  if (g_.Kidou_Flag != 1 || LeadingNumber(g_.settings.Keitou_Check) != 1) return;
+  if (view_.Keitou_Combo().Text() != system) return;
+  ComboBox& numbers = view_.Bangou_Combo();
+  if (numbers.ListCount() == 0) return;
+  DrawingNumbers found{system, {}};
+  std::int32_t highest = 0;
+  for (const ReportEntry& e : after.entries) {
+    if (e.system != system) continue;
+    found.numbers.push_back(e.number_text);
+    if (e.number && *e.number > highest) highest = *e.number;
+  }
+  drawing_numbers_ = std::move(found);
+  if (highest < numbers.ListCount()) {
+    numbers.SetListIndex(highest);
+    view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) + std::u16string(texts::kFromNumber));
+  } else {
+    Channel()->ShowMessage(texts::kLastNumberReached, kExclamation, kAppTitle);
+  }
 }
 
 std::vector<std::u16string> Form1::RenumberDifferences(const ReportDrawing& before, const RenumberPlan& plan,

@@ -108,6 +108,7 @@ inline constexpr std::u16string_view kRenumberStopped =
 inline constexpr std::u16string_view kRenumberFailed =
     u"番号の振り直しを AutoCAD で確認できなかったため、中止しました。変更した部品表: ";
 inline constexpr std::u16string_view kRenumberNoneChanged = u"なし";
+inline constexpr std::u16string_view kRenumberUnconfirmed = u"書き換えを確認できなかった部品表: ";
 inline constexpr std::u16string_view kRenumberUndoHint =
     u" AutoCAD で U を入力すると、振り直しの全体を元に戻せます。";
 inline constexpr std::u16string_view kRenumberDiffers = u"振り直した後の図面が計画と違います: ";

@@ -13,7 +13,7 @@ reader and cadsim meet another program's output.
   5 on a dimension of 1500                        gap at 3, 4: becomes 4
   7 with no dimension                             orphan: becomes 5
   A1 on a dimension of 600                        no number: stays
-排水 1 and 2, one of them beside 給水's 2 with the same number: untouched.
+排水 1 and 2, the 2 on the row of 給水 2 with the same number: untouched.
 So the plan moves two entries down (5, 7) and two up (1, 2), and the 1 -> 2
 meets a 2 still held unless the 2 moves first.
 """

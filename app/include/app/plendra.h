@@ -153,8 +153,13 @@ class Form1 {
   std::optional<ReportDrawing> ExportForReport();
   // The steps of 番号の振り直し once the drawing is read (form1_renumber.cpp).
   void Renumber(const ReportDrawing& drawing);
-  // Types the plan's changes; the indices of those AutoCAD confirmed, in
-  // the order typed. `failed` is set when AutoCAD did not confirm one.
+  // Sets ATTDIA and FILEDIA to 0 where they are not; the values to set back.
+  std::vector<std::pair<std::u16string, std::u16string>> DialogVariablesOff(korvel::_PwControl& control);
+  // The lookup's next number from the drawing read back after a renumbering.
+  void NextNumberAfterRenumbering(const std::u16string& system, const ReportDrawing& after);
+  // Types the plan's changes, stopping early at 停止 or a close; the indices
+  // of those AutoCAD confirmed, in the order typed. `failed` is set when
+  // AutoCAD did not confirm one.
   std::vector<std::size_t> TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
                                            bool& failed);
   // Compares the drawing exported after the renumbering with the plan;
