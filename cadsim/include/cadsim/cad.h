@@ -176,6 +176,32 @@ class Cad {
     double height = 1000;
   };
   ViewState& View() { return view_; }
+
+  // What U restores: the drawing, the view and the UCS as they were.
+  struct State {
+    Drawing drawing;
+    ViewState view;
+    bool ucs_world = true;
+    std::vector<bool> ucs_previous;
+  };
+  // The undo record, oldest entry first. Every command typed at the command
+  // prompt (UNDO and U aside) leaves one entry holding the state before it;
+  // UNDO BEgin and End bracket a group that U takes back as a whole, UNDO
+  // Mark leaves a mark for UNDO Back.
+  struct UndoEntry {
+    enum Kind { kCommand, kBegin, kEnd, kMark };
+    Kind kind = kCommand;
+    std::u16string name;                  // kCommand: as U reports it
+    std::shared_ptr<const State> before;  // kCommand and kBegin
+  };
+  struct UndoRecord {
+    std::vector<UndoEntry> entries;
+    bool group_open = false;
+    bool auto_on = true;
+  };
+  UndoRecord& Undo() { return undo_; }
+  std::shared_ptr<const State> Now() const;
+  void Restore(const State& state);
   void SetUcs(bool world);
   bool PreviousUcs();
   Host& TheHost() { return host_; }
@@ -197,6 +223,7 @@ class Cad {
   Drawing drawing_;
   std::u16string drawing_path_;
   ViewState view_;
+  UndoRecord undo_;
   Faults faults_;
   std::deque<UserAction> script_;
   std::vector<std::u16string> block_folders_;

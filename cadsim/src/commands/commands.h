@@ -32,6 +32,8 @@ void Ucs(Cad& cad);
 void Id(Cad& cad);
 void Zoom(Cad& cad);
 void Style(Cad& cad);
+void Undo(Cad& cad);
+void UndoOne(Cad& cad);
 // A system variable typed by name: shows its value prompt and takes a new
 // value, or reports a read-only one. False if name is no variable.
 bool Variable(Cad& cad, std::u16string_view name);

@@ -36,6 +36,8 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
       {u"ZOOM", u"ZOOM", Zoom},
       {u"Z", u"ZOOM", Zoom},
       {u"-STYLE", u"-STYLE", Style},
+      {u"UNDO", u"UNDO", Undo},
+      {u"U", u"U", UndoOne},
   };
   for (const Entry& e : kCommands) {
     if (e.name == name) {
