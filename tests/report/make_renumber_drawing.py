@@ -14,6 +14,8 @@ reader and cadsim meet another program's output.
   7 with no dimension                             orphan: becomes 5
   A1 on a dimension of 600                        no number: stays
 排水 1 and 2, the 2 on the row of 給水 2 with the same number: untouched.
+給湯 3 twice on one dimension (a copy pasted in place): no selection can
+reach one of them alone, so Plendra refuses to type that plan.
 So the plan moves two entries down (5, 7) and two up (1, 2), and the 1 -> 2
 meets a 2 still held unless the 2 moves first.
 """
@@ -36,7 +38,7 @@ def main(path):
     blk = doc.blocks.new("Plendra1", base_point=(0, 0))
     define_balloon(doc, blk)
     msp = doc.modelspace()
-    for name in ["寸法", "給水", "排水"]:
+    for name in ["寸法", "給水", "排水", "給湯"]:
         doc.layers.add(name)
 
     def linear(x1, x2, y):
@@ -63,6 +65,7 @@ def main(path):
     low2 = linear(1200, 1800, -3000)
     drain1 = linear(0, 2000, -6000)
     drain2 = linear(3000, 5000, 0)
+    hot = linear(0, 700, -9000)
 
     on(top2, "給水", "2")
     on(top1, "給水", "1")
@@ -72,6 +75,8 @@ def main(path):
     on(low2, "給水", "A1", material="VP")
     on(drain1, "排水", "1", material="VP", size="50A")
     on(drain2, "排水", "2", material="VP", size="50A")
+    on(hot, "給湯", "3")
+    on(hot, "給湯", "3")
     doc.saveas(path, encoding="cp932")
 
 

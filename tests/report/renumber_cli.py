@@ -82,7 +82,7 @@ check("after: check", [line for line in out.splitlines() if line.split("\t")[:2]
 
 # Mistakes: exit 2 with a message, never 0.
 for name, args, words in [
-    ("a system the drawing lacks", ["renumber", drawing, "給湯"], "系統「給湯」の部品表がありません。図面の系統: 「排水」「給水」"),
+    ("a system the drawing lacks", ["renumber", drawing, "冷却水"], "系統「冷却水」の部品表がありません。図面の系統: 「排水」「給水」「給湯」"),
     ("a system with a trailing blank is another", ["renumber", drawing, "給水 "], "系統「給水 」の部品表がありません"),
     ("no system", ["renumber", drawing], "図面と系統を一つずつ指定してください"),
     ("two systems", ["renumber", drawing, "給水", "排水"], "図面と系統を一つずつ指定してください"),
