@@ -212,10 +212,12 @@ void Form1::Renumber(const ReportDrawing& drawing) {
     }
     return;
   }
+  // The number box follows the new numbering; the status then says what
+  // was done.
+  NextNumberAfterRenumbering(*chosen, *after);
   view_.SetStatus(std::u16string(texts::kRenumberDone) + *chosen + u"」 " +
                   IntegerText(static_cast<std::int64_t>(plan.changes.size())) +
                   std::u16string(texts::kRenumberDoneEnd));
-  NextNumberAfterRenumbering(*chosen, *after);
 }
 
 std::vector<std::pair<std::u16string, std::u16string>> Form1::DialogVariablesOff(
