@@ -201,6 +201,22 @@ class ComPwControl final : public korvel::_PwControl {
     Hairetu = std::move(*back);
     return r;
   }
+  std::int32_t DxfAttributesAfter(std::u16string_view Tag_Str, std::u16string_view Value_Str,
+                                  std::vector<std::u16string>& Values) override {
+    Bstr tag(Tag_Str);
+    Bstr value(Value_Str);
+    SAFEARRAY* array = nullptr;
+    Check(StringsToArray(Values, &array));
+    LONG r = 0;
+    const HRESULT hr = c()->DxfAttributesAfter(tag.get(), value.get(), &array, &r);
+    // The array holds the values found, or the caller's own when the scan failed.
+    std::optional<std::vector<std::u16string>> back = array != nullptr ? ArrayToStrings(array) : std::nullopt;
+    if (array != nullptr) SafeArrayDestroy(array);
+    Check(hr);
+    if (!back) throw plendra::AppError(13);
+    Values = std::move(*back);
+    return r;
+  }
 
  private:
   ::_PwControl* c() const { return control_.get(); }

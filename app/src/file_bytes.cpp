@@ -14,7 +14,17 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
   if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // Read in large blocks into a string sized once from the file's length: a
+  // drawing of a building's floor runs to tens of MB, and byte by byte into a
+  // growing string the copying took as long as the reading.
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff length = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (length > 0) bytes.reserve(static_cast<std::size_t>(length));
+  std::string block(std::size_t{1} << 16, '\0');
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+    bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return bytes;
 }

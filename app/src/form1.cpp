@@ -192,8 +192,6 @@ void Form1::Keitou_Combo_Click() {
   // waits releases Acad_Obj.
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   try {
-    korvel::DxfTable table(1, 1);
-    table.At(0, 0) = u"0";
     const auto control = Channel();
     control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
     if (ended_) return;
@@ -206,7 +204,11 @@ void Form1::Keitou_Combo_Click() {
       if (!ended_) LookupFailed();
       return;
     }
-    if (control->DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table) != -1) {
+    // The numbers of the chosen system's entries: the attribute after each of
+    // its system attributes. Only those are kept, not every attribute.
+    const std::u16string system = view_.Keitou_Combo().Text();
+    std::vector<std::u16string> entry_numbers;
+    if (control->DxfAttributesAfter(texts::kSystemTag, system, entry_numbers) != -1) {
       control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
       if (!ended_) LookupFailed();
       return;
@@ -218,25 +220,15 @@ void Form1::Keitou_Combo_Click() {
     const std::u16string first_digit = history.size() > texts::kCountMatch.size()
                                            ? history.substr(texts::kCountMatch.size(), 1)
                                            : std::u16string();
-    if (LeadingNumber(first_digit) == 0 || read != -1) table.At(0, 0) = u"0";
+    if (LeadingNumber(first_digit) == 0 || read != -1) entry_numbers.clear();
 
-    const std::u16string system = view_.Keitou_Combo().Text();
-    if (LeadingNumber(table.At(0, 0)) == 0) {
-      drawing_numbers_ = DrawingNumbers{system, {}};
-      if (numbers.ListCount() > 0) numbers.SetListIndex(0);
-      view_.SetStatus(u"1" + std::u16string(texts::kFromNumber));
-      return;
-    }
-    const std::int32_t n = RoundToLong(LeadingNumber(table.At(0, 0)));
     DrawingNumbers found{system, {}};
     std::int32_t highest = 0;
-    for (std::int32_t r = 1; r < n && r + 1 <= table.UBound(2); ++r) {
-      if (table.At(0, r) != texts::kSystemTag || table.At(1, r) != system) continue;
-      found.numbers.push_back(table.At(1, r + 1));
-      // The number is the attribute right after the system's; one that is no
-      // decimal number is no entry's number.
-      const std::optional<double> number = ReadDecimal(table.At(1, r + 1));
+    for (std::u16string& text : entry_numbers) {
+      // One that is no decimal number is no entry's number.
+      const std::optional<double> number = ReadDecimal(text);
       if (number && *number > highest) highest = RoundToLong(*number);
+      found.numbers.push_back(std::move(text));
     }
     drawing_numbers_ = std::move(found);
     if (highest < numbers.ListCount()) {

@@ -33,6 +33,8 @@ std::u16string KindText(FindingType type) {
       return u"寸法なし";
     case FindingType::kUnnumbered:
       return u"番号なし";
+    case FindingType::kOverride:
+      return u"表示値違い";
   }
   return {};
 }
@@ -57,6 +59,9 @@ KensaRow RowOf(const Finding& f, const std::vector<ReportEntry>& entries) {
     }
     case FindingType::kUnnumbered:
       row.detail = u"番号が数値ではありません";
+      break;
+    case FindingType::kOverride:
+      row.detail = u"寸法の表示 " + f.written + u"、測定値 " + f.now + u"mm (部品表は測定値)";
       break;
   }
   return row;

@@ -1,8 +1,10 @@
 // The check of the parts tables: duplicates, gaps, stale lengths, entries
-// whose dimension is gone, and numbers the lookup cannot read.
+// whose dimension is gone, numbers the lookup cannot read, and dimensions
+// that print another value than the one their entry holds.
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -49,7 +51,17 @@ std::optional<std::u16string> LengthNow(const ReportDimension& d, std::int32_t m
   }
 }
 
-using Point = std::pair<float, float>;
+// A rounded measurement as Plendra writes it; nothing when rounding overflows.
+std::optional<float> Rounded(float measured, std::int32_t marume_index) {
+  try {
+    return Nagasa_Marume(measured, marume_index);
+  } catch (const AppError&) {
+    return std::nullopt;
+  }
+}
+
+// A dimension's text point within its sheet.
+using Point = std::tuple<std::size_t, float, float>;
 
 struct Keyed {
   EntryOrder order;
@@ -65,7 +77,7 @@ class Checker {
     for (const ReportDimension& d : drawing.dimensions) {
       const std::optional<float> x = Recorded(d.text_x);
       const std::optional<float> y = Recorded(d.text_y);
-      if (x && y) dimensions_at_[{*x, *y}].push_back(&d);
+      if (x && y) dimensions_at_[{d.sheet, *x, *y}].push_back(&d);
     }
   }
 
@@ -81,15 +93,20 @@ class Checker {
     }
     for (const auto& [system, numbers] : numbered) {
       std::int32_t previous = 0;
+      const std::vector<std::size_t>* previous_entries = nullptr;
       for (const auto& [number, entries] : numbers) {
         if (entries.size() > 1) {
           Finding f;
           f.count = static_cast<std::int32_t>(entries.size());
+          f.sheets = SheetsOf(entries, nullptr);
           Add(FindingType::kDuplicate, entries.front(), std::move(f));
         }
         if (number < 1) continue;
-        if (number > previous + 1) AddGap(system, previous + 1, number - 1);
+        // A gap lies between the sheets of the numbers on either side of it.
+        if (number > previous + 1)
+          AddGap(system, previous + 1, number - 1, SheetsOf(entries, previous_entries));
         previous = number;
+        previous_entries = &entries;
       }
     }
     std::stable_sort(found_.begin(), found_.end(), [](const Keyed& a, const Keyed& b) {
@@ -106,7 +123,7 @@ class Checker {
     const ReportEntry& e = drawing_.entries[i];
     const std::optional<float> x = Single(e.Attribute(1));
     const std::optional<float> y = Single(e.Attribute(2));
-    const auto at = x && y ? dimensions_at_.find({*x, *y}) : dimensions_at_.end();
+    const auto at = x && y ? dimensions_at_.find({e.sheet, *x, *y}) : dimensions_at_.end();
     if (at == dimensions_at_.end()) {
       Add(FindingType::kOrphan, i, {});
       return;
@@ -116,17 +133,48 @@ class Checker {
     const std::u16string written = e.Attribute(4);
     const std::optional<float> written_value = Single(written);
     std::optional<std::u16string> first_now;
+    const ReportDimension* first = nullptr;
     for (const ReportDimension* d : at->second) {
       const std::optional<std::u16string> now = LengthNow(*d, marume_index_);
       if (!now) continue;
-      if (written_value && *now == SingleText(*written_value)) return;
-      if (!first_now) first_now = now;
+      if (written_value && *now == SingleText(*written_value)) {
+        CheckPrinted(i, *d);
+        return;
+      }
+      if (!first_now) {
+        first_now = now;
+        first = d;
+      }
     }
     if (!first_now) return;
     Finding f;
     f.written = written;
     f.now = *first_now;
     Add(FindingType::kStale, i, std::move(f));
+    CheckPrinted(i, *first);
+  }
+
+  // The dimension the entry was written from prints another number than its
+  // measurement: the drawing shows one length and the table holds another.
+  void CheckPrinted(std::size_t i, const ReportDimension& d) {
+    const std::optional<float> measured = Single(d.measured);
+    if (!measured) return;
+    const std::optional<std::u16string> shown = PrintedValueDiffers(d.text, *measured, marume_index_);
+    if (!shown) return;
+    Finding f;
+    f.written = *shown;
+    f.now = SingleText(*Rounded(*measured, marume_index_));
+    Add(FindingType::kOverride, i, std::move(f));
+  }
+
+  // The sheets of the entries given, ascending and each once.
+  std::vector<std::size_t> SheetsOf(const std::vector<std::size_t>& entries,
+                                    const std::vector<std::size_t>* more) const {
+    std::set<std::size_t> sheets;
+    for (std::size_t i : entries) sheets.insert(drawing_.entries[i].sheet);
+    if (more)
+      for (std::size_t i : *more) sheets.insert(drawing_.entries[i].sheet);
+    return {sheets.begin(), sheets.end()};
   }
 
   void Add(FindingType type, std::size_t i, Finding f) {
@@ -135,11 +183,14 @@ class Checker {
     f.system = e.system;
     f.number = e.NumberShown();
     f.entry = static_cast<std::ptrdiff_t>(i);
+    if (f.sheets.empty()) f.sheets = {e.sheet};
     found_.push_back({OrderOf(e), type, f.entry, std::move(f)});
   }
 
-  void AddGap(const std::u16string& system, std::int32_t first, std::int32_t last) {
+  void AddGap(const std::u16string& system, std::int32_t first, std::int32_t last,
+              std::vector<std::size_t> sheets) {
     Finding f;
+    f.sheets = std::move(sheets);
     f.type = FindingType::kGap;
     f.system = system;
     f.number = IntegerText(first);
@@ -156,12 +207,35 @@ class Checker {
 
 }  // namespace
 
+std::optional<std::u16string> PrintedValueDiffers(std::u16string_view text, float measured,
+                                                  std::int32_t marume_index) {
+  // "<>" puts the measurement into the text ("<> (既設)"), so it shows
+  // what the table holds; a text that is no number ("既設管", "%%c20") makes
+  // no claim about the length.
+  if (text.empty() || text.find(u"<>") != std::u16string_view::npos) return std::nullopt;
+  const std::optional<float> shown = Single(text);
+  const std::optional<float> rounded = Rounded(measured, marume_index);
+  if (!shown || !rounded || *shown == *rounded) return std::nullopt;
+  return std::u16string(text);
+}
+
 std::vector<Finding> CheckDrawing(const ReportDrawing& drawing, std::int32_t marume_index) {
   MarumeStep(marume_index);  // AppError 9 for an index the settings cannot hold
   return Checker(drawing, marume_index).Run();
 }
 
-void FindingLines(const Finding& f, const std::function<void(std::u16string_view)>& line) {
+void FindingLines(const Finding& f, const std::function<void(std::u16string_view)>& print,
+                  const std::vector<std::u16string>& sheet_names) {
+  // In a set the line says which sheets to open.
+  std::u16string tail;
+  if (sheet_names.size() > 1) {
+    tail = u"\t";
+    for (std::size_t k = 0; k < f.sheets.size(); ++k) {
+      if (k > 0) tail += u", ";
+      if (f.sheets[k] < sheet_names.size()) tail += sheet_names[f.sheets[k]];
+    }
+  }
+  const auto line = [&](const std::u16string& text) { print(text + tail); };
   const std::u16string head = f.system + u"\t";
   switch (f.type) {
     case FindingType::kDuplicate:
@@ -183,6 +257,9 @@ void FindingLines(const Finding& f, const std::function<void(std::u16string_view
       break;
     case FindingType::kUnnumbered:
       line(u"unnumbered\t" + head + f.number);
+      break;
+    case FindingType::kOverride:
+      line(u"override\t" + head + f.number + u"\t" + f.written + u"\t" + f.now);
       break;
   }
 }

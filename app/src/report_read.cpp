@@ -95,7 +95,8 @@ class EntitiesReader {
       open_ = false;
       if (e.type == "DIMENSION")
         drawing_.dimensions.push_back({codec_.FromAnsi(e.g11), codec_.FromAnsi(e.g21),
-                                       e.has42 ? codec_.FromAnsi(e.g42) : std::u16string(), e.line});
+                                       e.has42 ? codec_.FromAnsi(e.g42) : std::u16string(),
+                                       codec_.FromAnsi(e.g1), e.line});
     }
   }
 
@@ -204,6 +205,21 @@ std::optional<ReportDrawing> ReadReportFile(const std::filesystem::path& file, p
   const std::optional<std::string> bytes = ReadFileBytes(file);
   if (!bytes) return Fail(failure, 0, u"ファイルが見つからないか、読めません");
   return ReadReportDrawing(*bytes, codec, failure);
+}
+
+ReportDrawing JoinDrawings(std::vector<ReportDrawing> sheets) {
+  ReportDrawing joined;
+  for (std::size_t sheet = 0; sheet < sheets.size(); ++sheet) {
+    for (ReportEntry& e : sheets[sheet].entries) {
+      e.sheet = sheet;
+      joined.entries.push_back(std::move(e));
+    }
+    for (ReportDimension& d : sheets[sheet].dimensions) {
+      d.sheet = sheet;
+      joined.dimensions.push_back(std::move(d));
+    }
+  }
+  return joined;
 }
 
 }  // namespace plendra

@@ -126,31 +126,60 @@ bool OpensAsFormula(std::u16string_view field) {
 
 }  // namespace
 
-std::vector<std::vector<std::u16string>> TakeoffRows(const ReportDrawing& drawing) {
+std::vector<std::vector<std::u16string>> TakeoffRows(const ReportDrawing& drawing,
+                                                     const std::vector<std::u16string>& sheet_names) {
   std::vector<std::size_t> order(drawing.entries.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return OrderOf(drawing.entries[a]) < OrderOf(drawing.entries[b]);
   });
+  // A single drawing's sheet keeps its columns; a set's names each row's sheet.
+  const bool set = sheet_names.size() > 1;
+  const auto name = [&](std::size_t sheet) {
+    return sheet < sheet_names.size() ? sheet_names[sheet] : std::u16string();
+  };
 
   std::vector<std::vector<std::u16string>> rows;
   rows.push_back({u"系統", u"番号", u"長さ(mm)", u"材質", u"呼び径", u"X", u"Y", u"画層"});
+  if (set) rows.front().push_back(u"図面");
   std::map<std::u16string, Total> per_system;
   std::map<std::tuple<std::u16string, std::u16string, std::u16string>, Total> per_kind;
+  std::map<std::pair<std::u16string, std::size_t>, Total> per_system_sheet;
+  std::map<std::size_t, Total> per_sheet;
+  Total all;
   for (std::size_t i : order) {
     const ReportEntry& e = drawing.entries[i];
     const std::u16string length = Trimmed(e.Attribute(4));
     rows.push_back({e.system, e.NumberShown(), length, e.Attribute(5), e.Attribute(6),
                     Trimmed(e.Attribute(1)), Trimmed(e.Attribute(2)), e.layer});
+    if (set) rows.back().push_back(name(e.sheet));
     per_system[e.system].Add(length);
     per_kind[{e.system, e.Attribute(5), e.Attribute(6)}].Add(length);
+    per_system_sheet[{e.system, e.sheet}].Add(length);
+    per_sheet[e.sheet].Add(length);
+    all.Add(length);
   }
   for (const auto& [system, total] : per_system) {
     rows.push_back({u"小計", system, total.Count(), total.Sum()});
+    if (set)
+      for (auto at = per_system_sheet.lower_bound({system, 0});
+           at != per_system_sheet.end() && at->first.first == system; ++at)
+        rows.push_back({u"図面小計", system, name(at->first.second), at->second.Count(), at->second.Sum()});
     for (auto at = per_kind.lower_bound({system, u"", u""});
          at != per_kind.end() && std::get<0>(at->first) == system; ++at)
       rows.push_back({u"合計", system, std::get<1>(at->first), std::get<2>(at->first), at->second.Count(),
                       at->second.Sum()});
+  }
+  if (set) {
+    // Every sheet of the set has its row, one without entries too, so that
+    // a sheet whose tables were not recognised is seen to add nothing.
+    for (std::size_t sheet = 0; sheet < sheet_names.size(); ++sheet) {
+      const auto at = per_sheet.find(sheet);
+      const Total none;
+      const Total& total = at == per_sheet.end() ? none : at->second;
+      rows.push_back({u"図面計", name(sheet), total.Count(), total.Sum()});
+    }
+    rows.push_back({u"総計", all.Count(), all.Sum()});
   }
   return rows;
 }

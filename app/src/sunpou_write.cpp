@@ -11,6 +11,7 @@
 #include "app/number_text.h"
 #include "app/placement.h"
 #include "app/plendra.h"
+#include "app/report.h"
 #include "texts.h"
 
 namespace plendra {
@@ -48,6 +49,18 @@ std::u16string Typeable(std::u16string_view folder) {
     if (text[i] == u'^' && (text[i + 1] == u'C' || text[i + 1] == u'M' || text[i + 1] == u'J'))
       text[i + 1] = static_cast<char16_t>(text[i + 1] - u'A' + u'a');
   return text;
+}
+
+// What the status line adds when the picked dimension prints another number
+// than its measurement (its text typed over by the draughtsman): the entry is
+// written with the measurement all the same, and the user learns that the
+// drawing shows something else. Empty when it prints its measurement.
+std::u16string PrintedValueNote(korvel::_PwControl& channel, float measured, std::int32_t marume_index) {
+  korvel::DxfTable text;
+  if (channel.DxfScan(u"ENTITIES", u"DIMENSION", u"1", text) != -1 || text.IsEmpty()) return {};
+  const std::optional<std::u16string> printed = PrintedValueDiffers(text.At(0, 1), measured, marume_index);
+  if (!printed) return {};
+  return std::u16string(texts::kPrintedDiffers) + *printed + std::u16string(texts::kPrintedDiffersEnd);
 }
 
 }  // namespace
@@ -268,7 +281,8 @@ std::int32_t Form1::Sunpou_Write() {
     EntryUnconfirmed(entry, *acad);
     return 0;
   }
-  view_.SetStatus(entry + u">" + SingleText(L) + std::u16string(texts::kWritten));
+  view_.SetStatus(entry + u">" + SingleText(L) + std::u16string(texts::kWritten) +
+                  PrintedValueNote(*channel, M, TextToLong(g_.settings.Marume)));
   NoteWritten(system, number);
   if (channel->SendCommand(u"-attedit^My^M^M^M^Ml^M^Ms^M" + text_style_name + u"^M^M", Prompt()) != -1) {
     EntryUnconfirmed(entry, *acad);

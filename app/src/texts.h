@@ -42,6 +42,9 @@ inline constexpr std::u16string_view kNoNumber = u"番号が入力されてい�
 inline constexpr std::u16string_view kAligned = u"平行寸法です。";
 inline constexpr std::u16string_view kNotLinear = u"長さ寸法ではありません";
 inline constexpr std::u16string_view kWritten = u"mmを書き込みました";
+// The picked dimension prints a typed value instead of its measurement.
+inline constexpr std::u16string_view kPrintedDiffers = u" (寸法の表示値 ";
+inline constexpr std::u16string_view kPrintedDiffersEnd = u" は測定値と違います)";
 // An entry whose typing AutoCAD did not confirm: the entry may be in the
 // drawing in part, in whole or not at all, so the number is not advanced and
 // the user is asked to look before writing on.

@@ -9,7 +9,7 @@
 // Every figure is the best of --runs runs, read from the page cache.
 //
 // It also times whole processes as a user runs them, start to exit with the
-// output thrown away: dxfscan (the one beside this program unless --dxfscan
+// output thrown away, with their peak memory: dxfscan (the one beside this program unless --dxfscan
 // says otherwise) for the number lookup's and the dimension query, next to
 // `wc -l` on the same file.
 #include <algorithm>
@@ -27,9 +27,17 @@
 #include <emmintrin.h>
 #endif
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "dxf_generator.h"
 #include "link/dxf_file.h"
 #include "link/dxf_scanner.h"
+#include "link/pw_control.h"
 #include "platform/ansi_codec.h"
 
 namespace {
@@ -137,26 +145,177 @@ Figure Scan(const std::filesystem::path& path, platform::TextCodec& codec, std::
 
 std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
+#ifdef _WIN32
 std::string Quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
+#endif
 
-// The best wall-clock time of a command line run by the shell; a shell's
-// start is a millisecond or two, small beside a file of hundreds of megabytes.
-double BestProcessSeconds(const std::string& command, int runs) {
-  double best = 1e300;
+struct ProcessFigure {
+  double seconds = 1e300;      // the best wall-clock time of the runs
+  double cpu_seconds = 1e300;  // the least processor time (user and system) of the runs
+  long peak_kilobytes = 0;     // the largest resident set of the runs; 0 when unknown
+};
+
+// A whole process as a user runs it, start to exit, its output thrown away.
+// Where the platform allows, the program is started directly (no shell) and
+// its own peak memory is read from the kernel's account of it.
+ProcessFigure BestProcess(const std::vector<std::string>& argv, int runs) {
+  ProcessFigure best;
   for (int run = 0; run < runs; ++run) {
+#ifdef _WIN32
+    std::string command;
+    for (const std::string& arg : argv) command += (command.empty() ? "" : " ") + Quoted(arg);
     const auto start = Clock::now();
-    if (std::system((command + " >/dev/null").c_str()) != 0) {
+    if (std::system((command + " >NUL").c_str()) != 0) {
       std::fprintf(stderr, "failed: %s\n", command.c_str());
       std::exit(1);
     }
-    best = std::min(best, Seconds(start));
+    best.seconds = std::min(best.seconds, Seconds(start));
+#else
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    const auto start = Clock::now();
+    // fork, not posix_spawn: a child that shares this program's memory until
+    // its exec is charged with this program's peak as its own.
+    const pid_t child = fork();
+    if (child == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      if (null < 0 || dup2(null, 1) < 0) _exit(127);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+    const int spawned = child > 0 ? 0 : -1;
+    int status = 0;
+    struct rusage usage {};
+    if (spawned != 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "failed: %s\n", argv[0].c_str());
+      std::exit(1);
+    }
+    best.seconds = std::min(best.seconds, Seconds(start));
+    best.peak_kilobytes = std::max(best.peak_kilobytes, static_cast<long>(usage.ru_maxrss));
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    best.cpu_seconds = std::min(best.cpu_seconds, seconds(usage.ru_utime) + seconds(usage.ru_stime));
+#endif
   }
   return best;
 }
+
+#ifndef _WIN32
+// The number lookup as Plendra makes it, over the drawing as the scratch
+// file: DxfScan's table of every attribute, read for one system, against
+// DxfAttributesAfter, which keeps only that system's numbers.
+struct LookupFigure {
+  double seconds = 1e300;   // best of the runs, wall clock
+  double cpu = 1e300;       // best of the runs, processor
+  long peak_kilobytes = 0;  // of a child that made one lookup
+  long highest = 0;
+  std::size_t numbers = 0;
+};
+
+long HighestOf(const std::vector<std::u16string>& numbers) {
+  long highest = 0;
+  for (const std::u16string& n : numbers) {
+    const std::string text(n.begin(), n.end());
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() && *end == '\0' && value > static_cast<double>(highest))
+      highest = std::lround(value);
+  }
+  return highest;
+}
+
+std::vector<std::u16string> ByTable(korvel::PwControl& control, std::u16string_view tag,
+                                    std::u16string_view system) {
+  korvel::DxfTable table;
+  if (control.DxfScan(u"ENTITIES", u"ATTRIB", u"2|1", table) != -1) std::exit(1);
+  const std::string count(table.At(0, 0).begin(), table.At(0, 0).end());
+  const long n = std::stol(count);
+  std::vector<std::u16string> numbers;
+  for (long r = 1; r < n; ++r)
+    if (table.At(0, r) == tag && table.At(1, r) == system) numbers.push_back(table.At(1, r + 1));
+  return numbers;
+}
+
+std::vector<std::u16string> ByQuery(korvel::PwControl& control, std::u16string_view tag,
+                                    std::u16string_view system) {
+  std::vector<std::u16string> numbers;
+  if (control.DxfAttributesAfter(tag, system, numbers) != -1) std::exit(1);
+  return numbers;
+}
+
+// Its memory in a child of its own, started while this program is still
+// small (a child starts with a copy of it).
+template <typename Lookup>
+long LookupPeakKilobytes(Lookup lookup) {
+  const pid_t child = fork();
+  if (child == 0) {
+    auto own = korvel::PwControl::Create();
+    lookup(*own);
+    _exit(0);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) return usage.ru_maxrss;
+  return 0;
+}
+
+template <typename Lookup>
+LookupFigure TimeLookup(Lookup lookup, int runs) {
+  LookupFigure f;
+  auto control = korvel::PwControl::Create();
+  for (int run = 0; run < runs; ++run) {
+    const auto start = Clock::now();
+    const double cpu_start = CpuSeconds();
+    const std::vector<std::u16string> numbers = lookup(*control);
+    f.highest = HighestOf(numbers);
+    f.numbers = numbers.size();
+    f.seconds = std::min(f.seconds, Seconds(start));
+    f.cpu = std::min(f.cpu, CpuSeconds() - cpu_start);
+  }
+  return f;
+}
+
+// Both lookups for the system of the bench drawing's first entries (給水),
+// with the scratch file a link to the drawing in a folder of its own.
+void Lookups(const std::filesystem::path& drawing, int runs) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("dxf-scan-bench-lookup-" + std::to_string(std::random_device()()));
+  std::filesystem::create_directory(folder);
+  std::filesystem::create_symlink(std::filesystem::absolute(drawing), folder / "Wexa.dxf");
+  const std::string old_tmpdir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+  setenv("TMPDIR", folder.c_str(), 1);  // the temporary folder the library asks for
+  const std::u16string tag = u"KEITOU", system = u"給水";
+  const auto by_table = [&](korvel::PwControl& c) { return ByTable(c, tag, system); };
+  const auto by_query = [&](korvel::PwControl& c) { return ByQuery(c, tag, system); };
+  LookupFigure empty;
+  empty.peak_kilobytes = LookupPeakKilobytes([](korvel::PwControl&) { return 0; });
+  const long table_peak = LookupPeakKilobytes(by_table);
+  const long query_peak = LookupPeakKilobytes(by_query);
+  LookupFigure table = TimeLookup(by_table, runs);
+  LookupFigure query = TimeLookup(by_query, runs);
+  table.peak_kilobytes = table_peak;
+  query.peak_kilobytes = query_peak;
+  if (old_tmpdir.empty())
+    unsetenv("TMPDIR");
+  else
+    setenv("TMPDIR", old_tmpdir.c_str(), 1);
+  std::filesystem::remove_all(folder);
+  std::printf(
+      "number lookup (one system), best of the runs          seconds processor   peak MB  numbers highest\n");
+  const auto row = [&](const char* name, const LookupFigure& f) {
+    std::printf("%-50s %9.3f %9.3f %9.1f %8zu %7ld\n", name, f.seconds, f.cpu,
+                (f.peak_kilobytes - empty.peak_kilobytes) / 1024.0, f.numbers, f.highest);
+  };
+  row("DxfScan ENTITIES ATTRIB 2|1, read for the system", table);
+  row("DxfAttributesAfter KEITOU 給水", query);
+  std::printf("(peak MB: beyond a child that looks nothing up, %.1f MB)\n\n", empty.peak_kilobytes / 1024.0);
+}
+#endif
 
 }  // namespace
 
@@ -207,6 +366,36 @@ int main(int argc, char** argv) {
                 bytes / 1e6, size.dimensions, 4 * size.parts_entries, Seconds(start));
   }
 
+  // The whole processes first, while this program is still small: a child
+  // starts with a copy of it.
+  if (std::filesystem::exists(dxfscan)) {
+    // Both sides in the same run, so that the ratio compares like with like
+    // on whatever machine runs it.
+    const double bytes = static_cast<double>(std::filesystem::file_size(file));
+    const ProcessFigure wc = BestProcess({"wc", "-l", file.string()}, runs);
+    std::printf(
+        "whole process, best of the runs                       seconds      MB/s  times wc -l  peak MB"
+        "  processor s  times wc -l\n");
+    const auto row = [&](const std::string& name, const ProcessFigure& f) {
+      std::printf("%-50s %9.3f %9.0f %9.2f %9.1f %9.3f %9.2f\n", name.c_str(), f.seconds,
+                  bytes / 1e6 / f.seconds, f.seconds / wc.seconds, f.peak_kilobytes / 1024.0, f.cpu_seconds,
+                  f.cpu_seconds / wc.cpu_seconds);
+    };
+    row("wc -l", wc);
+    const std::vector<std::string> queries[] = {{"ENTITIES", "ATTRIB", "2|1"},
+                                                {"ENTITIES", "DIMENSION", "11|21|31|42|70|50|3|1070"}};
+    for (const std::vector<std::string>& query : queries) {
+      std::vector<std::string> argv = {dxfscan.string(), file.string()};
+      argv.insert(argv.end(), query.begin(), query.end());
+      row("dxfscan " + query[0] + " " + query[1] + " " + query[2], BestProcess(argv, runs));
+    }
+  } else {
+    std::printf("(no whole-process figures: %s is missing)\n", dxfscan.string().c_str());
+  }
+  std::printf("\n");
+#ifndef _WIN32
+  Lookups(file, runs);
+#endif
   auto codec = platform::MakeAnsiCodec(932);
   const Figure lines = CountNewlines(file, runs, block);
   std::printf("%-50s %9s %9s\n", "best of the runs, MB/s", "wall", "processor");
@@ -234,20 +423,6 @@ int main(int argc, char** argv) {
   std::printf("slowest scan: %.2f times the newline count's time (wall), %.2f (processor)\n", slowest,
               slowest_cpu);
 
-  if (std::filesystem::exists(dxfscan)) {
-    const double bytes = static_cast<double>(std::filesystem::file_size(file));
-    const double wc = BestProcessSeconds("wc -l " + Quoted(file.string()), runs);
-    std::printf("\nwhole process, best of the runs           seconds      MB/s   times wc -l\n");
-    std::printf("%-40s %9.3f %9.0f\n", "wc -l", wc, bytes / 1e6 / wc);
-    for (const char* query : {"ENTITIES ATTRIB '2|1'", "ENTITIES DIMENSION '11|21|31|42|70|50|3|1070'"}) {
-      const double t =
-          BestProcessSeconds(Quoted(dxfscan.string()) + " " + Quoted(file.string()) + " " + query, runs);
-      std::printf("%-40s %9.3f %9.0f %9.2f\n", ("dxfscan " + std::string(query)).c_str(), t, bytes / 1e6 / t,
-                  t / wc);
-    }
-  } else {
-    std::printf("\n(no whole-process figures: %s is missing)\n", dxfscan.string().c_str());
-  }
   if (!folder.empty()) std::filesystem::remove_all(folder);
   return 0;
 }

@@ -63,6 +63,21 @@ HRESULT MakeArray(const DxfTable& table, SAFEARRAY** out) {
   return S_OK;
 }
 
+// Strings as a one-dimensional SAFEARRAY(BSTR) from index 0; no strings give
+// an array of no elements.
+HRESULT MakeStrings(const std::vector<std::u16string>& values, SAFEARRAY** out) {
+  SAFEARRAYBOUND bounds{static_cast<ULONG>(values.size()), 0};
+  SAFEARRAY* array = SafeArrayCreate(VT_BSTR, 1, &bounds);
+  if (array == nullptr) return E_OUTOFMEMORY;
+  const HRESULT hr = WriteStrings(array, values);
+  if (FAILED(hr)) {
+    SafeArrayDestroy(array);
+    return hr;
+  }
+  *out = array;
+  return S_OK;
+}
+
 }  // namespace
 
 ControlObject::ControlObject(std::shared_ptr<korvel::PwControl> control)
@@ -208,6 +223,21 @@ HRESULT ControlObject::DxfScan(BSTR Sec_Str, BSTR Obj_Str, BSTR Fom_Str, SAFEARR
     if (FAILED(hr)) return hr;
     if (*Hairetu != nullptr) SafeArrayDestroy(*Hairetu);
     *Hairetu = fresh;
+    return S_OK;
+  });
+}
+
+HRESULT ControlObject::DxfAttributesAfter(BSTR Tag_Str, BSTR Value_Str, SAFEARRAY** Values, LONG* result) {
+  if (Values == nullptr || result == nullptr) return E_POINTER;
+  return Fenced([&] {
+    std::vector<std::u16string> values;
+    *result = control_->DxfAttributesAfter(FromBstr(Tag_Str), FromBstr(Value_Str), values);
+    if (*result != -1) return S_OK;  // the caller's array stays as it was
+    SAFEARRAY* fresh = nullptr;
+    const HRESULT hr = MakeStrings(values, &fresh);
+    if (FAILED(hr)) return hr;
+    if (*Values != nullptr) SafeArrayDestroy(*Values);
+    *Values = fresh;
     return S_OK;
   });
 }

@@ -39,6 +39,8 @@ class ControlObject final : public DispatchObject<::_PwControl> {
   HRESULT STDMETHODCALLTYPE DxfOut(BSTR SelectOp, BSTR VerOp, ::_PwAcad** hnd, LONG* result) override;
   HRESULT STDMETHODCALLTYPE DxfScan(BSTR Sec_Str, BSTR Obj_Str, BSTR Fom_Str, SAFEARRAY** Hairetu,
                                     LONG* result) override;
+  HRESULT STDMETHODCALLTYPE DxfAttributesAfter(BSTR Tag_Str, BSTR Value_Str, SAFEARRAY** Values,
+                                               LONG* result) override;
 
  private:
   std::shared_ptr<korvel::PwControl> control_;

@@ -5,6 +5,7 @@
 // only to keep each file to one purpose.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -53,6 +54,30 @@ inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
   return table;
 }();
 
+// For three-column codes: kLeadingPair[first | second << 8] is ten times the
+// number the first two bytes make (blanks only in front), kLastDigit the
+// third byte's digit; either is kNoCode or more when its bytes cannot begin
+// (or end) a three-column code.
+inline constexpr unsigned kNoCode = 0x4000;
+
+inline constexpr std::array<std::uint16_t, 256> kLastDigit = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (std::size_t b = 0; b < table.size(); ++b)
+    table[b] = b >= '0' && b <= '9' ? static_cast<std::uint16_t>(b - '0') : kNoCode;
+  return table;
+}();
+
+inline constexpr std::array<std::uint16_t, 65536> kLeadingPair = [] {
+  std::array<std::uint16_t, 65536> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const unsigned v0 = kDigitOrBlank[i & 0xFF], v1 = kDigitOrBlank[i >> 8];
+    const bool blank_after_digit = (i >> 8) == ' ' && (i & 0xFF) != ' ';
+    table[i] =
+        (v0 | v1) & 0x80 || blank_after_digit ? kNoCode : static_cast<std::uint16_t>(100 * v0 + 10 * v1);
+  }
+  return table;
+}();
+
 // Any code line but the common forms, by the shared grammar; out of line, so
 // that the scanning loop that holds the common forms stays small.
 [[gnu::noinline, gnu::cold]] inline bool ParseOtherCodeLine(std::string_view line, std::int32_t* code) {
@@ -67,13 +92,13 @@ inline constexpr std::array<std::uint8_t, 256> kDigitOrBlank = [] {
 // parse. Whatever the way, the answer is the grammar's.
 inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
   if (line.size() == 3) {
-    const auto c0 = static_cast<unsigned char>(line[0]);
-    const auto c1 = static_cast<unsigned char>(line[1]);
-    const auto c2 = static_cast<unsigned char>(line[2]);
-    const unsigned v0 = kDigitOrBlank[c0], v1 = kDigitOrBlank[c1], v2 = kDigitOrBlank[c2];
-    // Blanks only in front: "  0", " 10", "100".
-    if (((v0 | v1 | v2) & 0x80) == 0 && c2 != ' ' && (c1 != ' ' || c0 == ' ')) {
-      *code = static_cast<std::int32_t>(100 * v0 + 10 * v1 + v2);
+    // Blanks only in front: "  0", " 10", "100". Two lookups, whatever the
+    // bytes: a byte that does not fit makes the sum too large for a code.
+    const unsigned pair =
+        static_cast<unsigned char>(line[0]) | static_cast<unsigned>(static_cast<unsigned char>(line[1])) << 8;
+    const unsigned value = kLeadingPair[pair] + kLastDigit[static_cast<unsigned char>(line[2])];
+    if (value < kNoCode) {
+      *code = static_cast<std::int32_t>(value);
       return true;
     }
   }
@@ -99,7 +124,18 @@ inline bool ParseCodeLine(std::string_view line, std::int32_t* code) {
 class LineReader {
  public:
   LineReader(DxfSource& source, char* block, std::size_t block_bytes)
-      : source_(source), begin_(block), capacity_(block_bytes), pos_(block), end_(block) {
+      : source_(&source), block_(block), begin_(block), capacity_(block_bytes), pos_(block), end_(block) {
+    const std::string_view whole = source.Whole();
+    if (whole.size() > kMappedTail) {
+      // The block moves over the source's own memory; the end marker takes
+      // the place of the byte after it, which is put back before moving on.
+      begin_ = const_cast<char*>(whole.data());
+      pos_ = end_ = begin_;
+      whole_begin_ = begin_;
+      whole_end_ = begin_ + whole.size();
+      in_place_limit_ = begin_ + whole.size() - kMappedTail;
+      saved_ = *end_;
+    }
     *end_ = '\n';
   }
 
@@ -294,14 +330,14 @@ class LineReader {
   // padding lets p lie anywhere up to the end marker.
   static std::uint64_t LineFeedMask(const char* p) {
 #if defined(__SSE2__)
+    // Written out: a loop here is not unrolled, and its shifts by a count in
+    // a register cost as much as the rest.
     const __m128i lf = _mm_set1_epi8('\n');
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 4; ++i) {
+    const auto piece = [&](int i) {
       const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-      mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))))
-              << (16 * i);
-    }
-    return mask;
+      return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))));
+    };
+    return piece(0) | piece(1) << 16 | piece(2) << 32 | piece(3) << 48;
 #else
     std::uint64_t mask = 0;
     for (int i = 0; i < 64; ++i) mask |= static_cast<std::uint64_t>(p[i] == '\n') << i;
@@ -345,16 +381,38 @@ class LineReader {
   // more behind them. False when nothing more could be read.
   bool Refill() {
     mask_valid_ = false;
+    if (in_place_limit_ != nullptr) {
+      *end_ = saved_;
+      if (end_ < in_place_limit_) {
+        // The unread bytes stay where they are, and the block moves on.
+        source_->Passed(static_cast<std::size_t>(pos_ - whole_begin_));
+        begin_ = const_cast<char*>(pos_);
+        char* const new_end =
+            begin_ + std::min(capacity_, static_cast<std::size_t>(in_place_limit_ - begin_));
+        const bool more = new_end > end_;
+        end_ = new_end;
+        saved_ = *end_;
+        *end_ = '\n';
+        return more;
+      }
+      // The last bytes go through the block like any other source's, so that
+      // the end marker and the look past it stay in memory of the reader's own.
+      tail_.emplace(std::string_view(pos_, static_cast<std::size_t>(whole_end_ - pos_)));
+      source_ = &*tail_;
+      in_place_limit_ = nullptr;
+      begin_ = block_;
+      pos_ = end_ = block_;
+    }
     const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
     if (pos_ != begin_) std::memmove(begin_, pos_, kept);
     pos_ = begin_;
     end_ = begin_ + kept;
     std::size_t got = 0;
     if (!ended_ && kept < capacity_) {
-      got = source_.Read(end_, capacity_ - kept);
+      got = source_->Read(end_, capacity_ - kept);
       if (got == 0) {
         ended_ = true;
-        if (source_.Failed()) Abort(kErrFileNotFound, u"DXF ファイルを読み込めませんでした");
+        if (source_->Failed()) Abort(kErrFileNotFound, u"DXF ファイルを読み込めませんでした");
       }
     }
     end_ += got;
@@ -410,7 +468,20 @@ class LineReader {
     spill_.append(from, std::min(n, room));
   }
 
-  DxfSource& source_;
+  // Bytes at the end of a source read in place that still go through the
+  // block: room for the look past the end marker.
+  static constexpr std::size_t kMappedTail = 4096;
+
+  DxfSource* source_;
+  char* block_;  // the reader's own block
+  // Reading a source's whole bytes in place: the block may not reach past
+  // in_place_limit_, and saved_ is the byte the end marker covers. Null
+  // once the tail is read through the block (tail_ is then the source).
+  char* in_place_limit_ = nullptr;
+  const char* whole_begin_ = nullptr;
+  const char* whole_end_ = nullptr;
+  char saved_ = 0;
+  std::optional<DxfMemorySource> tail_;
   char* begin_;
   std::size_t capacity_;
   const char* pos_;

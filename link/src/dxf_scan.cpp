@@ -1,4 +1,8 @@
 // DxfScan: reading the scratch file that DxfOut had AutoCAD write.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "guarded.h"
 #include "link/dxf_file.h"
 #include "link/dxf_scanner.h"
@@ -19,6 +23,79 @@ std::int32_t PwControl::DxfScan(std::u16string_view Sec_Str, std::u16string_view
     DxfScanFailure failure;
     if (!scanner.Scan(*file, section, type, codes, Hairetu, failure))
       Raise(failure.number, kSourceLibrary, failure.description);
+    return -1;
+  });
+}
+
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A text that a value's bytes are compared with, decoding only the values
+// that could decode to it.
+class Wanted {
+ public:
+  Wanted(std::u16string_view text, platform::TextCodec& codec) : text_(text), codec_(codec) {
+    ascii_ = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+    if (ascii_) narrow_.assign(text.begin(), text.end());
+  }
+  bool Is(std::string_view bytes) const {
+    // Every ANSI code page keeps the ASCII bytes as they are.
+    if (IsAscii(bytes)) return ascii_ && bytes == narrow_;
+    // No code page needs more than four bytes for one UTF-16 unit.
+    if (bytes.size() > 4 * text_.size() + 4) return false;
+    return codec_.FromAnsi(bytes) == text_;
+  }
+
+ private:
+  std::u16string text_;
+  platform::TextCodec& codec_;
+  bool ascii_ = false;
+  std::string narrow_;
+};
+
+// Takes the records of the scan of ATTRIB's "2|1" one by one and keeps the
+// value of each record after a match.
+class FollowingValues final : public DxfRecordSink {
+ public:
+  FollowingValues(std::u16string_view tag, std::u16string_view value, platform::TextCodec& codec)
+      : tag_(tag, codec), value_(value, codec), codec_(codec) {}
+
+  void Record(const std::vector<std::string_view>& values) override {
+    if (after_match_) {
+      const std::string_view bytes = values[1];
+      values_.push_back(IsAscii(bytes) ? std::u16string(bytes.begin(), bytes.end()) : codec_.FromAnsi(bytes));
+    }
+    after_match_ = tag_.Is(values[0]) && value_.Is(values[1]);
+  }
+
+  std::vector<std::u16string>& Values() { return values_; }
+
+ private:
+  Wanted tag_, value_;
+  platform::TextCodec& codec_;
+  bool after_match_ = false;
+  std::vector<std::u16string> values_;
+};
+
+}  // namespace
+
+std::int32_t PwControl::DxfAttributesAfter(std::u16string_view Tag_Str, std::u16string_view Value_Str,
+                                           std::vector<std::u16string>& Values) {
+  const std::u16string tag(Tag_Str), value(Value_Str);
+  return Guarded([&] {
+    const std::u16string path = GetTempFolder() + u"Wexa.dxf";
+    const std::unique_ptr<DxfFile> file = DxfFile::Open(path);
+    if (!file)
+      Raise(kErrFileNotFound, kSourceLibrary, RuntimeErrorText(kErrFileNotFound) + u"(" + path + u")");
+    DxfScanner scanner(Os().Codec());
+    FollowingValues following(tag, value, Os().Codec());
+    DxfScanFailure failure;
+    if (!scanner.Scan(*file, u"ENTITIES", u"ATTRIB", u"2|1", following, failure))
+      Raise(failure.number, kSourceLibrary, failure.description);
+    Values = std::move(following.Values());
     return -1;
   });
 }

@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "link/dxf_file.h"
 #include "platform/ansi_codec.h"
 
 namespace korvel {
@@ -37,6 +42,11 @@ class DxfScannerTest : public ::testing::Test {
 
   std::unique_ptr<platform::TextCodec> codec = platform::MakeAnsiCodec(932);
 };
+
+std::u16string Decimal16(std::size_t value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
 
 std::string Lines(const std::vector<std::string>& lines, std::string_view eol = "\r\n") {
   std::string text;
@@ -221,6 +231,138 @@ TEST_F(DxfScannerTest, FailureNamesTheLine) {
     EXPECT_EQ(o.failure.number, 13);
     EXPECT_NE(o.failure.description.find(u"9 行目"), std::u16string::npos);
   }
+}
+
+// A source that offers its bytes whole, as a mapped file does: the scanner
+// reads them in place and may write into them. Too few of them to be worth it
+// are read as from any other source.
+class InPlace final : public DxfSource {
+ public:
+  explicit InPlace(std::string_view bytes) : bytes_(bytes), rest_(bytes_) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    ++reads;
+    return rest_.Read(buffer, size);
+  }
+  bool Failed() const override { return false; }
+  std::string_view Whole() override { return bytes_; }
+  // Bytes given back must never be read again: they are spoilt here.
+  void Passed(std::size_t bytes) override {
+    EXPECT_GE(bytes, passed);
+    EXPECT_LE(bytes, bytes_.size());
+    std::fill(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(std::min(bytes, bytes_.size())),
+              '#');
+    passed = bytes;
+  }
+  int reads = 0;
+  std::size_t passed = 0;
+
+ private:
+  std::string bytes_;
+  DxfMemorySource rest_;
+};
+
+// MixedDrawing's ENTITIES between other records: enough after them that the
+// in-place reading moves its last byte across each of their lines before it
+// hands the file's last bytes to the block. `mixed` tells where they are.
+std::string LongMixedDrawing(std::size_t* mixed_from = nullptr, std::size_t* mixed_to = nullptr) {
+  std::string text = Lines({"  0", "SECTION", "  2", "BLOCKS"});
+  for (int i = 0; i < 100; ++i) text += Lines({"  0", "TEXT", "  1", "block text " + std::to_string(i)});
+  text += Lines({"  0", "ENDSEC"});
+  std::string mixed = MixedDrawing();
+  mixed.resize(mixed.find("  0\nENDSEC\n"));
+  if (mixed_from != nullptr) *mixed_from = text.size();
+  text += mixed;
+  if (mixed_to != nullptr) *mixed_to = text.size();
+  for (int i = 0; i < 300; ++i) text += Lines({"  0", "TEXT", "  1", "after " + std::to_string(i)});
+  return text + Lines({"  0", "ENDSEC", "  0", "EOF"});
+}
+
+TEST_F(DxfScannerTest, BytesReadInPlaceGiveWhatTheirCopyGivesForEveryCutAndBlock) {
+  std::size_t mixed_from = 0, mixed_to = 0;
+  const std::string file = LongMixedDrawing(&mixed_from, &mixed_to);
+  constexpr std::size_t kThroughBlock = 4096;  // the last bytes, read through the block
+  ASSERT_GT(file.size(), mixed_to + kThroughBlock + 100);
+  std::vector<std::size_t> cuts;
+  for (std::size_t cut = mixed_from + kThroughBlock - 20; cut <= mixed_to + kThroughBlock + 20; ++cut)
+    cuts.push_back(cut);
+  for (std::size_t cut = file.size() - 200; cut <= file.size(); ++cut) cuts.push_back(cut);
+  for (std::size_t cut = 0; cut < file.size(); cut += 97) cuts.push_back(cut);
+  for (std::size_t cut : cuts) {
+    const std::string_view bytes(file.data(), cut);
+    for (std::size_t block : {std::size_t{16}, std::size_t{301}, DxfScanner::kDefaultBlockBytes}) {
+      const Outcome copied = Scan(bytes, u"ENTITIES", u"TEXT", u"1|7|10|1", block);
+      DxfScanner scanner(*codec, block);
+      InPlace source(bytes);
+      Outcome in_place;
+      in_place.ok = scanner.Scan(source, u"ENTITIES", u"TEXT", u"1|7|10|1", in_place.table, in_place.failure);
+      ASSERT_EQ(in_place, copied) << "cut at " << cut << ", block of " << block;
+      if (cut > kThroughBlock) {
+        ASSERT_EQ(source.reads, 0) << "cut at " << cut;
+      }
+      if (block == 16 && cut > mixed_to + kThroughBlock) {
+        ASSERT_GT(source.passed, mixed_from) << "cut at " << cut;
+      }
+    }
+  }
+  const Outcome o = Scan(file, u"ENTITIES", u"TEXT", u"1|7|10|1");
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(o.table.At(0, 0), u"303");
+  EXPECT_EQ(o.table.At(0, 1), std::u16string(300, u'v'));
+}
+
+TEST_F(DxfScannerTest, FaultNearTheEndOfBytesReadInPlaceNamesItsLine) {
+  std::string file = LongMixedDrawing();
+  file.resize(file.size() - std::string("  0\r\nENDSEC\r\n  0\r\nEOF\r\n").size());
+  file += "  0\nENDSEC\n  0\nEOF\n";
+  const std::size_t lines = static_cast<std::size_t>(std::count(file.begin(), file.end(), '\n'));
+  file += "oops\nvalue\n";  // after ENDSEC: never read
+  const std::size_t end = file.find("  0\nENDSEC\n  0\nEOF");
+  ASSERT_NE(end, std::string::npos);
+  file.insert(end, " 1x\nvalue\n");
+  InPlace source(file);
+  DxfScanner scanner(*codec);
+  Outcome o;
+  o.ok = scanner.Scan(source, u"ENTITIES", u"TEXT", u"1", o.table, o.failure);
+  ASSERT_FALSE(o.ok);
+  EXPECT_EQ(o.failure.number, 13);
+  // The bad code line comes four lines before the file's last (ENDSEC, EOF).
+  EXPECT_NE(o.failure.description.find(std::u16string(u"") + Decimal16(lines - 3) + u" 行目"),
+            std::u16string::npos)
+      << std::string(o.failure.description.begin(), o.failure.description.end());
+}
+
+// dxfscan maps a large file; what it reads must be the file's bytes as read.
+TEST_F(DxfScannerTest, MappedFileScansAsTheFileRead) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("dxf-scanner-test-" + std::to_string(std::random_device()()) + ".dxf");
+  std::string file = Lines({"  0", "SECTION", "  2", "ENTITIES"});
+  for (int i = 0; file.size() < (std::size_t{3} << 20); ++i)
+    file += Lines({"  0", i % 3 == 0 ? "TEXT" : "LINE", "  1", "\x95\x5C" + std::to_string(i), " 10", "2.5"});
+  file += Lines({"  0", "ENDSEC", "  0", "EOF"});
+  {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(std::fwrite(file.data(), 1, file.size(), out), file.size());
+    std::fclose(out);
+  }
+  const auto scan = [&](std::unique_ptr<DxfFile> source) {
+    Outcome o;
+    DxfScanner scanner(*codec);
+    o.ok = scanner.Scan(*source, u"ENTITIES", u"TEXT", u"1|10", o.table, o.failure);
+    return o;
+  };
+  std::unique_ptr<DxfFile> mapped = DxfFile::MapPath(path);
+  ASSERT_NE(mapped, nullptr);
+#ifndef _WIN32
+  EXPECT_EQ(mapped->Whole().size(), file.size());
+#endif
+  const Outcome from_map = scan(std::move(mapped));
+  const Outcome read = scan(DxfFile::OpenPath(path));
+  std::filesystem::remove(path);
+  ASSERT_TRUE(read.ok);
+  EXPECT_EQ(from_map, read);
+  EXPECT_EQ(read.table.At(0, 1), u"表0");
+  EXPECT_GT(read.table.UBound(2), 10000);
 }
 
 }  // namespace

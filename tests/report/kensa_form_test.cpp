@@ -42,6 +42,20 @@ TEST_F(KensaForm, ADrawingWithoutEntriesHasNothingToFind) {
          "expect status \"番号の検査: 0 件見つかりました\""});
 }
 
+// A dimension that prints another value than its entry holds is a row of the
+// findings list that says both values.
+TEST_F(KensaForm, ListsADimensionThatPrintsAnotherValue) {
+  Lines({"drawing " + Source("tests/scenarios/drawings/printed_value.dxf").string(),
+         "keitou " + Source("tests/scenarios/keitou_lookup.txt").string(), "start", "setting Renzoku 0",
+         "user pick 45", "press", "user pick 31", "press", "check"});
+  const std::vector<plendra::KensaRow>& rows = runner.TheHost()->kensa.rows;
+  ASSERT_EQ(rows.size(), 1u) << log.str();
+  EXPECT_EQ(rows[0].kind, u"表示値違い");
+  EXPECT_EQ(rows[0].system, u"給水");
+  EXPECT_EQ(rows[0].number, u"2");
+  EXPECT_EQ(rows[0].detail, u"寸法の表示 1500、測定値 1234mm (部品表は測定値)");
+}
+
 // The menu is off while a run waits for a pick, and choosing it then (a click
 // handled by the wait's message pump) exports nothing.
 TEST_F(KensaForm, IsOffDuringARun) {

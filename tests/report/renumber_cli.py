@@ -90,6 +90,8 @@ for name, args, words in [
     ("a missing file", ["renumber", os.path.join(folder, "none.dxf"), "給水"], "ファイルが見つからないか、読めません"),
     ("a rounding", ["renumber", drawing, "給水", "--marume", "2"], "--marume は check と takeoff のオプションです"),
     ("an output", ["renumber", drawing, "給水", "--out", os.path.join(folder, "x.csv")], "--out と --utf8 は takeoff のオプションです"),
+    ("statistics", ["renumber", drawing, "給水", "--stats"], "--stats は check と takeoff のオプションです"),
+    ("a folder: the plan is of the one drawing AutoCAD has open", ["renumber", folder, "給水"], "renumber は図面を一つだけ読みます"),
 ]:
     status, out, err = run(*args)
     check(name + ": status", status, 2)

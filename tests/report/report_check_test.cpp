@@ -136,5 +136,80 @@ TEST_F(ReportCheck, RefusesARoundingIndexTheSettingsCannotHold) {
   EXPECT_EQ(ErrorOf([] { CheckDrawing({}, -1); }), 9);
 }
 
+// The printed value against the measurement as the entry holds it: only a
+// number other than the rounded measurement is a finding, shown as typed.
+TEST_F(ReportCheck, NamesADimensionThatPrintsAnotherNumber) {
+  struct Case {
+    std::string text, measured;
+    std::int32_t marume;
+    LineList lines;
+  } cases[] = {
+      {"", "1234.4", 0, {}},                                  // the measurement
+      {"<>", "1234.4", 0, {}},                                // the measurement, said so
+      {"<> 既設", "1234.4", 0, {}},                           // the measurement and a note
+      {"既設管", "1234.4", 0, {}},                            // no length at all
+      {"1234", "1234.4", 0, {}},                              // what the entry holds
+      {"1234.0", "1234.4", 0, {}},                            // the same number
+      {"1500", "1234.4", 0, {"override\tA\t1\t1500\t1234"}},  // another one
+      {" 1500 ", "1234.4", 0, {"override\tA\t1\t 1500 \t1234"}},
+      // What 10 mm makes of it: no override (the entry, written to the
+      // millimetre, is stale then).
+      {"1230", "1234.4", 2, {"stale\tA\t1\t1234\t1230"}},
+      {"1230", "1234.4", 3, {"stale\tA\t1\t1234\t1250", "override\tA\t1\t1230\t1250"}},
+      {"1234", "1234.4", 4, {"stale\tA\t1\t1234\t1234.4", "override\tA\t1\t1234\t1234.4"}},
+      {"1500", "", 0, {}},  // nothing measured to compare with
+  };
+  for (const Case& c : cases) {
+    const LineList lines = Check(
+        DxfText().Begin().Dimension("1", "2", c.measured, c.text).Entry("A", "1", "1", "2", "1234").End(),
+        c.marume);
+    EXPECT_EQ(lines, c.lines) << c.text << " " << c.marume;
+  }
+}
+
+// A set of sheets is one numbering, but a dimension belongs to its own sheet.
+TEST_F(ReportCheck, ChecksASetOfSheetsAsOneNumbering) {
+  const auto read = [&](const DxfText& text) {
+    std::optional<ReportDrawing> d =
+        ReadReportDrawing(codec->ToAnsi(platform::FromUtf8(text.Text())), *codec, failure);
+    EXPECT_TRUE(d.has_value());
+    return d ? *d : ReportDrawing{};
+  };
+  std::vector<ReportDrawing> sheets;
+  // 1F: A 1, 2 and 3; B 1 whose dimension is on 1F only.
+  sheets.push_back(read(DxfText()
+                            .Begin()
+                            .Dimension("1", "2", "300")
+                            .Dimension("5", "6", "400")
+                            .Entry("A", "1", "1", "2", "300")
+                            .Entry("A", "2", "1", "2", "300")
+                            .Entry("A", "3", "1", "2", "300")
+                            .Entry("B", "1", "5", "6", "400")
+                            .End()));
+  // 2F: A 4, 6 and 3 again; B 2 at 1F's dimension, none here.
+  sheets.push_back(read(DxfText()
+                            .Begin()
+                            .Dimension("1", "2", "300")
+                            .Entry("A", "4", "1", "2", "300")
+                            .Entry("A", "6", "1", "2", "300")
+                            .Entry("A", "3", "1", "2", "300")
+                            .Entry("B", "2", "5", "6", "400")
+                            .End()));
+  // 3F: A 3 a third time, and A 9.
+  sheets.push_back(read(DxfText()
+                            .Begin()
+                            .Dimension("1", "2", "300")
+                            .Entry("A", "9", "1", "2", "300")
+                            .Entry("A", "3", "1", "2", "300")
+                            .End()));
+  const ReportDrawing set = JoinDrawings(sheets);
+  EXPECT_EQ(Lines(CheckDrawing(set, 0), {u"1F", u"2F", u"3F"}),
+            (LineList{"duplicate\tA\t3\t3\t1F, 2F, 3F", "gap\tA\t5\t2F", "gap\tA\t7\t8\t2F, 3F",
+                      "orphan\tB\t2\t2F"}));
+  // Without names (or with one) the lines are those of a single drawing.
+  EXPECT_EQ(Lines(CheckDrawing(set, 0)),
+            (LineList{"duplicate\tA\t3\t3", "gap\tA\t5", "gap\tA\t7\t8", "orphan\tB\t2"}));
+}
+
 }  // namespace
 }  // namespace plendra

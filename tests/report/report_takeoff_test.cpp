@@ -206,7 +206,7 @@ TEST_F(ReportCommand, ExitsByWhatItFound) {
       {{"check", seeded, "--marume", "2"}, 1, ""},
       {{"check", seeded, "--marume=2", "--encoding", "cp932"}, 1, ""},
       {{"takeoff", seeded}, 0, "3 件の部品表は長さが寸法と合わないか"},
-      {{"check"}, 2, "図面を一つ指定してください"},
+      {{"check"}, 2, "図面を一つ以上指定してください"},
       {{"count", seeded}, 2, "知らないコマンドです: count"},
       {{"check", seeded, "--marume", "5"}, 2, "--marume は 0 から 4"},
       {{"check", seeded, "--marume"}, 2, "--marume の後に値がありません"},

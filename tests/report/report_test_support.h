@@ -25,9 +25,12 @@ class DxfText {
   DxfText& Begin() { return Group(0, "SECTION").Group(2, "ENTITIES"); }
   DxfText& End() { return Group(0, "ENDSEC").Group(0, "EOF"); }
   // A dimension whose text point is (x, y) and that measures `measured`
-  // (no group 42 when empty).
-  DxfText& Dimension(std::string_view x, std::string_view y, std::string_view measured) {
-    Group(0, "DIMENSION").Group(8, "寸法").Group(11, x).Group(21, y);
+  // (no group 42 when empty), printing `text` (no group 1 when empty).
+  DxfText& Dimension(std::string_view x, std::string_view y, std::string_view measured,
+                     std::string_view text = {}) {
+    Group(0, "DIMENSION").Group(8, "寸法");
+    if (!text.empty()) Group(1, text);
+    Group(11, x).Group(21, y);
     if (!measured.empty()) Group(42, measured);
     return Group(70, "32");
   }
@@ -49,10 +52,12 @@ class DxfText {
   std::string text_;
 };
 
-inline std::vector<std::string> Lines(const std::vector<Finding>& findings) {
+inline std::vector<std::string> Lines(const std::vector<Finding>& findings,
+                                      const std::vector<std::u16string>& sheet_names = {}) {
   std::vector<std::string> lines;
   for (const Finding& f : findings)
-    FindingLines(f, [&](std::u16string_view line) { lines.push_back(platform::ToUtf8(line)); });
+    FindingLines(
+        f, [&](std::u16string_view line) { lines.push_back(platform::ToUtf8(line)); }, sheet_names);
   return lines;
 }
 

@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -241,6 +243,9 @@ class FrontFirst final : public korvel::DxfSource {
     return file_.Read(buffer, size);
   }
   bool Failed() const override { return file_.Failed(); }
+  // A mapped file holds its front too.
+  std::string_view Whole() override { return file_.Whole(); }
+  void Passed(std::size_t bytes) override { file_.Passed(bytes); }
 
  private:
   korvel::DxfFile& file_;
@@ -264,7 +269,7 @@ class Lines final : public korvel::DxfRecordSink {
     std::string& out = pieces_.back();
     for (std::size_t k = 0; k < values.size(); ++k) {
       if (k > 0) out += '\t';
-      AppendValue(out, values[k], codec_);
+      Append(out, values[k]);
     }
     out += '\n';
   }
@@ -284,6 +289,29 @@ class Lines final : public korvel::DxfRecordSink {
  private:
   static constexpr std::size_t kPiece = std::size_t{1} << 20;
 
+  // A drawing repeats its texts (system names, layer names, tags): a text
+  // that is not ASCII is decoded once and its UTF-8 taken from here after.
+  void Append(std::string& out, std::string_view bytes) {
+    bool ascii = true;
+    for (char c : bytes) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii || bytes.size() > kRememberedLength) {
+      AppendValue(out, bytes, codec_);
+      return;
+    }
+    const auto found = remembered_.find(bytes);
+    if (found != remembered_.end()) {
+      out += found->second;
+      return;
+    }
+    std::string text;
+    AppendValue(text, bytes, codec_);
+    out += text;
+    if (remembered_.size() < kRemembered) remembered_.emplace(std::string(bytes), std::move(text));
+  }
+
+  static constexpr std::size_t kRemembered = 4096;
+  static constexpr std::size_t kRememberedLength = 64;
+
   static bool Write(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
   }
@@ -292,6 +320,7 @@ class Lines final : public korvel::DxfRecordSink {
   std::uint64_t count_ = 0;
   std::vector<std::string> pieces_;
   bool begun_ = false, ended_ = false;
+  std::map<std::string, std::string, std::less<>> remembered_;  // bytes -> UTF-8 as written
 };
 
 }  // namespace
@@ -318,7 +347,7 @@ int main(int argc, char** argv) {
           u"で指定してください");
   }
 
-  const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::OpenPath(args.file);
+  const std::unique_ptr<korvel::DxfFile> file = korvel::DxfFile::MapPath(args.file);
   if (!file) return Fail(53, u"ファイルが見つかりません。");
   FrontFirst source(*file);
   if (!code_page) code_page = platform::DxfHeaderCodePage(source.Front()).value_or(932);

@@ -45,6 +45,9 @@ struct ReportEntry {
   double insert_x = 0, insert_y = 0;  // groups 10 and 20 of the INSERT
   double scale = 1;                   // group 41 of the INSERT (its X scale)
   std::int64_t line = 0;              // the line of the INSERT's group 0
+  // The drawing of a set the entry was read from (its index in the set); 0
+  // for a single drawing.
+  std::size_t sheet = 0;
 
   // The value at a position counted from 1; empty when the INSERT has fewer.
   std::u16string Attribute(std::size_t position) const;
@@ -56,7 +59,11 @@ struct ReportEntry {
 struct ReportDimension {
   std::u16string text_x, text_y;  // groups 11 and 21: the middle of the dimension text
   std::u16string measured;        // group 42: the measured value; empty when not written
+  // Group 1: the text the draughtsman typed over the measurement; empty when
+  // the dimension shows its measurement. "<>" in it stands for the measurement.
+  std::u16string text;
   std::int64_t line = 0;
+  std::size_t sheet = 0;  // as ReportEntry::sheet
 };
 
 struct ReportDrawing {
@@ -83,6 +90,19 @@ std::optional<ReportDrawing> ReadReportDrawing(std::string_view bytes, platform:
 std::optional<ReportDrawing> ReadReportFile(const std::filesystem::path& file, platform::TextCodec& codec,
                                             ReportReadFailure& failure);
 
+// The drawings of a set (a building's sheets) as one drawing whose entries
+// and dimensions carry the index of their sheet, in the set's order. A
+// dimension only ever matches an entry of its own sheet.
+ReportDrawing JoinDrawings(std::vector<ReportDrawing> sheets);
+
+// The value a dimension prints instead of its measurement, when that differs
+// from the measurement as Plendra writes it (rounded with `marume_index`):
+// its group 1 is not empty, holds no "<>" and is a number other than the
+// rounded measurement. Nothing otherwise, and for a dimension without a
+// measurement. The text is as the drawing holds it.
+std::optional<std::u16string> PrintedValueDiffers(std::u16string_view text, float measured,
+                                                  std::int32_t marume_index);
+
 // --- The check -------------------------------------------------------------
 
 enum class FindingType {
@@ -91,6 +111,7 @@ enum class FindingType {
   kStale,       // the dimension at the recorded text point now gives another length
   kOrphan,      // no dimension has the recorded text point any more
   kUnnumbered,  // the number is no decimal number, so the lookup passes the entry over
+  kOverride,    // the entry's dimension prints a number other than its measurement
 };
 
 struct Finding {
@@ -100,7 +121,12 @@ struct Finding {
   std::u16string number;
   std::int32_t gap_first = 0, gap_last = 0;  // a gap: the run of missing numbers it stands for
   std::int32_t count = 0;                    // a duplicate: how many entries carry the number
-  std::u16string written, now;  // stale: the length as written, and as the dimension gives it now
+  // stale: the length as written, and as the dimension gives it now;
+  // override: the value the dimension prints, and its measurement rounded.
+  std::u16string written, now;
+  // The sheets of a set the finding concerns, ascending: a duplicate's every
+  // sheet, a gap's neighbours' sheets, else the entry's sheet.
+  std::vector<std::size_t> sheets;
   // The entry concerned (the first one of a duplicate), an index into
   // ReportDrawing::entries; -1 for a gap.
   std::ptrdiff_t entry = -1;
@@ -119,8 +145,11 @@ std::vector<Finding> CheckDrawing(const ReportDrawing& drawing, std::int32_t mar
 // line end, to `line`: "duplicate SYSTEM NUMBER COUNT", "gap SYSTEM NUMBER"
 // for one missing number or "gap SYSTEM FIRST LAST" for a run of them,
 // "stale SYSTEM NUMBER WRITTEN NOW", "orphan SYSTEM NUMBER",
-// "unnumbered SYSTEM TEXT". Every finding is one line.
-void FindingLines(const Finding& finding, const std::function<void(std::u16string_view)>& line);
+// "unnumbered SYSTEM TEXT", "override SYSTEM NUMBER SHOWN MEASURED". Every
+// finding is one line. With the names of a set of more than one sheet, the
+// line ends with a field naming the finding's sheets, joined by ", ".
+void FindingLines(const Finding& finding, const std::function<void(std::u16string_view)>& line,
+                  const std::vector<std::u16string>& sheet_names = {});
 
 // --- The takeoff sheet -------------------------------------------------------
 
@@ -130,7 +159,14 @@ void FindingLines(const Finding& finding, const std::function<void(std::u16strin
 // COUNT,TOTAL" sorted by material and size. Lengths, X and Y are shown as
 // written, without the blanks around them; a total adds the lengths that are
 // numbers and shows as many decimals as the most precise of them.
-std::vector<std::vector<std::u16string>> TakeoffRows(const ReportDrawing& drawing);
+//
+// With the names of a set of more than one sheet, every entry row ends with
+// the column 図面 (the sheet's name); each system's 小計 row is followed by
+// one row "図面小計,SYSTEM,SHEET,COUNT,TOTAL" per sheet that holds the system;
+// and the sheet ends with one row "図面計,SHEET,COUNT,TOTAL" per sheet and the
+// row "総計,COUNT,TOTAL".
+std::vector<std::vector<std::u16string>> TakeoffRows(const ReportDrawing& drawing,
+                                                     const std::vector<std::u16string>& sheet_names = {});
 
 // The rows as CSV: fields joined by ",", a field that holds a comma, a double
 // quote, CR or LF enclosed in double quotes with its quotes doubled, and

@@ -55,6 +55,8 @@ class _PwControl : public std::enable_shared_from_this<_PwControl> {
   virtual std::int32_t DxfOut(std::u16string_view SelectOp, std::u16string_view VerOp, _PwAcad* hnd) = 0;
   virtual std::int32_t DxfScan(std::u16string_view Sec_Str, std::u16string_view Obj_Str,
                                std::u16string_view Fom_Str, DxfTable& Hairetu) = 0;
+  virtual std::int32_t DxfAttributesAfter(std::u16string_view Tag_Str, std::u16string_view Value_Str,
+                                          std::vector<std::u16string>& Values) = 0;
 };
 
 class _PwAcad : public std::enable_shared_from_this<_PwAcad> {

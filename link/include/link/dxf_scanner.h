@@ -29,6 +29,15 @@ class DxfSource {
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
   // True once a read has failed (and returned 0 for it).
   virtual bool Failed() const = 0;
+  // All the bytes at once, when the source holds them in memory that may be
+  // written to (a file mapped privately): the scanner then reads them where
+  // they lie, without copying them into its block, and may change bytes
+  // there. Empty otherwise; the bytes then come through Read.
+  virtual std::string_view Whole() { return {}; }
+  // The scanner is done with the first `bytes` of Whole(): a mapped file
+  // gives their memory back, so that the reading program does not come to
+  // hold the whole file.
+  virtual void Passed(std::size_t /*bytes*/) {}
 };
 
 // A DxfSource over bytes in memory (tests, the fuzzer).

@@ -85,6 +85,17 @@ class PwControl final : public _PwControl {
   // replaced only on success: bounds (0..n, 0..count+1), (0,0) the count.
   std::int32_t DxfScan(std::u16string_view Sec_Str, std::u16string_view Obj_Str, std::u16string_view Fom_Str,
                        DxfTable& Hairetu) override;
+  // From the same file, for the ATTRIB records of ENTITIES (the attributes of
+  // the drawing's blocks, in block order): the value (group 1) of the record
+  // right after each one whose tag (group 2) is Tag_Str and whose value is
+  // Value_Str, both exact, in the file's order; a match that is the last
+  // ATTRIB has none. What a DxfScan of ENTITIES, ATTRIB, "2|1" would give,
+  // read that way from its table, but the scan keeps only these values: one
+  // block's attribute that names another's (a system's entry and its number)
+  // is looked up without a table of every attribute of the drawing. Values is
+  // replaced only on success; the failures are DxfScan's.
+  std::int32_t DxfAttributesAfter(std::u16string_view Tag_Str, std::u16string_view Value_Str,
+                                  std::vector<std::u16string>& Values) override;
 
  private:
   PwControl();

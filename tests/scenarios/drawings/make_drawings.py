@@ -11,14 +11,19 @@ DIMDEC 0, DIMRND 0, DIMZIN 0 and a text style of width factor 1 (handle
 given by the table); a second one, measuring 1500 with its text at
 (3000, 500), in a style that gives nothing but DIMSCALE 50; a third, vertical
 (its text at (5000, 500)), in the first style.
+
+printed_value.dxf: the first style of worked_example.dxf and three horizontal
+dimensions measuring 1234.4 whose texts the draughtsman typed over: "1500"
+(text at (1000, 500)), "1234" (the measurement to the millimetre, at
+(3000, 500)) and "<> 既設" (the measurement and a note, at (5000, 500)).
 """
 import sys
 
 import ezdxf
 
 
-def dimension(msp, style, p1, p2, base, angle, text_mid, measurement):
-    dim = msp.add_linear_dim(base=base, p1=p1, p2=p2, angle=angle, dimstyle=style)
+def dimension(msp, style, p1, p2, base, angle, text_mid, measurement, text="<>"):
+    dim = msp.add_linear_dim(base=base, p1=p1, p2=p2, angle=angle, dimstyle=style, text=text)
     dim.render()
     entity = dim.dimension
     entity.dxf.text_midpoint = text_mid
@@ -53,5 +58,23 @@ def worked_example(folder):
         print(e.dxftype(), e.dxf.handle)
 
 
+def printed_value(folder):
+    doc = ezdxf.new("R2000", units=4)
+    doc.header["$MEASUREMENT"] = 1
+    doc.styles.new("WIDE1", dxfattribs={"font": "txt.shx", "width": 1.0})
+    doc.dimstyles.new(
+        "WORK",
+        dxfattribs={"dimscale": 100, "dimtxt": 2.5, "dimgap": 0.625, "dimdec": 0, "dimrnd": 0, "dimzin": 0,
+                    "dimtxsty": "WIDE1"},
+    )
+    msp = doc.modelspace()
+    for x, text in [(1000, "1500"), (3000, "1234"), (5000, "<> 既設")]:
+        dimension(msp, "WORK", (x - 617.2, 0), (x + 617.2, 0), (x, 500), 0, (x, 500, 0), 1234.4, text=text)
+    doc.saveas(folder + "/printed_value.dxf", encoding="cp932")
+    for e in msp:
+        print(e.dxftype(), e.dxf.handle, e.dxf.get("text", ""))
+
+
 if __name__ == "__main__":
     worked_example(sys.argv[1] if len(sys.argv) > 1 else ".")
+    printed_value(sys.argv[1] if len(sys.argv) > 1 else ".")
