@@ -306,6 +306,21 @@ Handle Cad::HitTest(const Point& p) const {
   return best;
 }
 
+bool Cad::InWindow(Point low, Point high, Point corner1, Point corner2, bool crossing) const {
+  // Only what the view shows can be found: the window is cut to it.
+  double left = std::min(corner1.x, corner2.x), right = std::max(corner1.x, corner2.x);
+  double bottom = std::min(corner1.y, corner2.y), top = std::max(corner1.y, corner2.y);
+  if (view_.set) {
+    left = std::max(left, view_.center.x - view_.Width() / 2);
+    right = std::min(right, view_.center.x + view_.Width() / 2);
+    bottom = std::max(bottom, view_.center.y - view_.height / 2);
+    top = std::min(top, view_.center.y + view_.height / 2);
+    if (left > right || bottom > top) return false;
+  }
+  if (crossing) return low.x <= right && high.x >= left && low.y <= top && high.y >= bottom;
+  return low.x >= left && high.x <= right && low.y >= bottom && high.y <= top;
+}
+
 std::filesystem::path Cad::LocalFile(std::u16string_view path) const {
   std::u16string local(path);
   for (const auto& [windows, here] : folder_map_) {
