@@ -67,6 +67,7 @@ const std::map<std::string, std::string>& ActionForms() {
       {"folder", "folder D"},
       {"instance", "instance running"},
       {"busy", "busy COMMAND MS"},
+      {"vanish", "vanish COMMAND MS"},
       {"answer", "answer yes または answer no"},
       {"start", "start"},
       {"expect", "expect WHAT ..."},
@@ -209,8 +210,8 @@ bool Runner::RunLine(std::size_t line_number, const std::vector<std::string>& f)
   const std::string& verb = f[0];
   const std::size_t n = f.size();
   if (verb == "release" || verb == "drawing" || verb == "keitou" || verb == "ini" || verb == "folder" ||
-      verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy" || verb == "saveas" ||
-      verb == "variable")
+      verb == "instance" || verb == "block" || verb == "blockscript" || verb == "busy" || verb == "vanish" ||
+      verb == "saveas" || verb == "variable")
     return Setup(f);
   if (verb == "answer") {
     if (n != 2 || (f[1] != "yes" && f[1] != "no"))
@@ -342,6 +343,14 @@ bool Runner::Setup(const std::vector<std::string>& f) {
     if (!ms) return false;
     busy_command_ = U16(f[1]);
     busy_ms_ = static_cast<std::uint32_t>(*ms);
+    return true;
+  }
+  if (f[0] == "vanish") {
+    if (f.size() != 3) return Fail(WrongForm("vanish"));
+    const auto ms = Number(f[2], "vanish の MS", 0, kLongestMs);
+    if (!ms) return false;
+    busy_command_ = U16(f[1]);
+    vanish_ms_ = static_cast<std::uint32_t>(*ms);
     return true;
   }
   if (f.size() != 2) return Fail(WrongForm(f[0]));
@@ -485,6 +494,10 @@ bool Runner::Start() {
     if (busy_ms_ > 0) {
       cad_->Cad().TheFaults().only_command = busy_command_;
       cad_->Cad().TheFaults().busy_for_ms = busy_ms_;
+    }
+    if (vanish_ms_) {
+      cad_->Cad().TheFaults().only_command = busy_command_;
+      cad_->Cad().TheFaults().vanish_after_ms = *vanish_ms_;
     }
     // Every command line AutoCAD is handed goes into the transcript.
     auto& traits = desktop_.Get(cad_->main).traits;

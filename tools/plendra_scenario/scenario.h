@@ -144,8 +144,11 @@ class Runner {
   // "variable NAME VALUE": AutoCAD's system variables as the user left them.
   std::vector<std::pair<std::u16string, std::u16string>> variables_;
   // "busy COMMAND MS": AutoCAD answers no message for MS ms as COMMAND finishes.
+  // "vanish COMMAND MS": AutoCAD's windows vanish MS ms after COMMAND
+  // starts (the command of "busy" and "vanish" is one: the last line's).
   std::u16string busy_command_;
   std::uint32_t busy_ms_ = 0;
+  std::optional<std::uint32_t> vanish_ms_;
 
   // The world once started.
   std::unique_ptr<cadsim::SimCad> cad_;
