@@ -33,9 +33,7 @@ std::wstring SysInfoPath() {
 
 }  // namespace
 
-AboutDialog::~AboutDialog() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
+AboutDialog::~AboutDialog() { Destroy(); }
 
 void StartSysInfo(HWND owner) {
   const std::wstring path = SysInfoPath();
@@ -48,8 +46,7 @@ void StartSysInfo(HWND owner) {
 }
 
 void AboutDialog::Show(std::u16string_view title, std::u16string_view version_text) {
-  if (window_ == nullptr)
-    window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUT), owner_(), Procedure, 0);
+  if (window_ == nullptr) Create(instance_, IDD_ABOUT, owner_());
   if (window_ == nullptr) return;
   const std::wstring caption = Wide(title) + ResourceString(instance_, IDS_ABOUT_CAPTION);
   SetWindowTextW(window_, caption.c_str());
@@ -59,10 +56,9 @@ void AboutDialog::Show(std::u16string_view title, std::u16string_view version_te
   SetForegroundWindow(window_);
 }
 
-INT_PTR CALLBACK AboutDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM) noexcept {
+INT_PTR AboutDialog::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  const HWND window = window_;
   switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
         ShowWindow(window, SW_HIDE);

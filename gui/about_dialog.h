@@ -7,27 +7,22 @@
 #include <functional>
 
 #include "app/view.h"
+#include "dialog_window.h"
 
 namespace plendra_gui {
 
-class AboutDialog final : public plendra::AboutView {
+class AboutDialog final : public plendra::AboutView, public DialogWindow {
  public:
   AboutDialog(HINSTANCE instance, std::function<HWND()> owner)
       : instance_(instance), owner_(std::move(owner)) {}
   ~AboutDialog() override;
   void Show(std::u16string_view title, std::u16string_view version_text) override;
 
-  HWND Existing() const { return window_; }
-  bool TakesMessage(MSG& message) const {
-    return window_ != nullptr && IsWindowVisible(window_) && ::IsDialogMessageW(window_, &message);
-  }
-
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   HINSTANCE instance_;
   std::function<HWND()> owner_;
-  HWND window_ = nullptr;
 };
 
 // Starts msinfo32.exe, where the system says it lies (or by name); tells the

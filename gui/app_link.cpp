@@ -4,16 +4,14 @@
 
 #include "app/app_error.h"
 #include "app/plendra.h"
-#include "resource.h"
 #include "wide_text.h"
 
 namespace plendra_gui {
 namespace {
 
-void ShowRunTimeError(HWND owner, std::int32_t number, const std::u16string& description) {
-  const std::wstring text = ResourceString(GetModuleHandleW(nullptr), IDS_RUNTIME_ERROR) +
-                            std::to_wstring(number) + L"':\r\n\r\n" + Wide(description);
-  MessageBoxW(owner, text.c_str(), L"Plendra", MB_OK | MB_ICONEXCLAMATION);
+void ShowRunTimeError(HWND owner, const plendra::AppError& error) {
+  const std::wstring text = Wide(plendra::RunTimeErrorMessage(error));
+  MessageBoxW(owner, text.c_str(), Wide(plendra::kAppTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -23,9 +21,9 @@ void RunEvent(AppLink& link, HWND owner, const std::function<void(plendra::Plend
   try {
     event(*link.app);
   } catch (const plendra::AppError& error) {
-    ShowRunTimeError(owner, error.number, error.description);
+    ShowRunTimeError(owner, error);
   } catch (...) {
-    ShowRunTimeError(owner, 5, plendra::AppErrorText(5));
+    ShowRunTimeError(owner, plendra::AppError(5));
   }
 }
 

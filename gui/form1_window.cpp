@@ -36,30 +36,15 @@ Form1Window::Form1Window(HINSTANCE instance, AppLink& link, platform::TextCodec&
       help_menu_([this] { return Handle(); }, MENU_POS_HELP, true),
       kensa_menu_([this] { return Handle(); }, MENU_POS_KENSA, true) {}
 
-Form1Window::~Form1Window() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
+Form1Window::~Form1Window() { Destroy(); }
 
 HWND Form1Window::Handle() {
-  if (window_ == nullptr)
-    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), nullptr, Procedure,
-                       reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) Create(instance_, IDD_FORM1, nullptr);
   return window_;
 }
 
-INT_PTR CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
-    auto* self = reinterpret_cast<Form1Window*>(lparam);
-    self->OnInit(window);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<Form1Window*>(::GetWindowLongPtrW(window, DWLP_USER));
-  return self == nullptr ? FALSE : self->Handle(message, wparam, lparam);
-}
-
-void Form1Window::OnInit(HWND window) {
-  window_ = window;
+void Form1Window::OnInit() {
+  const HWND window = window_;
   status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), instance_, nullptr);
   // The template leaves no room for the status bar: the window grows by its height.
@@ -73,7 +58,7 @@ void Form1Window::OnInit(HWND window) {
   SendMessageW(status_, WM_SIZE, 0, 0);
 }
 
-INT_PTR Form1Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR Form1Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -82,12 +67,17 @@ INT_PTR Form1Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       RunEvent(link_, window_, [](plendra::Plendra& app) { app.MainForm().CloseRequest(); });
       return TRUE;
     case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE && lparam != 0 && activation_sources_ &&
-          activation_sources_(reinterpret_cast<HWND>(lparam)))
-        PostMessageW(window_, kRunActivate, 0, 0);
+      if (LOWORD(wparam) != WA_INACTIVE) {
+        const plendra::FocusFrom from = lparam != 0 && focus_sources_
+                                            ? focus_sources_(reinterpret_cast<HWND>(lparam))
+                                            : plendra::FocusFrom::kElsewhere;
+        PostMessageW(window_, kRunActivate, static_cast<WPARAM>(from), 0);
+      }
       return FALSE;  // the dialog manager still puts the focus back
     case kRunActivate:
-      RunEvent(link_, window_, [](plendra::Plendra& app) { app.MainForm().Form_Activate(); });
+      RunEvent(link_, window_, [from = static_cast<plendra::FocusFrom>(wparam)](plendra::Plendra& app) {
+        app.MainForm().Window_Activated(from);
+      });
       return TRUE;
     case kRunKeitouClick:
       RunEvent(link_, window_, [](plendra::Plendra& app) { app.MainForm().Keitou_Combo_Click(); });
@@ -190,23 +180,20 @@ void Form1Window::Show() {
   SetForegroundWindow(window_);
 }
 
-void Form1Window::SetWindowPos(std::int32_t insert_after, std::uint32_t flags) {
-  ::SetWindowPos(Handle(), reinterpret_cast<HWND>(static_cast<INT_PTR>(insert_after)), 0, 0, 0, 0, flags);
+void Form1Window::SetTopmost(bool topmost) {
+  ::SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
-std::int32_t Form1Window::GetWindowLong(std::int32_t index) { return GetWindowLongA(Handle(), index); }
-
-void Form1Window::SetWindowLong(std::int32_t index, std::int32_t value) {
-  SetWindowLongA(Handle(), index, value);
-}
-
-void Form1Window::SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha,
-                                             std::uint32_t flags) {
+// A layered window with a constant alpha; the style stays once set.
+void Form1Window::SetOpacity(std::int32_t alpha) {
+  const HWND window = Handle();
+  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
   const BYTE opacity = static_cast<BYTE>(alpha < 0 ? 0 : alpha > 255 ? 255 : alpha);
-  ::SetLayeredWindowAttributes(Handle(), color_key, opacity, flags);
+  ::SetLayeredWindowAttributes(window, 0, opacity, LWA_ALPHA);
 }
 
-void Form1Window::HtmlHelp(std::u16string_view path) {
+void Form1Window::ShowHelp(std::u16string_view path) {
   static HMODULE viewer = LoadLibraryW(L"hhctrl.ocx");
   if (viewer == nullptr) return;
   const auto html_help =
@@ -216,10 +203,11 @@ void Form1Window::HtmlHelp(std::u16string_view path) {
   html_help(Handle(), file.c_str(), kHhDisplayTopic, 0);
 }
 
-std::int32_t Form1Window::MessageBox(std::u16string_view text, std::u16string_view title,
-                                     std::uint32_t style) {
+void Form1Window::MessageBox(std::u16string_view text, std::u16string_view title, plendra::BoxKind kind) {
+  const UINT style =
+      kind == plendra::BoxKind::kWarning ? MB_OK | MB_ICONEXCLAMATION : MB_OK | MB_ICONINFORMATION;
   // Before the window exists (no AutoCAD found) the box has no owner.
-  return ::MessageBoxW(window_, Wide(text).c_str(), Wide(title).c_str(), style);
+  ::MessageBoxW(window_, Wide(text).c_str(), Wide(title).c_str(), style);
 }
 
 }  // namespace plendra_gui

@@ -8,13 +8,14 @@
 
 #include "app/view.h"
 #include "app_link.h"
+#include "dialog_window.h"
 #include "platform/text_codec.h"
 #include "twips.h"
 #include "widgets.h"
 
 namespace plendra_gui {
 
-class Form1Window final : public plendra::Form1View {
+class Form1Window final : public plendra::Form1View, public DialogWindow {
  public:
   Form1Window(HINSTANCE instance, AppLink& link, platform::TextCodec& codec);
   ~Form1Window() override;
@@ -31,34 +32,29 @@ class Form1Window final : public plendra::Form1View {
   float Left() const override;
   void Move(std::int32_t top, std::int32_t left) override;
   void Show() override;
-  void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) override;
-  std::int32_t GetWindowLong(std::int32_t index) override;
-  void SetWindowLong(std::int32_t index, std::int32_t value) override;
-  void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) override;
-  void HtmlHelp(std::u16string_view path) override;
-  std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) override;
+  void SetTopmost(bool topmost) override;
+  void SetOpacity(std::int32_t alpha) override;
+  void ShowHelp(std::u16string_view path) override;
+  void MessageBox(std::u16string_view text, std::u16string_view title, plendra::BoxKind kind) override;
 
   // The window, created (hidden) on first use.
   HWND Handle();
-  // The window if it exists, else null.
-  HWND Existing() const { return window_; }
-  // Windows whose giving up the focus to this one counts as an activation
-  // within the application (the about box).
-  void SetActivationSources(std::function<bool(HWND)> sources) { activation_sources_ = std::move(sources); }
+  // Which of Plendra's windows a window that gave up the focus to this one is.
+  void SetFocusSources(std::function<plendra::FocusFrom(HWND)> sources) {
+    focus_sources_ = std::move(sources);
+  }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-  INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void OnInit(HWND window);
+  void OnInit() override;
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnCommand(int id, int code);
   int PixelsPerInch(int index) const;
 
   HINSTANCE instance_;
   AppLink& link_;
   platform::TextCodec& codec_;
-  HWND window_ = nullptr;
   HWND status_ = nullptr;
-  std::function<bool(HWND)> activation_sources_;
+  std::function<plendra::FocusFrom(HWND)> focus_sources_;
   TwipsPosition top_, left_;
 
   Win32Combo keitou_, bangou_;

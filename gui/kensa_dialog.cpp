@@ -8,9 +8,7 @@
 
 namespace plendra_gui {
 
-KensaDialog::~KensaDialog() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
+KensaDialog::~KensaDialog() { Destroy(); }
 
 void KensaDialog::AddColumns(HWND list) {
   struct Column {
@@ -33,9 +31,7 @@ void KensaDialog::AddColumns(HWND list) {
 
 void KensaDialog::Show(const std::vector<plendra::KensaRow>& rows) {
   if (window_ == nullptr) {
-    window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_KENSA), owner_(), Procedure,
-                                 reinterpret_cast<LPARAM>(this));
-    if (window_ == nullptr) return;
+    if (Create(instance_, IDD_KENSA, owner_()) == nullptr) return;
     AddColumns(GetDlgItem(window_, IDC_KENSA_LIST));
   }
   const HWND list = GetDlgItem(window_, IDC_KENSA_LIST);
@@ -57,21 +53,15 @@ void KensaDialog::Show(const std::vector<plendra::KensaRow>& rows) {
   ShowWindow(window_, SW_SHOW);
 }
 
-INT_PTR CALLBACK KensaDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<KensaDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
-  if (self == nullptr) return FALSE;
+INT_PTR KensaDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const HWND window = window_;
   switch (message) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->idFrom == IDC_KENSA_LIST && header->code == NM_DBLCLK) {
         const int row = reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem;
         if (row >= 0)
-          RunEvent(self->link_, window,
-                   [row](plendra::Plendra& app) { app.MainForm().Kensa_List_DblClick(row); });
+          RunEvent(link_, window, [row](plendra::Plendra& app) { app.MainForm().Kensa_List_DblClick(row); });
       }
       return TRUE;
     }

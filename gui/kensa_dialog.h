@@ -8,29 +8,24 @@
 
 #include "app/view.h"
 #include "app_link.h"
+#include "dialog_window.h"
 
 namespace plendra_gui {
 
-class KensaDialog final : public plendra::KensaView {
+class KensaDialog final : public plendra::KensaView, public DialogWindow {
  public:
   KensaDialog(HINSTANCE instance, AppLink& link, std::function<HWND()> owner)
       : instance_(instance), link_(link), owner_(std::move(owner)) {}
   ~KensaDialog() override;
   void Show(const std::vector<plendra::KensaRow>& rows) override;
 
-  HWND Existing() const { return window_; }
-  bool TakesMessage(MSG& message) const {
-    return window_ != nullptr && IsWindowVisible(window_) && ::IsDialogMessageW(window_, &message);
-  }
-
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void AddColumns(HWND list);
 
   HINSTANCE instance_;
   AppLink& link_;
   std::function<HWND()> owner_;
-  HWND window_ = nullptr;
 };
 
 }  // namespace plendra_gui

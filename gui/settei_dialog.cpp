@@ -11,11 +11,9 @@ SetteiDialog::SetteiDialog(HINSTANCE instance, AppLink& link, std::function<HWND
     : instance_(instance),
       link_(link),
       owner_(std::move(owner)),
-      // Ranges and steps of the three scroll bars: the settings they stand for
-      // and how far a click on an arrow or beside the thumb moves them.
-      okisa_(ControlRef([this] { return Window(); }, IDC_OKISA_SCROLL), -6, 0, 2, 6),
-      hanare_(ControlRef([this] { return Window(); }, IDC_HANARE_SCROLL), 0, 6, 1, 1),
-      toumei_(ControlRef([this] { return Window(); }, IDC_TOUMEI_SCROLL), 55, 255, 25, 50),
+      okisa_(ControlRef([this] { return Window(); }, IDC_OKISA_SCROLL), plendra::kOkisaLine),
+      hanare_(ControlRef([this] { return Window(); }, IDC_HANARE_SCROLL), plendra::kHanareLine),
+      toumei_(ControlRef([this] { return Window(); }, IDC_TOUMEI_SCROLL), plendra::kToumeiLine),
       okisa_label_(ControlRef([this] { return Window(); }, IDC_OKISA_LABEL)),
       hanare_label_(ControlRef([this] { return Window(); }, IDC_HANARE_LABEL)),
       mae_(ControlRef([this] { return Window(); }, IDC_MAE_OPTION)),
@@ -28,32 +26,20 @@ SetteiDialog::SetteiDialog(HINSTANCE instance, AppLink& link, std::function<HWND
       keitou_check_(ControlRef([this] { return Window(); }, IDC_KEITOU_CHECK_CHECK)),
       marume_(ControlRef([this] { return Window(); }, IDC_MARUME_COMBO)) {}
 
-SetteiDialog::~SetteiDialog() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
+SetteiDialog::~SetteiDialog() { Destroy(); }
 
 HWND SetteiDialog::Window() {
-  if (window_ == nullptr)
-    CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_SETTEI), owner_(), Procedure,
-                       reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) Create(instance_, IDD_SETTEI, owner_());
   return window_;
 }
 
-INT_PTR CALLBACK SetteiDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrW(window, DWLP_USER, lparam);
-    auto* self = reinterpret_cast<SetteiDialog*>(lparam);
-    self->window_ = window;
-    self->okisa_.ApplyRange();
-    self->hanare_.ApplyRange();
-    self->toumei_.ApplyRange();
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<SetteiDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
-  return self == nullptr ? FALSE : self->Handle(message, wparam, lparam);
+void SetteiDialog::OnInit() {
+  okisa_.ApplyRange();
+  hanare_.ApplyRange();
+  toumei_.ApplyRange();
 }
 
-INT_PTR SetteiDialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR SetteiDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wparam) == IDOK && HIWORD(wparam) == BN_CLICKED)

@@ -9,11 +9,12 @@
 
 #include "app/view.h"
 #include "app_link.h"
+#include "dialog_window.h"
 #include "widgets.h"
 
 namespace plendra_gui {
 
-class SetteiDialog final : public plendra::SetteiView {
+class SetteiDialog final : public plendra::SetteiView, public DialogWindow {
  public:
   // owner: the main window, disabled while the dialog is up.
   SetteiDialog(HINSTANCE instance, AppLink& link, std::function<HWND()> owner);
@@ -36,21 +37,15 @@ class SetteiDialog final : public plendra::SetteiView {
   void ShowModal() override;
   void Hide() override;
 
-  HWND Existing() const { return window_; }
-  bool TakesMessage(MSG& message) const {
-    return window_ != nullptr && IsWindowVisible(window_) && ::IsDialogMessageW(window_, &message);
-  }
-
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-  INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnInit() override;
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   HWND Window();
   void OnScroll(HWND bar, int request, int position);
 
   HINSTANCE instance_;
   AppLink& link_;
   std::function<HWND()> owner_;
-  HWND window_ = nullptr;
   bool modal_ = false;
 
   Win32Scroll okisa_, hanare_, toumei_;

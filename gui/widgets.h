@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "app/settings.h"
 #include "app/view.h"
 
 namespace plendra_gui {
@@ -75,8 +76,13 @@ class Win32MenuItem final : public plendra::MenuItem {
 // A horizontal scroll-bar control with its own range and steps.
 class Win32Scroll final : public plendra::ScrollBar {
  public:
-  Win32Scroll(ControlRef control, int min, int max, int small_step, int large_step)
-      : control_(std::move(control)), min_(min), max_(max), small_(small_step), large_(large_step) {}
+  // The range and steps are those of the setting the bar stands for.
+  Win32Scroll(ControlRef control, const plendra::SettingLine& setting)
+      : control_(std::move(control)),
+        min_(setting.low),
+        max_(setting.high),
+        small_(setting.small_step),
+        large_(setting.large_step) {}
   std::int32_t Value() const override;
   void SetValue(std::int32_t value) override;
 

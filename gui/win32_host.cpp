@@ -16,10 +16,11 @@ Win32Host::Win32Host(HINSTANCE instance, std::shared_ptr<korvel::_PwAcad> first_
       about_(instance, [this] { return form1_.Handle(); }),
       kensa_(instance, link_, [this] { return form1_.Handle(); }),
       renumber_(instance, [this] { return form1_.Handle(); }) {
-  // Coming back from the about box is an activation within the application;
-  // the settings menu runs its own after the dialog.
-  form1_.SetActivationSources(
-      [this](HWND window) { return window != nullptr && window == about_.Existing(); });
+  form1_.SetFocusSources([this](HWND window) {
+    if (window != nullptr && window == about_.Existing()) return plendra::FocusFrom::kAboutBox;
+    if (window != nullptr && window == settei_.Existing()) return plendra::FocusFrom::kSettingsDialog;
+    return plendra::FocusFrom::kElsewhere;
+  });
 }
 
 Win32Host::~Win32Host() = default;

@@ -2,7 +2,7 @@
 ;
 ; Built by CMake (installer/CMakeLists.txt) with:
 ;   makensis -INPUTCHARSET UTF8 -DBITS=64|32 -DVERSION=x.y.z -DOUTFILE=... -DPLENDRA_EXE=...
-;            -DKORVEL_DLL=... -DHELP_CHM=... -DDATA_DIR=... [-DWITH_SCR] plendra.nsi
+;            -DKORVEL_DLL=... -DHELP_CHM=... -DGRANT_EXE=... -DDATA_DIR=... [-DWITH_SCR] plendra.nsi
 ;
 ; BITS decides the installer's own bitness and the folder: korvel.dll is an
 ; in-process server, so Plendra.exe, korvel.dll and the regsvr32 that
@@ -13,6 +13,11 @@
 ; the 64-bit one.
 ;
 ; Switches: /S silent; /D=folder (last, unquoted) the folder.
+;
+; A user without administrator rights may not write in Program Files, so the
+; setup opens the two settings files (and only them) to the local Users group,
+; named by its identifier S-1-5-32-545 so that the group's localised name does
+; not matter. Exit code 3: installed, but that did not succeed.
 ; Uninstall.exe /S keeps the settings the user changed; /REMOVESETTINGS
 ; removes them as the check box "設定ファイルも削除する" does.
 
@@ -124,6 +129,15 @@ Section "Plendra" SecMain
   !insertmacro InstallSettingsFile "Keitou.txt"
   !insertmacro InstallSettingsFile "plendra.ini"
 
+  ; From the setup's own temporary folder: nothing of it stays installed.
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\grant_users.exe" "${GRANT_EXE}"
+  ExecWait '"$PLUGINSDIR\grant_users.exe" "$INSTDIR\Keitou.txt" "$INSTDIR\plendra.ini"' $0
+  ${If} $0 != 0
+    MessageBox MB_ICONEXCLAMATION|MB_OK "Keitou.txt と plendra.ini を、管理者でない使う人が書き込めるようにできませんでした。$\r$\nPlendra の設定は、管理者の権限で実行したときだけ保存されます。" /SD IDOK
+    SetErrorLevel 3
+  ${EndIf}
+
   ; regsvr32 in a process of its own: korvel.dll, once loaded, stays in the
   ; process that loaded it (its C++ runtime pins it), so the uninstaller
   ; could not delete it after UnRegDLL.
@@ -163,6 +177,13 @@ Section "un.Plendra" SecUnMain
   Delete "$INSTDIR\Plendra.exe"
   Delete "$INSTDIR\Plendra_Help.chm"
   Delete "$INSTDIR\Plendra1.scr"
+  ; What Plendra made in its folder: the parts-table block, which AutoCAD
+  ; wrote at the first pick (and its backup), and the scratch copies a
+  ; settings save ended before renaming would leave.
+  Delete "$INSTDIR\Plendra1.dwg"
+  Delete "$INSTDIR\Plendra1.bak"
+  Delete "$INSTDIR\plendra.ini.~*.tmp"
+  Delete "$INSTDIR\Keitou.txt.~*.tmp"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${PRODUCT}\Plendra.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Plendra ヘルプ.lnk"
@@ -190,7 +211,27 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecUnSettings} "使用中に変更した Keitou.txt と plendra.ini も削除します。"
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
+; Nothing is removed while Plendra runs (its single-instance mutex says so)
+; or while another program holds korvel.dll (AutoCAD's VBA, a script host):
+; the DLL could not be deleted and the folder would stay half removed.
 Function un.onInit
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Plendra.SingleInstance") p .r1'
+  ${If} $1 P<> 0
+    System::Call 'kernel32::CloseHandle(p r1)'
+    MessageBox MB_ICONSTOP|MB_OK "Plendra が起動しています。Plendra を終了してから、もう一度アンインストールしてください。" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\korvel.dll"
+    ClearErrors
+    FileOpen $1 "$INSTDIR\korvel.dll" a
+    ${If} ${Errors}
+      MessageBox MB_ICONSTOP|MB_OK "korvel.dll をほかのプログラム (AutoCAD の VBA、スクリプトなど) が使っています。そのプログラムを終了してから、もう一度アンインストールしてください。" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+    FileClose $1
+  ${EndIf}
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/REMOVESETTINGS" $R1

@@ -7,7 +7,8 @@
 // the user which file AutoCAD now has open and what to do. Saving back under
 // the old name through the command line would save a drawing the user may
 // not want saved, so that is left to the user.
-#include "app/plendra.h"
+#include "app/box_style.h"
+#include "app/form1.h"
 #include "texts.h"
 
 namespace plendra {
@@ -15,8 +16,7 @@ namespace plendra {
 std::optional<std::u16string> Form1::ReadOnlyVariable(korvel::_PwControl& channel, std::u16string_view name) {
   // A read-only variable typed at the command prompt is printed into the
   // history as NAME = "value" (読み込み専用); it asks for nothing.
-  if (channel.SendCommand(std::u16string(texts::kCancel) + std::u16string(name) + u"^M", Prompt()) != -1)
-    return std::nullopt;
+  if (channel.SendCommand(texts::VariableKeys(name), Prompt()) != -1) return std::nullopt;
   const std::u16string match = std::u16string(name) + u" = \"";
   std::u16string history;
   if (channel.GetHistory(history, match) != -1 || !history.starts_with(match)) return std::nullopt;
@@ -40,7 +40,7 @@ std::int32_t Form1::DxfOutKeepingName(korvel::_PwControl& channel, korvel::_PwAc
                           std::u16string(texts::kDrawingRenamed2) + *before +
                           std::u16string(texts::kDrawingRenamed3) + *before +
                           std::u16string(texts::kDrawingRenamed4),
-                      kExclamation, kAppTitle);
+                      kWarningBox, kAppTitle);
   return exported;
 }
 

@@ -29,6 +29,35 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
   return bytes;
 }
 
+namespace {
+
+// Writes `bytes` over the existing file `file` and cuts it to their length.
+// Opened without truncating, so a file that cannot be written keeps its content.
+bool OverwriteInPlace(const std::filesystem::path& file, std::string_view bytes, int& why) {
+  errno = 0;
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  if (!out) {
+    why = errno != 0 ? errno : EACCES;
+    return false;
+  }
+  why = 0;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    why = errno;
+    return false;
+  }
+  std::error_code ec;
+  std::filesystem::resize_file(file, bytes.size(), ec);
+  if (ec) {
+    why = ec.default_error_condition().value();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes, int* error) {
   int ignored = 0;
   int& why = error != nullptr ? *error : ignored;
@@ -51,6 +80,13 @@ bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes,
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
       why = errno;
+      // A folder the user may not add files to can still hold a file the
+      // user may write (the settings under Program Files, which the setup
+      // opens to the Users group, file by file). Then the file itself is
+      // rewritten: one small write, so only a crash inside it could leave
+      // a part.
+      if ((why == EACCES || why == EPERM) && std::filesystem::is_regular_file(file, ec))
+        return OverwriteInPlace(file, bytes, why);
       return false;  // nothing was created
     }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

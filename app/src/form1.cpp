@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/keitou_file.h"
 #include "app/number_text.h"
 #include "app/plendra.h"
@@ -32,7 +33,7 @@ bool Plendra::Main() {
     }
   }
   if (!found) {
-    host_.Form1Widgets().MessageBox(texts::kNoAutoCad, kAppTitle, kExclamation);
+    host_.Form1Widgets().MessageBox(texts::kNoAutoCad, kAppTitle, BoxKind::kWarning);
     g_.Acad_Obj.reset();
     return false;
   }
@@ -74,7 +75,7 @@ void Form1::Form_Initialize() {
 
 void Form1::Form_Load() {
   if (!host_.AnotherInstanceRunning()) return;
-  view_.MessageBox(texts::kAlreadyRunning, kAppTitle, kExclamation);
+  view_.MessageBox(texts::kAlreadyRunning, kAppTitle, BoxKind::kWarning);
   CloseRequest();
 }
 
@@ -88,6 +89,10 @@ void Form1::Form_Activate() {
   // is the one to go on with.
   if (g_.Kakikomi_Tyuu == -1) return;
   if (LeadingNumber(g_.settings.Keitou_Check) == 1) Keitou_Combo_Click();
+}
+
+void Form1::Window_Activated(FocusFrom from) {
+  if (from == FocusFrom::kAboutBox) Form_Activate();
 }
 
 void Form1::CloseRequest() {
@@ -113,9 +118,9 @@ void Form1::Form_Unload(std::int16_t& cancel) {
   if (g_.Kakikomi_Tyuu == -1) {
     const auto control = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
     if (control)
-      control->ShowMessage(texts::kClosingWhileWriting, kExclamation, kAppTitle);
+      control->ShowMessage(texts::kClosingWhileWriting, kWarningBox, kAppTitle);
     else
-      view_.MessageBox(texts::kClosingWhileWriting, kAppTitle, kExclamation);
+      view_.MessageBox(texts::kClosingWhileWriting, kAppTitle, BoxKind::kWarning);
     cancel = -1;
     return;
   }
@@ -149,15 +154,15 @@ void Form1::Keitou_Load() {
   numbers.Clear();
   const std::optional<KeitouList> list = Keitou_Read(host_.AppFile(u"Keitou.txt"), host_.Codec());
   if (!list) {
-    view_.MessageBox(texts::kKeitouMissing, kAppTitle, kExclamation);
+    view_.MessageBox(texts::kKeitouMissing, kAppTitle, BoxKind::kWarning);
     return;
   }
   for (const std::u16string& name : list->systems) systems.AddItem(name);
   for (const std::u16string& number : list->numbers) numbers.AddItem(number);
   if (list->systems.empty())
-    view_.MessageBox(texts::kKeitouNoSystems, kAppTitle, kExclamation);
+    view_.MessageBox(texts::kKeitouNoSystems, kAppTitle, BoxKind::kWarning);
   else if (list->numbers.empty())
-    view_.MessageBox(texts::kKeitouNoNumbers, kAppTitle, kExclamation);
+    view_.MessageBox(texts::kKeitouNoNumbers, kAppTitle, BoxKind::kWarning);
   if (systems.ListCount() > 0) {
     systems.SetListIndex(0);
     if (numbers.ListCount() > 0) numbers.SetListIndex(0);
@@ -193,14 +198,12 @@ void Form1::Keitou_Combo_Click() {
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   try {
     const auto control = Channel();
-    control->SendCommand(texts::kCancel, acad->get_CommandPrompt());
-    if (ended_) return;
-    const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
-    if (ended_) return;
-    if (exported != -1) {
+    const std::optional<WholeExport> exported = ExportWholeDrawing(*control, *acad);
+    if (!exported) return;
+    if (exported->exported != -1) {
       // A scan of a file AutoCAD did not finish would give a wrong next number
       // without a word: the user is told why, and has to choose the number.
-      control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
+      control->ShowMessage(acad->get_ErrDescription(), kWarningBox, kAppTitle);
       if (!ended_) LookupFailed();
       return;
     }
@@ -209,18 +212,13 @@ void Form1::Keitou_Combo_Click() {
     const std::u16string system = view_.Keitou_Combo().Text();
     std::vector<std::u16string> entry_numbers;
     if (control->DxfAttributesAfter(texts::kSystemTag, system, entry_numbers) != -1) {
-      control->ShowMessage(acad->get_ErrDescription(), kExclamation, kAppTitle);
+      control->ShowMessage(acad->get_ErrDescription(), kWarningBox, kAppTitle);
       if (!ended_) LookupFailed();
       return;
     }
-    std::u16string history;
-    const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
-    // The count AutoCAD reported last decides whether the export holds
-    // anything: an older export left in the scratch file must not count.
-    const std::u16string first_digit = history.size() > texts::kCountMatch.size()
-                                           ? history.substr(texts::kCountMatch.size(), 1)
-                                           : std::u16string();
-    if (LeadingNumber(first_digit) == 0 || read != -1) entry_numbers.clear();
+    // Without a count the scratch file may be an older export's: it counts
+    // for nothing.
+    if (exported->empty.value_or(true)) entry_numbers.clear();
 
     DrawingNumbers found{system, {}};
     std::int32_t highest = 0;
@@ -236,7 +234,7 @@ void Form1::Keitou_Combo_Click() {
       view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) +
                       std::u16string(texts::kFromNumber));
     } else {
-      control->ShowMessage(texts::kLastNumberReached, kExclamation, kAppTitle);
+      control->ShowMessage(texts::kLastNumberReached, kWarningBox, kAppTitle);
     }
   } catch (const AppError& error) {
     ReportError(error);
@@ -263,13 +261,8 @@ void Form1::ClosingSteps() {
 }
 
 void Form1::ReportError(const std::exception& error) {
-  std::u16string text;
-  if (const auto* e = dynamic_cast<const AppError*>(&error)) {
-    text = std::u16string(texts::kRunTimeError) + IntegerText(e->number) + u"':\r\n\r\n" + e->description;
-  } else {
-    text = std::u16string(texts::kRunTimeError) + u"5':\r\n\r\n" + AppErrorText(5);
-  }
-  view_.MessageBox(text, kAppTitle, kExclamation);
+  const auto* e = dynamic_cast<const AppError*>(&error);
+  view_.MessageBox(RunTimeErrorMessage(e != nullptr ? *e : AppError(5)), kAppTitle, BoxKind::kWarning);
 }
 
 void Form1::Kaisi_Button_Click() {
@@ -315,7 +308,7 @@ void Form1::Kaisi_Button_Click() {
       if (r == -1) {
         go_on = true;
         if (numbers.ListIndex() == numbers.ListCount() - 1) {
-          Channel()->ShowMessage(texts::kLastNumberNoAdvance, kExclamation, kAppTitle);
+          Channel()->ShowMessage(texts::kLastNumberNoAdvance, kWarningBox, kAppTitle);
         } else {
           const std::u16string entry = view_.Keitou_Combo().Text() + u"-" + numbers.Text();
           const bool layered = g_.settings.Keitou_Layer != u"1" || LayerStep();
@@ -323,7 +316,7 @@ void Form1::Kaisi_Button_Click() {
           // its layer, so the number advances either way.
           numbers.SetListIndex(numbers.ListIndex() + 1);
           if (!layered && !ended_) {
-            view_.MessageBox(entry + std::u16string(texts::kLayerUnconfirmed), kAppTitle, kExclamation);
+            view_.MessageBox(entry + std::u16string(texts::kLayerUnconfirmed), kAppTitle, BoxKind::kWarning);
             go_on = false;
           }
         }
@@ -354,7 +347,7 @@ bool Form1::DuplicateAllowed() {
   if (!drawing_numbers_ || drawing_numbers_->system != system || !drawing_numbers_->Holds(number))
     return true;
   const std::u16string question = system + u" " + number + std::u16string(texts::kAlreadyInDrawing);
-  return Channel()->ShowMessage(question, kYesNoQuestion, kAppTitle) == kAnswerYes && !ended_;
+  return Channel()->ShowMessage(question, kYesNoQuestionBox, kAppTitle) == kAnswerYes && !ended_;
 }
 
 bool Form1::DrawingNumbers::Holds(std::u16string_view number) const {
@@ -394,14 +387,12 @@ void Form1::RequestStop() {
 bool Form1::LayerStep() {
   const auto control = Channel();
   std::u16string n = view_.Keitou_Combo().Text();
-  const std::int32_t made = control->SendCommand(
-      u"^C^C-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M", Prompt());
+  const std::int32_t made = control->SendCommand(texts::LayerKeys(n), Prompt());
   if (ended_) return true;
   // CHANGE typed into a LAYER that has not finished would answer its prompts.
   if (made != -1) return false;
   n = view_.Keitou_Combo().Text();
-  const std::int32_t moved = control->SendCommand(
-      u"^C^Cchange^Ml^M^Mp^Mla^M" + n + u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M", Prompt());
+  const std::int32_t moved = control->SendCommand(texts::ChangeToLayerKeys(n), Prompt());
   return moved == -1;
 }
 
@@ -409,7 +400,8 @@ bool Form1::LayerStep() {
 
 void Form1::Mnu_Settei_Click() {
   if (ended_) return;
-  view_.SetWindowPos(kHwndNotopmost, kSwpNosizeNomoveShow);
+  // A window kept on top would hide the dialog.
+  view_.SetTopmost(false);
   settei_.Show();
   Temae_Set();
   Toumei_Set();
@@ -417,7 +409,7 @@ void Form1::Mnu_Settei_Click() {
   Form_Activate();
 }
 
-void Form1::Mnu_Tukaikata_Click() { view_.HtmlHelp(host_.AppFolder() + std::u16string(texts::kHelpFile)); }
+void Form1::Mnu_Tukaikata_Click() { view_.ShowHelp(host_.AppFolder() + std::u16string(texts::kHelpFile)); }
 
 void Form1::Mnu_Ver_Click() {
   host_.AboutWidgets().Show(kAppTitle, std::u16string(texts::kVersionPrefix) + host_.VersionText());
@@ -425,14 +417,12 @@ void Form1::Mnu_Ver_Click() {
 
 void Form1::Temae_Set() {
   if (g_.settings.Temae_Hyouji == u"1")
-    view_.SetWindowPos(kHwndTopmost, kSwpNosizeNomoveShow);
+    view_.SetTopmost(true);
   else if (g_.settings.Temae_Hyouji == u"0")
-    view_.SetWindowPos(kHwndNotopmost, kSwpNosizeNomoveShow);
+    view_.SetTopmost(false);
 }
 
 void Form1::Toumei_Set() {
-  const std::int32_t style = view_.GetWindowLong(kGwlExstyle);
-  view_.SetWindowLong(kGwlExstyle, style | kWsExLayered);
   std::int32_t alpha = 255;
   try {
     alpha = TextToLong(g_.settings.Toumei);
@@ -440,7 +430,7 @@ void Form1::Toumei_Set() {
     // The settings file's reader keeps only values in range; an opaque
     // window is the safe reading of anything else.
   }
-  view_.SetLayeredWindowAttributes(0, alpha, kLwaAlpha);
+  view_.SetOpacity(alpha);
 }
 
 }  // namespace plendra

@@ -6,17 +6,15 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/file_bytes.h"
+#include "app/form1.h"
 #include "app/number_text.h"
-#include "app/plendra.h"
-#include "platform/platform.h"
 #include "texts.h"
 
 namespace plendra {
 namespace {
 
-// The buffer the link library hands GetTempPathA for the scratch file's folder.
-constexpr int kTempPathBufferBytes = 255;
 // A listed entry fills a tenth of the view's height: its balloon is two
 // units across at the entry's scale, and its dimension lies next to it.
 constexpr double kZoomHeightPerScale = 20;
@@ -72,7 +70,7 @@ KensaRow RowOf(const Finding& f, const std::vector<ReportEntry>& entries) {
 // Empty when the history holds no such answer.
 std::u16string ReadOnlyVariable(korvel::_PwControl& control, std::u16string_view name,
                                 const std::u16string& prompt) {
-  control.SendCommand(u"^C^C" + std::u16string(name) + u"^M", prompt);
+  control.SendCommand(texts::VariableKeys(name), prompt);
   const std::u16string match = std::u16string(name) + u" = \"";
   std::u16string history;
   if (control.GetHistory(history, match) != -1 || !history.starts_with(match)) return {};
@@ -115,18 +113,22 @@ void DrawingPath(korvel::_PwAcad& acad, korvel::_PwControl& control, std::u16str
 
 }  // namespace
 
-// korvel is an in-process server: it asks GetTempPathA of this same process,
-// with the same buffer, for the folder it has AutoCAD write Wexa.dxf into, so
-// asking the platform the same way names the same file.
-std::filesystem::path Host::ScratchDxf() {
-  platform::Platform& os = platform::Current();
-  const std::string bytes = os.Folders().TempPathAnsi(kTempPathBufferBytes);
-  if (bytes.empty()) return {};
-  return std::filesystem::path(os.Codec().FromAnsi(bytes) + u"Wexa.dxf");
-}
-
-std::filesystem::path Host::DrawingFile(std::u16string_view acad_path) {
-  return std::filesystem::path(std::u16string(acad_path));
+std::optional<Form1::WholeExport> Form1::ExportWholeDrawing(korvel::_PwControl& control,
+                                                            korvel::_PwAcad& acad) {
+  control.SendCommand(texts::kCancel, acad.get_CommandPrompt());
+  if (ended_) return std::nullopt;
+  WholeExport result;
+  result.exported = DxfOutKeepingName(control, &acad, u"all");
+  if (ended_) return std::nullopt;
+  if (result.exported != -1) return result;
+  // The count AutoCAD reported last: an empty drawing writes no new scratch
+  // file, and an older export left there must not be read as this drawing.
+  std::u16string history;
+  const std::int32_t read = control.GetHistory(history, texts::kCountMatch);
+  const std::u16string first_digit =
+      history.size() > texts::kCountMatch.size() ? history.substr(texts::kCountMatch.size(), 1) : u"";
+  if (read == -1) result.empty = LeadingNumber(first_digit) == 0;
+  return result;
 }
 
 std::optional<ReportDrawing> Form1::ExportForReport() {
@@ -134,25 +136,19 @@ std::optional<ReportDrawing> Form1::ExportForReport() {
   // waits releases Acad_Obj.
   const std::shared_ptr<korvel::_PwAcad> acad = g_.Acad_Obj;
   const auto control = Channel();
-  control->SendCommand(texts::kCancel, Prompt());
-  if (ended_) return std::nullopt;
-  const std::int32_t exported = DxfOutKeepingName(*control, acad.get(), u"all");
-  if (ended_) return std::nullopt;
-  if (exported != -1) {
-    control->ShowMessage(texts::kExportFailed, kExclamation, kAppTitle);
+  const std::optional<WholeExport> exported = ExportWholeDrawing(*control, *acad);
+  if (!exported) return std::nullopt;
+  if (exported->exported != -1) {
+    control->ShowMessage(texts::kExportFailed, kWarningBox, kAppTitle);
     return std::nullopt;
   }
-  // As in the lookup: an empty drawing writes no new scratch file, and an
-  // older export left there must not be read as this drawing.
-  std::u16string history;
-  const std::int32_t read = control->GetHistory(history, texts::kCountMatch);
-  const std::u16string first_digit =
-      history.size() > texts::kCountMatch.size() ? history.substr(texts::kCountMatch.size(), 1) : u"";
-  if (read == -1 && LeadingNumber(first_digit) == 0) return ReportDrawing{};
+  // Without a count the export is read: it is this drawing's unless AutoCAD
+  // said it held nothing.
+  if (exported->empty.value_or(false)) return ReportDrawing{};
   ReportReadFailure failure;
   std::optional<ReportDrawing> drawing = ReadReportFile(host_.ScratchDxf(), host_.Codec(), failure);
   if (!drawing)
-    control->ShowMessage(std::u16string(texts::kExportUnreadable) + failure.description, kExclamation,
+    control->ShowMessage(std::u16string(texts::kExportUnreadable) + failure.description, kWarningBox,
                          kAppTitle);
   return drawing;
 }
@@ -170,7 +166,7 @@ void Form1::Mnu_Bangou_Kensa_Click() {
                       IntegerText(static_cast<std::int64_t>(findings_.size())) +
                       std::u16string(texts::kKensaFoundCount));
       if (findings_.empty()) {
-        Channel()->ShowMessage(texts::kKensaNone, kInformation, kAppTitle);
+        Channel()->ShowMessage(texts::kKensaNone, kInformationBox, kAppTitle);
       } else {
         std::vector<KensaRow> rows;
         for (const Finding& f : findings_) rows.push_back(RowOf(f, finding_entries_));
@@ -206,9 +202,7 @@ void Form1::Kensa_List_DblClick(std::int32_t row) {
     const float x = DoubleToSingle(entry->insert_x);
     const float y = DoubleToSingle(entry->insert_y);
     const float height = DoubleToSingle(std::max(std::fabs(entry->scale), 1.0) * kZoomHeightPerScale);
-    control->SendCommand(
-        u"^C^C_zoom^Mc^M" + SingleText(x) + u"," + SingleText(y) + u"^M" + SingleText(height) + u"^M",
-        Prompt());
+    control->SendCommand(texts::ZoomKeys(SingleText(x), SingleText(y), SingleText(height)), Prompt());
   } catch (const AppError& error) {
     ReportError(error);
   }
@@ -228,14 +222,14 @@ void Form1::Mnu_Syuukei_Click() {
     if (const std::size_t dot = name.find_last_of(u'.'); dot != std::u16string::npos) name.resize(dot);
     std::optional<ReportDrawing> drawing;
     if (!ended_ && (folder.empty() || name.empty()))
-      control->ShowMessage(texts::kNoDrawingFolder, kExclamation, kAppTitle);
+      control->ShowMessage(texts::kNoDrawingFolder, kWarningBox, kAppTitle);
     else if (!ended_)
       drawing = ExportForReport();
     if (drawing && !ended_) {
       const std::u16string sheet = folder + name + std::u16string(texts::kSyuukeiSuffix);
       const std::string bytes = host_.Codec().ToAnsi(CsvText(TakeoffRows(*drawing)));
       if (!ReplaceFileBytes(host_.DrawingFile(sheet), bytes)) {
-        control->ShowMessage(std::u16string(texts::kSyuukeiNotWritten) + sheet, kExclamation, kAppTitle);
+        control->ShowMessage(std::u16string(texts::kSyuukeiNotWritten) + sheet, kWarningBox, kAppTitle);
       } else {
         std::int64_t stale = 0;
         for (const Finding& f : CheckDrawing(*drawing, TextToLong(g_.settings.Marume)))
@@ -244,7 +238,7 @@ void Form1::Mnu_Syuukei_Click() {
         if (stale > 0)
           text += std::u16string(texts::kSyuukeiStale) + IntegerText(stale) +
                   std::u16string(texts::kSyuukeiStaleEnd);
-        control->ShowMessage(text, kInformation, kAppTitle);
+        control->ShowMessage(text, kInformationBox, kAppTitle);
       }
     }
   } catch (const AppError& error) {

@@ -6,8 +6,9 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
+#include "app/form1.h"
 #include "app/number_text.h"
-#include "app/plendra.h"
 #include "texts.h"
 
 namespace plendra {
@@ -31,10 +32,11 @@ std::u16string Coordinate(double v) { return SingleText(DoubleToSingle(v)); }
 
 std::u16string Corner(double x, double y) { return Coordinate(x) + u"," + Coordinate(y); }
 
-// The two corners of a square of half-size `half` around the entry.
-std::u16string Corners(const ReportEntry& e, double half) {
-  return Corner(e.insert_x - half, e.insert_y - half) + u"^M" + Corner(e.insert_x + half, e.insert_y + half) +
-         u"^M";
+// The lower left and upper right corners of a square of half-size `half`
+// around the entry.
+std::u16string Low(const ReportEntry& e, double half) { return Corner(e.insert_x - half, e.insert_y - half); }
+std::u16string High(const ReportEntry& e, double half) {
+  return Corner(e.insert_x + half, e.insert_y + half);
 }
 
 std::u16string Point(const ReportEntry& e) { return e.Attribute(1) + u"," + e.Attribute(2); }
@@ -125,14 +127,14 @@ void Form1::Renumber(const ReportDrawing& drawing) {
   const auto control = Channel();
   const RenumberPlan plan = PlanRenumber(drawing, *chosen);
   if (plan.changes.empty()) {
-    control->ShowMessage(Shown(drawing, *chosen).summary, kInformation, kAppTitle);
+    control->ShowMessage(Shown(drawing, *chosen).summary, kInformationBox, kAppTitle);
     return;
   }
   std::u16string unreachable;
   for (const RenumberChange& c : plan.changes)
     if (Unreachable(drawing, c)) unreachable += u"\r\n" + ChangeText(drawing, c);
   if (!unreachable.empty()) {
-    control->ShowMessage(std::u16string(texts::kRenumberAmbiguous) + unreachable, kExclamation, kAppTitle);
+    control->ShowMessage(std::u16string(texts::kRenumberAmbiguous) + unreachable, kWarningBox, kAppTitle);
     return;
   }
 
@@ -186,9 +188,9 @@ void Form1::Renumber(const ReportDrawing& drawing) {
               ChangeText(drawing, plan.changes[*unconfirmed]);
     if (!done.empty() || unconfirmed) text += texts::kRenumberUndoHint;
     if (now)
-      now->ShowMessage(text, kExclamation, kAppTitle);
+      now->ShowMessage(text, kWarningBox, kAppTitle);
     else
-      view_.MessageBox(text, kAppTitle, kExclamation);
+      view_.MessageBox(text, kAppTitle, BoxKind::kWarning);
     return;
   }
   if (done.size() != plan.changes.size()) {
@@ -196,7 +198,7 @@ void Form1::Renumber(const ReportDrawing& drawing) {
     // whole, so the drawing keeps its old numbering rather than a mix.
     control->SendCommand(texts::kUndoOnce, Prompt());
     if (!close_after_renumber_ && !ended_)
-      control->ShowMessage(texts::kRenumberStopped, kInformation, kAppTitle);
+      control->ShowMessage(texts::kRenumberStopped, kInformationBox, kAppTitle);
     return;
   }
   // Read back, not assumed: the drawing must now be the plan.
@@ -206,9 +208,9 @@ void Form1::Renumber(const ReportDrawing& drawing) {
     std::u16string text(texts::kRenumberDiffers);
     for (const std::u16string& d : differences) text += u"\r\n" + d;
     text += texts::kRenumberOfferUndo;
-    if (control->ShowMessage(text, kYesNoQuestion, kAppTitle) == kAnswerYes && !ended_) {
+    if (control->ShowMessage(text, kYesNoQuestionBox, kAppTitle) == kAnswerYes && !ended_) {
       control->SendCommand(texts::kUndoOnce, Prompt());
-      if (!ended_) control->ShowMessage(texts::kRenumberUndone, kInformation, kAppTitle);
+      if (!ended_) control->ShowMessage(texts::kRenumberUndone, kInformationBox, kAppTitle);
     }
     return;
   }
@@ -241,16 +243,13 @@ std::vector<std::size_t> Form1::TypeRenumbering(const ReportDrawing& drawing, co
     const RenumberChange& c = plan.changes[k];
     const ReportEntry& e = drawing.entries[c.entry];
     const double scale = ScaleOf(e);
-    if (control->SendCommand(std::u16string(texts::kZoomWindow) + Corners(e, kZoomHalf * scale), Prompt()) !=
-        -1) {
+    const double zoom = kZoomHalf * scale, window = kWindowHalf * scale;
+    if (control->SendCommand(texts::ZoomWindowKeys(Low(e, zoom), High(e, zoom)), Prompt()) != -1) {
       failed = true;
       break;
     }
-    const std::u16string edit = std::u16string(texts::kAttEditOne) + e.block + u"^M" +
-                                std::u16string(texts::kNumberTag) + u"^M" + c.old_text + u"^M" +
-                                std::u16string(texts::kCrossing) + Corners(e, kWindowHalf * scale) +
-                                std::u16string(texts::kReplaceValue) + IntegerText(c.new_number) +
-                                std::u16string(texts::kNextAttribute);
+    const std::u16string edit =
+        texts::RenumberKeys(e.block, c.old_text, Low(e, window), High(e, window), IntegerText(c.new_number));
     if (control->SendCommand(edit, Prompt()) != -1) {
       failed = true;
       break;
@@ -280,7 +279,7 @@ void Form1::NextNumberAfterRenumbering(const std::u16string& system, const Repor
     numbers.SetListIndex(highest);
     view_.SetStatus(IntegerText(static_cast<std::int64_t>(highest) + 1) + std::u16string(texts::kFromNumber));
   } else {
-    Channel()->ShowMessage(texts::kLastNumberReached, kExclamation, kAppTitle);
+    Channel()->ShowMessage(texts::kLastNumberReached, kWarningBox, kAppTitle);
   }
 }
 

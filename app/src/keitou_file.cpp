@@ -1,15 +1,14 @@
 #include "app/keitou_file.h"
 
 #include "app/file_bytes.h"
+#include "platform/text_rules.h"
 
 namespace plendra {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
 bool IsBlankLine(std::u16string_view line) {
   for (char16_t c : line)
-    if (!IsBlank(c)) return false;
+    if (!platform::IsFieldBlank(c)) return false;
   return true;
 }
 
@@ -17,7 +16,7 @@ bool IsBlankLine(std::u16string_view line) {
 void ReadLineFields(std::u16string_view line, std::vector<std::u16string>& fields) {
   std::size_t i = 0;
   while (true) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
+    while (i < line.size() && platform::IsFieldBlank(line[i])) ++i;
     std::size_t comma;
     if (i < line.size() && line[i] == u'"') {
       const std::size_t close = line.find(u'"', i + 1);
@@ -31,7 +30,7 @@ void ReadLineFields(std::u16string_view line, std::vector<std::u16string>& field
       comma = line.find(u',', i);
       std::u16string_view field =
           line.substr(i, comma == std::u16string_view::npos ? line.size() - i : comma - i);
-      while (!field.empty() && IsBlank(field.back())) field.remove_suffix(1);
+      while (!field.empty() && platform::IsFieldBlank(field.back())) field.remove_suffix(1);
       fields.emplace_back(field);
     }
     if (comma == std::u16string_view::npos || IsBlankLine(line.substr(comma + 1))) return;

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "app/app_error.h"
+#include "platform/text_rules.h"
 
 namespace plendra {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 std::u16string Widen(const char* text) {
@@ -39,7 +39,7 @@ long Magnitude(const std::string& integer, const std::string& fraction, long exp
 }
 
 Scanned ScanNumber(std::u16string_view text, std::size_t i) {
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && platform::IsNumberBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
   std::string integer, fraction;
@@ -81,19 +81,9 @@ Scanned ScanNumber(std::u16string_view text, std::size_t i) {
 
 [[noreturn]] void RaiseTypeMismatch() { RaiseAppError(13); }
 
-double RoundHalfEven(double v) {
-  // nearbyint rounds in the current rounding mode, which is to-nearest-even
-  // unless someone changed it; this does not depend on that.
-  const double floor = std::floor(v);
-  const double diff = v - floor;
-  if (diff > 0.5) return floor + 1;
-  if (diff < 0.5) return floor;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
-}
-
 template <typename Int>
 Int RoundTo(double v) {
-  const double rounded = RoundHalfEven(v);
+  const double rounded = platform::RoundHalfEven(v);
   if (!(rounded >= std::numeric_limits<Int>::min() && rounded <= std::numeric_limits<Int>::max()))
     RaiseAppError(6);  // NaN fails both comparisons
   return static_cast<Int>(rounded);
@@ -147,7 +137,7 @@ std::optional<double> ReadDecimal(std::u16string_view text) {
   const Scanned number = ScanNumber(text, 0);
   if (number.end == 0) return std::nullopt;
   std::size_t i = number.end;
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && platform::IsNumberBlank(text[i])) ++i;
   if (i != text.size()) return std::nullopt;
   return number.value;
 }
@@ -173,8 +163,8 @@ std::int16_t TextToInteger(std::u16string_view text) { return RoundToInteger(Tex
 
 bool TextToBoolean(std::u16string_view text) {
   std::u16string_view word = text;
-  while (!word.empty() && IsBlank(word.front())) word.remove_prefix(1);
-  while (!word.empty() && IsBlank(word.back())) word.remove_suffix(1);
+  while (!word.empty() && platform::IsNumberBlank(word.front())) word.remove_prefix(1);
+  while (!word.empty() && platform::IsNumberBlank(word.back())) word.remove_suffix(1);
   std::u16string upper(word);
   for (char16_t& c : upper)
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');

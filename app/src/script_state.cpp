@@ -2,7 +2,7 @@
 // set back afterwards: the script turns FILEDIA and AFLAGS off, makes layer
 // 0 current and a text style of its own (height 0) current, and none of that
 // is the user's choice.
-#include "app/plendra.h"
+#include "app/form1.h"
 
 namespace plendra {
 namespace {

@@ -1,10 +1,14 @@
 // Settei_Form: the settings dialog. It is filled from the settings once, when
 // it is first created, and only hidden afterwards, so what the user left on
 // display after Cancel is still there the next time it opens.
+#include "app/settei_form.h"
+
+#include <cerrno>
+
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "app/number_text.h"
 #include "app/placement.h"
-#include "app/plendra.h"
 #include "texts.h"
 
 namespace plendra {
@@ -23,12 +27,41 @@ void Try(Convert convert) {
 std::u16string BooleanText(std::int32_t value) { return value != 0 ? u"True" : u"False"; }
 std::u16string CheckText(std::int32_t value) { return value != 0 ? u"1" : u"0"; }
 
+// The system's reason for a failed write (an errno value), as a user reads it.
+std::u16string WriteFailureReason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return std::u16string(texts::kFileAccessDenied);
+    case EROFS:
+      return std::u16string(texts::kFileReadOnlyPlace);
+    case ENOSPC:
+      return std::u16string(texts::kFileDiskFull);
+    case EISDIR:
+    case EEXIST:
+      return std::u16string(texts::kFileIsFolder);
+    case ENOENT:
+    case ENOTDIR:
+      return std::u16string(texts::kFileNoFolder);
+    default:
+      return std::u16string(texts::kFileErrorNumber) + IntegerText(error);
+  }
+}
+
 }  // namespace
 
 void Settei_Save(Grobal_Dim& g, Host& host) {
   Form1View& form = host.Form1Widgets();
-  if (!plendra::Settei_Save(host.AppFile(u"plendra.ini"), g.settings, form.Top(), form.Left(), host.Codec()))
-    form.MessageBox(texts::kSettingsNotWritten, kAppTitle, kExclamation);
+  int error = 0;
+  if (plendra::Settei_Save(host.AppFile(u"plendra.ini"), g.settings, form.Top(), form.Left(), host.Codec(),
+                           &error))
+    return;
+  // Where and why, so that a user without the right to write there (or the
+  // administrator they ask) knows what to change.
+  form.MessageBox(std::u16string(texts::kSettingsNotWritten) + u"\r\n" + std::u16string(texts::kFileWhere) +
+                      host.AppFolder() + u"\\plendra.ini\r\n" + std::u16string(texts::kFileWhy) +
+                      WriteFailureReason(error),
+                  kAppTitle, BoxKind::kWarning);
 }
 
 Settei_Form::Settei_Form(Grobal_Dim& g, Host& host) : g_(g), host_(host), view_(host.SetteiWidgets()) {}

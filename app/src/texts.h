@@ -3,6 +3,7 @@
 // line expects, so they live in one place.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace plendra::texts {
@@ -13,6 +14,17 @@ inline constexpr std::u16string_view kAlreadyRunning = u"すでに起動され�
 inline constexpr std::u16string_view kClosingWhileWriting = u"書き込み中なので閉じられません";
 inline constexpr std::u16string_view kSettingsNotWritten =
     u"設定ファイル plendra.ini を書き込めませんでした。";
+// Below that message: where Plendra tried to write, and the system's reason.
+inline constexpr std::u16string_view kFileWhere = u"場所: ";
+inline constexpr std::u16string_view kFileWhy = u"理由: ";
+inline constexpr std::u16string_view kFileAccessDenied =
+    u"書き込みが拒否されました (書き込みの権限がないか、ほかのプログラムが開いています)。"
+    u"管理者の権限でセットアップをもう一度実行すると、使う人が書き込めるようになります。";
+inline constexpr std::u16string_view kFileReadOnlyPlace = u"読み取り専用の場所です。";
+inline constexpr std::u16string_view kFileDiskFull = u"ディスクに空きがありません。";
+inline constexpr std::u16string_view kFileIsFolder = u"同じ名前のフォルダがあります。";
+inline constexpr std::u16string_view kFileNoFolder = u"フォルダがありません。";
+inline constexpr std::u16string_view kFileErrorNumber = u"エラー番号 ";
 
 // The system list.
 inline constexpr std::u16string_view kKeitouMissing =
@@ -23,6 +35,8 @@ inline constexpr std::u16string_view kKeitouNoNumbers =
 inline constexpr std::u16string_view kFromNumber = u"番から書き込みます";
 inline constexpr std::u16string_view kLastNumberReached = u"この系統は最後の番号に達しています";
 inline constexpr std::u16string_view kCountMatch = u"認識された数: ";
+// The tag of the parts-table block's first attribute, whose value is the
+// entry's system; the next attribute holds its number.
 inline constexpr std::u16string_view kSystemTag = u"(1)系統";
 inline constexpr std::u16string_view kNumbersUnread = u"番号を読み取れませんでした。番号を選んでください";
 // Follows the system name, a blank and the number.
@@ -133,25 +147,81 @@ inline constexpr std::u16string_view kUcsWorld = u"ucs^Mw^M";
 inline constexpr std::u16string_view kUcsPrevious = u"^C^C_ucs^Mp^M^C";
 inline constexpr std::u16string_view kBlockFile = u"\\Plendra1.dwg";
 
+// A read-only system variable typed at the command prompt: AutoCAD prints
+// NAME = "value" into its history and asks for nothing.
+inline std::u16string VariableKeys(std::u16string_view name) {
+  return std::u16string(kCancel) + std::u16string(name) + u"^M";
+}
+
+// The entry's block inserted from `block` at scale `scale` with its
+// insertion point at x,y, upright or turned a quarter; AutoCAD then asks for
+// the attributes.
+inline std::u16string InsertKeys(std::u16string_view block, std::u16string_view scale, std::u16string_view x,
+                                 std::u16string_view y, bool turned) {
+  return std::u16string(kCancel) + u"-insert^M" + std::u16string(block) + u"^Ms^M" + std::u16string(scale) +
+         u"^M" + std::u16string(x) + u"," + std::u16string(y) + (turned ? u"^M90^M" : u"^M0^M");
+}
+
+// The block's attribute values in their prompts' order: the dimension
+// text's position, the length, two left as the block has them, the system
+// and the number.
+inline std::u16string AttributeKeys(std::u16string_view p0, std::u16string_view p1, std::u16string_view p2,
+                                    std::u16string_view length, std::u16string_view system,
+                                    std::u16string_view number) {
+  return std::u16string(p0) + u"^M" + std::u16string(p1) + u"^M" + std::u16string(p2) + u"^M" +
+         std::u16string(length) + u"^M^M^M" + std::u16string(system) + u"^M" + std::u16string(number) + u"^M";
+}
+
+// The last object's attributes, one by one, given the text style.
+inline std::u16string AtteditKeys(std::u16string_view text_style) {
+  return u"-attedit^My^M^M^M^Ml^M^Ms^M" + std::u16string(text_style) + u"^M^M";
+}
+
+// The layer step. First the system's layer: made, thawed, turned on and
+// unlocked (each option of -LAYER takes the name).
+inline std::u16string LayerKeys(std::u16string_view layer) {
+  const std::u16string n(layer);
+  return std::u16string(kCancel) + u"-layer^Mn^M" + n + u"^Mt^M" + n + u"^Mon^M" + n + u"^Mu^M" + n + u"^M^M";
+}
+
+// Then the last object moved onto it, its colour, line type and line weight
+// by layer.
+inline std::u16string ChangeToLayerKeys(std::u16string_view layer) {
+  return std::u16string(kCancel) + u"change^Ml^M^Mp^Mla^M" + std::u16string(layer) +
+         u"^Mc^Mbylayer^Mlt^Mbylayer^Mlw^Mbylayer^M^M";
+}
+
+// The view centred on x,y with this height.
+inline std::u16string ZoomKeys(std::u16string_view x, std::u16string_view y, std::u16string_view height) {
+  return std::u16string(kCancel) + u"_zoom^Mc^M" + std::u16string(x) + u"," + std::u16string(y) + u"^M" +
+         std::u16string(height) + u"^M";
+}
+
 // 番号の振り直し: one undo group around the whole change, so that one U
-// takes it back; each entry by -ATTEDIT one at a time, with the block, the
-// number's tag and the old value as filters and a crossing window as the
-// selection, after a zoom that shows that window (a selection reaches only
-// what is shown); the value replaced.
+// takes it back; each entry by -ATTEDIT one at a time, after a zoom that
+// shows it (a selection reaches only what is shown).
 inline constexpr std::u16string_view kUndoBegin = u"^C^C_undo^Mbe^M";
 inline constexpr std::u16string_view kUndoEnd = u"^C^C_undo^Me^M";
 inline constexpr std::u16string_view kUndoOnce = u"^C^C_u^M";
-inline constexpr std::u16string_view kZoomWindow = u"^C^C_zoom^Mw^M";
-inline constexpr std::u16string_view kAttEditOne = u"^C^C_-attedit^My^M";
-inline constexpr std::u16string_view kNumberTag = u"(2)番号";
-inline constexpr std::u16string_view kCrossing = u"c^M";
-// Ends the selection, chooses Value and Replace; the new value follows.
-inline constexpr std::u16string_view kReplaceValue = u"^Mv^Mr^M";
-// After the new value: Next, past the only attribute selected.
-inline constexpr std::u16string_view kNextAttribute = u"^M^M";
-inline constexpr std::u16string_view kEnter = u"^M";
 // Dialogs that would take over from the command line, off while typing.
 inline constexpr std::u16string_view kDialogVariables[] = {u"ATTDIA", u"FILEDIA"};
+
+// The view fitted to the window from corner a to corner b ("x,y").
+inline std::u16string ZoomWindowKeys(std::u16string_view a, std::u16string_view b) {
+  return std::u16string(kCancel) + u"_zoom^Mw^M" + std::u16string(a) + u"^M" + std::u16string(b) + u"^M";
+}
+
+// One entry's number changed from old_value to new_value: -ATTEDIT one at a
+// time with the block, the number's tag and the old value as filters, a
+// crossing window from corner a to corner b as the selection, Value and
+// Replace, then Next past the only attribute selected.
+inline std::u16string RenumberKeys(std::u16string_view block, std::u16string_view old_value,
+                                   std::u16string_view a, std::u16string_view b,
+                                   std::u16string_view new_value) {
+  return std::u16string(kCancel) + u"_-attedit^My^M" + std::u16string(block) + u"^M(2)番号^M" +
+         std::u16string(old_value) + u"^Mc^M" + std::u16string(a) + u"^M" + std::u16string(b) +
+         u"^M^Mv^Mr^M" + std::u16string(new_value) + u"^M^M";
+}
 
 // The about box and help.
 inline constexpr std::u16string_view kVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";

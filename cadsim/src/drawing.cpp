@@ -155,6 +155,21 @@ void Drawing::AddReferencedTableEntries() {
 }
 
 void Drawing::Complete() {
+  AddStandardEntries();
+  MeasureDimensions();  // the blocks made for dimensions show the measurement
+  AddMissingDimensionBlocks(*this);
+  AddReferencedTableEntries();
+  // The seed must lie above every handle already given, or a new entity
+  // could take the handle of an old one.
+  next_handle = std::max(next_handle, HighestHandle() + 1);
+  GiveHandles();
+  RegisterApplications();
+  // The table entries kept as read, and those just registered.
+  for (Record& r : kept.table_entries)
+    if (r.Value(5).empty()) r.groups.insert(r.groups.begin(), Group{5, HandleText(NewHandle())});
+}
+
+void Drawing::AddStandardEntries() {
   if (!FindLayer(u"0")) {
     Layer zero;
     zero.name = u"0";
@@ -170,13 +185,9 @@ void Drawing::Complete() {
     standard.name = u"Standard";
     dim_styles.insert(dim_styles.begin(), standard);
   }
+}
 
-  MeasureDimensions();  // the blocks made for dimensions show the measurement
-  AddMissingDimensionBlocks(*this);
-  AddReferencedTableEntries();
-
-  // The seed must lie above every handle already given, or a new entity
-  // could take the handle of an old one.
+Handle Drawing::HighestHandle() const {
   Handle highest = 0;
   auto see = [&](Handle h) { highest = std::max(highest, h); };
   auto see_entity = [&](const Entity& e) {
@@ -209,8 +220,10 @@ void Drawing::Complete() {
   for (Handle h : {kept.model_record, kept.model_begin, kept.model_end, kept.model_layout, kept.paper_record,
                    kept.paper_begin, kept.paper_end, kept.paper_layout})
     see(h);
-  next_handle = std::max(next_handle, highest + 1);
+  return highest;
+}
 
+void Drawing::GiveHandles() {
   auto give = [&](Handle& h) {
     if (h == 0) h = NewHandle();
   };
@@ -237,11 +250,6 @@ void Drawing::Complete() {
   }
   for (Entity& e : entities) give_entity(e);
   for (Entity& e : paper) give_entity(e);
-  RegisterApplications();
-  for (Record& r : kept.table_entries) {
-    if (!r.Value(5).empty()) continue;
-    r.groups.insert(r.groups.begin(), Group{5, HandleText(NewHandle())});
-  }
 }
 
 void Drawing::MeasureDimensions() {

@@ -190,135 +190,155 @@ class Reader {
 
   void TableRecord(std::string_view type, std::span<const Tag> tags) {
     if (type == "TABLE" || type == "ENDTAB") return;  // the writer makes the table heads
-    if (type == "LAYER") {
-      Layer l;
-      l.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
-        switch (t.code) {
-          case 5:
-            l.handle = dxf::Hex(t);
-            return true;
-          case 2:
-            l.name = Str(t);
-            return true;
-          case 62: {
-            const int c = dxf::Int(t);
-            l.off = c < 0;
-            l.color = static_cast<std::int16_t>(c < 0 ? -c : c);
-            return true;
-          }
-          case 6:
-            l.linetype = Str(t);
-            return true;
-          case 70:
-            l.frozen = dxf::Int(t) & 1;
-            l.locked = dxf::Int(t) & 4;
-            return true;
-          case 370:
-            l.lineweight = static_cast<std::int16_t>(dxf::Int(t));
-            return true;
+    if (type == "LAYER")
+      LayerRecord(tags);
+    else if (type == "STYLE")
+      StyleRecord(type, tags);
+    else if (type == "DIMSTYLE")
+      DimStyleRecord(tags);
+    else if (type == "BLOCK_RECORD")
+      BlockRecord(tags);
+    else
+      KeptRecord(type, tags);  // VPORT, LTYPE, VIEW, UCS, APPID
+  }
+
+  void LayerRecord(std::span<const Tag> tags) {
+    Layer l;
+    l.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
+      switch (t.code) {
+        case 5:
+          l.handle = dxf::Hex(t);
+          return true;
+        case 2:
+          l.name = Str(t);
+          return true;
+        case 62: {
+          const int c = dxf::Int(t);
+          l.off = c < 0;
+          l.color = static_cast<std::int16_t>(c < 0 ? -c : c);
+          return true;
         }
-        return false;
-      });
-      drawing_.layers.push_back(std::move(l));
-    } else if (type == "STYLE") {
-      TextStyle s;
-      s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
-        switch (t.code) {
-          case 5:
-            s.handle = dxf::Hex(t);
-            return true;
-          case 2:
-            s.name = Str(t);
-            return true;
-          case 40:
-            s.height = dxf::Real(t);
-            return true;
-          case 41:
-            s.width_factor = dxf::Real(t);
-            return true;
-          case 3:
-            s.font = Str(t);
-            return true;
-          case 4:
-            s.bigfont = Str(t);
-            return true;
-        }
-        return false;
-      });
-      // An unnamed style is a shape file: kept as it came.
-      if (s.name.empty())
-        drawing_.kept.table_entries.push_back(Raw(type, tags));
-      else
-        drawing_.text_styles.push_back(std::move(s));
-    } else if (type == "DIMSTYLE") {
-      // A value the record leaves out is the DXF reference's default, the
-      // imperial one, whatever the drawing's measurement system: AutoCAD
-      // writes a metric style's DIMTXT 2.5 out in full.
-      DimStyle s = DimStyleDefaults(Measurement::kImperial);
-      s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
-        if (t.code == 105) {
+        case 6:
+          l.linetype = Str(t);
+          return true;
+        case 70:
+          l.frozen = dxf::Int(t) & 1;
+          l.locked = dxf::Int(t) & 4;
+          return true;
+        case 370:
+          l.lineweight = static_cast<std::int16_t>(dxf::Int(t));
+          return true;
+      }
+      return false;
+    });
+    drawing_.layers.push_back(std::move(l));
+  }
+
+  void StyleRecord(std::string_view type, std::span<const Tag> tags) {
+    TextStyle s;
+    s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
+      switch (t.code) {
+        case 5:
           s.handle = dxf::Hex(t);
-        } else if (t.code == 2) {
+          return true;
+        case 2:
           s.name = Str(t);
-        } else if (t.code == 70) {
-          s.flags = dxf::Int(t);
-        } else {
-          // Every variable, and what a newer or older writer adds (the
-          // arrow names 5-7 of release 12, DIMFIT 287).
-          std::u16string v = Str(t);
-          if (dxf::IsRealCode(t.code) || dxf::IsIntegerCode(t.code)) {
-            while (!v.empty() && v.front() == u' ') v.erase(0, 1);
-            while (!v.empty() && v.back() == u' ') v.pop_back();
-          }
-          SetDimStyleValue(s, t.code, v);
-        }
-        return true;
-      });
-      drawing_.dim_styles.push_back(std::move(s));
-    } else if (type == "BLOCK_RECORD") {
-      Handle h = 0;
-      std::u16string name;
-      Kept kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
-        if (t.code == 5) h = dxf::Hex(t);
-        if (t.code == 2) name = Str(t);
-        return t.code == 5 || t.code == 2;
-      });
-      // The two layout blocks are written by the writer; their layouts are
-      // the OBJECTS section's.
-      FileKept& f = drawing_.kept;
-      auto layout = [&] {
-        for (const Group& g : kept.groups)
-          if (g.code == 340) return static_cast<Handle>(std::strtoull(Narrow(g.value).c_str(), nullptr, 16));
-        return Handle{0};
-      };
-      if (IsLayoutBlock(name, u"*Model_Space")) {
-        f.model_record = h;
-        f.model_layout = layout();
-      } else if (IsLayoutBlock(name, u"*Paper_Space")) {
-        f.paper_record = h;
-        f.paper_layout = layout();
+          return true;
+        case 40:
+          s.height = dxf::Real(t);
+          return true;
+        case 41:
+          s.width_factor = dxf::Real(t);
+          return true;
+        case 3:
+          s.font = Str(t);
+          return true;
+        case 4:
+          s.bigfont = Str(t);
+          return true;
+      }
+      return false;
+    });
+    // An unnamed style is a shape file: kept as it came.
+    if (s.name.empty())
+      drawing_.kept.table_entries.push_back(Raw(type, tags));
+    else
+      drawing_.text_styles.push_back(std::move(s));
+  }
+
+  void DimStyleRecord(std::span<const Tag> tags) {
+    // A value the record leaves out is the DXF reference's default, the
+    // imperial one, whatever the drawing's measurement system: AutoCAD
+    // writes a metric style's DIMTXT 2.5 out in full.
+    DimStyle s = DimStyleDefaults(Measurement::kImperial);
+    s.kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
+      if (t.code == 105) {
+        s.handle = dxf::Hex(t);
+      } else if (t.code == 2) {
+        s.name = Str(t);
+      } else if (t.code == 70) {
+        s.flags = dxf::Int(t);
       } else {
-        block_records_[Upper(name)] = {h, std::move(kept)};
+        // Every variable, and what a newer or older writer adds (the
+        // arrow names 5-7 of release 12, DIMFIT 287).
+        std::u16string v = Str(t);
+        if (dxf::IsRealCode(t.code) || dxf::IsIntegerCode(t.code)) {
+          while (!v.empty() && v.front() == u' ') v.erase(0, 1);
+          while (!v.empty() && v.back() == u' ') v.pop_back();
+        }
+        SetDimStyleValue(s, t.code, v);
       }
+      return true;
+    });
+    drawing_.dim_styles.push_back(std::move(s));
+  }
+
+  void BlockRecord(std::span<const Tag> tags) {
+    Handle h = 0;
+    std::u16string name;
+    Kept kept = parser_.Split(tags, [&](const Tag& t, std::string_view) {
+      if (t.code == 5) h = dxf::Hex(t);
+      if (t.code == 2) name = Str(t);
+      return t.code == 5 || t.code == 2;
+    });
+    // The two layout blocks are written by the writer; their layouts are
+    // the OBJECTS section's.
+    FileKept& f = drawing_.kept;
+    auto layout = [&] {
+      for (const Group& g : kept.groups)
+        if (g.code == 340) return static_cast<Handle>(std::strtoull(Narrow(g.value).c_str(), nullptr, 16));
+      return Handle{0};
+    };
+    if (IsLayoutBlock(name, u"*Model_Space")) {
+      f.model_record = h;
+      f.model_layout = layout();
+    } else if (IsLayoutBlock(name, u"*Paper_Space")) {
+      f.paper_record = h;
+      f.paper_layout = layout();
     } else {
-      // VPORT, LTYPE, VIEW, UCS, APPID: kept whole, without the owner.
-      Record r;
-      r.type = type;
-      bool marked = false, owner_seen = false;
-      for (const Tag& t : tags) {
-        marked = marked || t.code == 100;
-        if (t.code == 330 && !marked && !owner_seen)
-          owner_seen = true;
-        else
-          r.groups.push_back(parser_.ToGroup(t));
-      }
-      if (type == "LTYPE") {
-        const std::u16string name = r.Value(2);
-        if (!SameName(name, u"ByBlock") && !SameName(name, u"ByLayer") && !SameName(name, u"Continuous"))
-          drawing_.linetypes.push_back(name);
-      }
-      drawing_.kept.table_entries.push_back(std::move(r));
+      block_records_[Upper(name)] = {h, std::move(kept)};
     }
+  }
+
+  // A record of a table the model has no part in: kept whole, without the
+  // owner.
+  void KeptRecord(std::string_view type, std::span<const Tag> tags) {
+    Record r;
+    r.type = type;
+    bool marked = false, owner_seen = false;
+    for (const Tag& t : tags) {
+      marked = marked || t.code == 100;
+      if (t.code == 330 && !marked && !owner_seen)
+        owner_seen = true;
+      else
+        r.groups.push_back(parser_.ToGroup(t));
+    }
+    if (type == "LTYPE") {
+      const std::u16string name = r.Value(2);
+      if (!SameName(name, u"ByBlock") && !SameName(name, u"ByLayer") && !SameName(name, u"Continuous"))
+        drawing_.linetypes.push_back(name);
+    }
+    drawing_.kept.table_entries.push_back(std::move(r));
   }
 
   static std::string Narrow(std::u16string_view s) {

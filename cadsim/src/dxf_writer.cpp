@@ -114,11 +114,10 @@ void Linetype(Emitter& out, Handle table, std::u16string_view name, std::u16stri
   out.Real(40, 0);
 }
 
-void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
-  out.Raw(0, "SECTION");
-  out.Raw(2, "TABLES");
-
-  Handle t = out.NewHandle();
+// Each table gets its handle before its entries get theirs, in the order
+// AutoCAD writes them.
+void VportTable(Emitter& out, const Drawing& d) {
+  const Handle t = out.NewHandle();
   const auto vports = KeptEntries(d, "VPORT");
   TableHead(out, "VPORT", t, vports.empty() ? 1 : vports.size());
   for (const Record* r : vports) KeptEntry(out, *r, t);
@@ -134,8 +133,10 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
     out.Real(41, 1.5);
   }
   out.Raw(0, "ENDTAB");
+}
 
-  t = out.NewHandle();
+void LinetypeTable(Emitter& out, const Drawing& d) {
+  const Handle t = out.NewHandle();
   TableHead(out, "LTYPE", t, 3 + d.linetypes.size());
   auto linetype = [&](std::u16string_view name, std::u16string_view description) {
     if (const Record* r = KeptLinetype(d, name))
@@ -148,8 +149,10 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
   linetype(u"Continuous", u"Solid line");
   for (const std::u16string& name : d.linetypes) linetype(name, u"");
   out.Raw(0, "ENDTAB");
+}
 
-  t = out.NewHandle();
+void LayerTable(Emitter& out, const Drawing& d) {
+  const Handle t = out.NewHandle();
   TableHead(out, "LAYER", t, d.layers.size());
   for (const Layer& l : d.layers) {
     RecordHead(out, "LAYER", l.handle, t, "AcDbLayerTableRecord", &l.kept);
@@ -161,8 +164,11 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
     RecordTail(out, l.kept, "AcDbLayerTableRecord");
   }
   out.Raw(0, "ENDTAB");
+}
 
-  t = out.NewHandle();
+// The text styles of the model, then the shape files kept as read.
+void StyleTable(Emitter& out, const Drawing& d) {
+  const Handle t = out.NewHandle();
   const auto shapes = KeptEntries(d, "STYLE");
   TableHead(out, "STYLE", t, d.text_styles.size() + shapes.size());
   for (const TextStyle& s : d.text_styles) {
@@ -180,16 +186,19 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
   }
   for (const Record* r : shapes) KeptEntry(out, *r, t);
   out.Raw(0, "ENDTAB");
+}
 
-  for (std::string_view kept_table : {"VIEW", "UCS", "APPID"}) {
-    t = out.NewHandle();
-    const auto entries = KeptEntries(d, kept_table);
-    TableHead(out, kept_table, t, entries.size());
-    for (const Record* r : entries) KeptEntry(out, *r, t);
-    out.Raw(0, "ENDTAB");
-  }
+// A table the model has no part in (VIEW, UCS, APPID): its entries as read.
+void KeptTable(Emitter& out, const Drawing& d, std::string_view type) {
+  const Handle t = out.NewHandle();
+  const auto entries = KeptEntries(d, type);
+  TableHead(out, type, t, entries.size());
+  for (const Record* r : entries) KeptEntry(out, *r, t);
+  out.Raw(0, "ENDTAB");
+}
 
-  t = out.NewHandle();
+void DimStyleTable(Emitter& out, const Drawing& d) {
+  const Handle t = out.NewHandle();
   TableHead(out, "DIMSTYLE", t, d.dim_styles.size());
   out.Raw(100, "AcDbDimStyleTable");
   for (const DimStyle& s : d.dim_styles) {
@@ -211,8 +220,11 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
     RecordTail(out, s.kept, "AcDbDimStyleTableRecord");
   }
   out.Raw(0, "ENDTAB");
+}
 
-  t = out.NewHandle();
+// Model and paper space, then the drawing's blocks.
+void BlockRecordTable(Emitter& out, const Drawing& d, const FileHandles& f) {
+  const Handle t = out.NewHandle();
   TableHead(out, "BLOCK_RECORD", t, 2 + d.blocks.size());
   RecordHead(out, "BLOCK_RECORD", f.model_record, t, "AcDbBlockTableRecord");
   out.Raw(2, "*Model_Space");
@@ -227,6 +239,18 @@ void Tables(Emitter& out, const Drawing& d, FileHandles& f) {
     RecordTail(out, b.record_kept, "AcDbBlockTableRecord");
   }
   out.Raw(0, "ENDTAB");
+}
+
+void Tables(Emitter& out, const Drawing& d, const FileHandles& f) {
+  out.Raw(0, "SECTION");
+  out.Raw(2, "TABLES");
+  VportTable(out, d);
+  LinetypeTable(out, d);
+  LayerTable(out, d);
+  StyleTable(out, d);
+  for (std::string_view kept_table : {"VIEW", "UCS", "APPID"}) KeptTable(out, d, kept_table);
+  DimStyleTable(out, d);
+  BlockRecordTable(out, d, f);
   out.Raw(0, "ENDSEC");
 }
 

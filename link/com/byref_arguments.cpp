@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "safe_arrays.h"
+
 namespace korvel::com {
 
 namespace {
@@ -66,106 +68,6 @@ bool IsUnwritten(double value) {
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   return bits == kUnwrittenBits;
-}
-
-std::wstring Text(BSTR text) {
-  return text == nullptr ? std::wstring() : std::wstring(text, SysStringLen(text));
-}
-
-// The bounds of every dimension, first dimension first, as SafeArrayCreate
-// takes them.
-std::vector<SAFEARRAYBOUND> BoundsOf(SAFEARRAY* array) {
-  std::vector<SAFEARRAYBOUND> bounds(SafeArrayGetDim(array));
-  for (UINT d = 0; d < bounds.size(); ++d) {
-    LONG lower = 0, upper = -1;
-    SafeArrayGetLBound(array, d + 1, &lower);
-    SafeArrayGetUBound(array, d + 1, &upper);
-    bounds[d] = {static_cast<ULONG>(upper - lower + 1), lower};
-  }
-  return bounds;
-}
-
-bool SameShape(SAFEARRAY* a, SAFEARRAY* b) {
-  if (a == nullptr || b == nullptr) return false;
-  const std::vector<SAFEARRAYBOUND> x = BoundsOf(a), y = BoundsOf(b);
-  if (x.size() != y.size()) return false;
-  for (std::size_t d = 0; d < x.size(); ++d)
-    if (x[d].cElements != y[d].cElements || x[d].lLbound != y[d].lLbound) return false;
-  return true;
-}
-
-std::size_t ElementCount(const std::vector<SAFEARRAYBOUND>& bounds) {
-  std::size_t count = 1;
-  for (const SAFEARRAYBOUND& b : bounds) count *= b.cElements;
-  return count;
-}
-
-// Calls use(data of from, data of to, element count) with both arrays'
-// elements accessed; they have the same shape, so elements pair up in order.
-template <typename From, typename To, typename Use>
-HRESULT WithBoth(SAFEARRAY* from, SAFEARRAY* to, Use&& use) {
-  const std::size_t count = ElementCount(BoundsOf(from));
-  From* source = nullptr;
-  HRESULT hr = SafeArrayAccessData(from, reinterpret_cast<void**>(&source));
-  if (FAILED(hr)) return hr;
-  To* target = nullptr;
-  hr = SafeArrayAccessData(to, reinterpret_cast<void**>(&target));
-  if (SUCCEEDED(hr)) {
-    hr = use(source, target, count);
-    SafeArrayUnaccessData(to);
-  }
-  SafeArrayUnaccessData(from);
-  return hr;
-}
-
-// A SAFEARRAY(BSTR) of the same shape as an array of VARIANT, each element
-// converted to text as Visual Basic converts (Empty gives ""); texts gets
-// what was sent, in order.
-HRESULT StringsFromVariants(SAFEARRAY* variants, SAFEARRAY** out, std::vector<std::wstring>& texts) {
-  std::vector<SAFEARRAYBOUND> bounds = BoundsOf(variants);
-  if (bounds.empty()) return DISP_E_TYPEMISMATCH;
-  SAFEARRAY* strings = SafeArrayCreate(VT_BSTR, static_cast<UINT>(bounds.size()), bounds.data());
-  if (strings == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = WithBoth<VARIANT, BSTR>(variants, strings, [&](VARIANT* from, BSTR* to, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      VARIANT text;
-      VariantInit(&text);
-      const HRESULT converted = VariantChangeType(&text, &from[i], 0, VT_BSTR);
-      if (FAILED(converted)) return DISP_E_TYPEMISMATCH;
-      to[i] = V_BSTR(&text);  // the array owns it now
-      texts.push_back(Text(to[i]));
-    }
-    return S_OK;
-  });
-  if (FAILED(hr)) {
-    SafeArrayDestroy(strings);
-    return hr;
-  }
-  *out = strings;
-  return S_OK;
-}
-
-// A SAFEARRAY(VARIANT) of the same shape holding the strings, which are
-// moved out of strings.
-HRESULT VariantsFromStrings(SAFEARRAY* strings, SAFEARRAY** out) {
-  std::vector<SAFEARRAYBOUND> bounds = BoundsOf(strings);
-  if (bounds.empty()) return DISP_E_TYPEMISMATCH;
-  SAFEARRAY* variants = SafeArrayCreate(VT_VARIANT, static_cast<UINT>(bounds.size()), bounds.data());
-  if (variants == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = WithBoth<BSTR, VARIANT>(strings, variants, [](BSTR* from, VARIANT* to, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      V_VT(&to[i]) = VT_BSTR;
-      V_BSTR(&to[i]) = from[i];
-      from[i] = nullptr;
-    }
-    return S_OK;
-  });
-  if (FAILED(hr)) {
-    SafeArrayDestroy(variants);
-    return hr;
-  }
-  *out = variants;
-  return S_OK;
 }
 
 }  // namespace
@@ -259,7 +161,7 @@ HRESULT ByRefArguments::Slot::WriteBackArray() {
       // member changed become strings; the others keep their own type.
       hr = WithBoth<BSTR, VARIANT>(array, *CallersArray(), [&](BSTR* from, VARIANT* to, std::size_t n) {
         for (std::size_t i = 0; i < n && i < sent_texts.size(); ++i) {
-          if (Text(from[i]) == sent_texts[i]) continue;
+          if (BstrText(from[i]) == sent_texts[i]) continue;
           VariantClear(&to[i]);
           V_VT(&to[i]) = VT_BSTR;
           V_BSTR(&to[i]) = from[i];
@@ -314,105 +216,151 @@ HRESULT ByRefArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARA
   return S_OK;
 }
 
-HRESULT ByRefArguments::PrepareOne(const TYPEDESC& declared, VARIANTARG& arg) {
-  const Kind kind = KindOf(declared);
-  if (kind == Kind::kNone) return S_OK;
+namespace {
 
-  VARIANT* value = nullptr;
+using Slot = ByRefArguments::Slot;
+
+// How an argument reaches the member.
+enum class Bound {
+  kOwnValue,  // a reference to the variable's own value, written in place
+  kSlot,      // a reference to a temporary in the slot, written back after
+  kNot,       // the variable neither holds nor can receive the declared type
+};
+
+// The variable an argument passes by reference (through any references to
+// references: a ByRef parameter of a script's own procedure passed on), or
+// an array of VARIANT passed by value; null for what DispInvoke binds by its
+// own rules (a typed reference or a value).
+VARIANT* VariableOf(Kind kind, VARIANTARG& arg) {
   if (V_VT(&arg) == (VT_BYREF | VT_VARIANT)) {
-    // A variable may itself refer to another (a ByRef parameter of a
-    // script's own procedure passed on).
-    value = V_VARIANTREF(&arg);
+    VARIANT* value = V_VARIANTREF(&arg);
     while (value != nullptr && V_VT(value) == (VT_BYREF | VT_VARIANT)) value = V_VARIANTREF(value);
-    if (value == nullptr) return S_OK;
-  } else if (kind == Kind::kStringArray &&
-             (V_VT(&arg) == (VT_ARRAY | VT_VARIANT) || V_VT(&arg) == VT_EMPTY)) {
-    value = &arg;  // by value: the member works on a copy whose results are dropped
-  } else {
-    return S_OK;  // a typed reference or a value: DispInvoke's own rules apply
+    return value;
   }
-  const bool by_value = value == &arg;
+  if (kind == Kind::kStringArray && (V_VT(&arg) == (VT_ARRAY | VT_VARIANT) || V_VT(&arg) == VT_EMPTY))
+    return &arg;  // by value: the member works on a copy whose results are dropped
+  return nullptr;
+}
 
-  auto slot = std::make_unique<Slot>();
-  slot->kind = kind;
-  slot->target = by_value ? nullptr : value;
-  VARIANTARG typed;
-  VariantInit(&typed);
+HRESULT BindString(VARIANT* value, Slot& slot, VARIANTARG& typed, Bound& bound) {
+  V_VT(&typed) = VT_BYREF | VT_BSTR;
+  if (V_VT(value) == VT_BSTR) {
+    V_BSTRREF(&typed) = &V_BSTR(value);
+    bound = Bound::kOwnValue;
+  } else if (V_VT(value) == VT_EMPTY) {
+    V_BSTRREF(&typed) = &slot.text;
+    bound = Bound::kSlot;
+  }
+  return S_OK;
+}
+
+// A number of another type becomes a Double first, as Visual Basic converts
+// a ByRef argument.
+HRESULT BindDouble(VARIANT* value, Slot& slot, VARIANTARG& typed, Bound& bound) {
   const VARTYPE held = V_VT(value);
+  if (IsNumber(held) && FAILED(VariantChangeType(value, value, 0, VT_R8))) return DISP_E_OVERFLOW;
+  V_VT(&typed) = VT_BYREF | VT_R8;
+  if (V_VT(value) == VT_R8) {
+    V_R8REF(&typed) = &V_R8(value);
+    bound = Bound::kOwnValue;
+  } else if (held == VT_EMPTY) {
+    slot.number = Unwritten();
+    V_R8REF(&typed) = &slot.number;
+    bound = Bound::kSlot;
+  }
+  return S_OK;
+}
+
+HRESULT BindObject(VARIANT* value, Slot& slot, VARIANTARG& typed, Bound& bound) {
+  const VARTYPE held = V_VT(value);
+  if (held == VT_DISPATCH || held == VT_UNKNOWN) {
+    // The member receives the variable's own pointer: it only looks the
+    // object up and never stores through it.
+    V_VT(&typed) = VT_BYREF | held;
+    V_BYREF(&typed) = &V_UNKNOWN(value);
+    bound = Bound::kOwnValue;
+  } else if (held == VT_EMPTY) {
+    V_VT(&typed) = VT_BYREF | VT_DISPATCH;
+    V_BYREF(&typed) = &slot.object;
+    bound = Bound::kSlot;
+  }
+  return S_OK;
+}
+
+// An array of BSTR is passed as it is; an array of VARIANT as a copy made of
+// strings, whose changes go back afterwards.
+HRESULT BindStringArray(VARIANT* value, Slot& slot, VARIANTARG& typed, Bound& bound) {
+  const VARTYPE held = V_VT(value);
+  V_VT(&typed) = VT_BYREF | VT_ARRAY | VT_BSTR;
+  if ((held & ~VT_BYREF) == (VT_ARRAY | VT_BSTR)) {
+    V_ARRAYREF(&typed) = (held & VT_BYREF) != 0 ? V_ARRAYREF(value) : &V_ARRAY(value);
+    bound = Bound::kOwnValue;
+    return S_OK;
+  }
+  if ((held & ~VT_BYREF) == (VT_ARRAY | VT_VARIANT)) {
+    SAFEARRAY* variants = (held & VT_BYREF) != 0 ? *V_ARRAYREF(value) : V_ARRAY(value);
+    if (variants != nullptr) {
+      const HRESULT hr = StringsFromVariants(variants, &slot.array, slot.sent_texts);
+      if (FAILED(hr)) return hr;
+      slot.sent = slot.array;
+    }
+  } else if (held != VT_EMPTY) {
+    return S_OK;
+  }
+  V_ARRAYREF(&typed) = &slot.array;
+  bound = Bound::kSlot;
+  return S_OK;
+}
+
+HRESULT Bind(Kind kind, VARIANT* value, Slot& slot, VARIANTARG& typed, Bound& bound) {
   switch (kind) {
     case Kind::kString:
-      if (held == VT_BSTR) {
-        V_VT(&typed) = VT_BYREF | VT_BSTR;
-        V_BSTRREF(&typed) = &V_BSTR(value);
-        arg = typed;
-        return S_OK;
-      }
-      if (held != VT_EMPTY) break;
-      V_VT(&typed) = VT_BYREF | VT_BSTR;
-      V_BSTRREF(&typed) = &slot->text;
-      break;
+      return BindString(value, slot, typed, bound);
     case Kind::kDouble:
-      if (IsNumber(held) && FAILED(VariantChangeType(value, value, 0, VT_R8))) return DISP_E_OVERFLOW;
-      if (V_VT(value) == VT_R8) {
-        V_VT(&typed) = VT_BYREF | VT_R8;
-        V_R8REF(&typed) = &V_R8(value);
-        arg = typed;
-        return S_OK;
-      }
-      if (held != VT_EMPTY) break;
-      slot->number = Unwritten();
-      V_VT(&typed) = VT_BYREF | VT_R8;
-      V_R8REF(&typed) = &slot->number;
-      break;
+      return BindDouble(value, slot, typed, bound);
     case Kind::kObject:
-      if (held == VT_DISPATCH || held == VT_UNKNOWN) {
-        // The member receives the variable's own pointer: it only looks the
-        // object up and never stores through it.
-        V_VT(&typed) = VT_BYREF | held;
-        V_BYREF(&typed) = &V_UNKNOWN(value);
-        arg = typed;
-        return S_OK;
-      }
-      if (held != VT_EMPTY) break;
-      V_VT(&typed) = VT_BYREF | VT_DISPATCH;
-      V_BYREF(&typed) = &slot->object;
-      break;
+      return BindObject(value, slot, typed, bound);
     case Kind::kStringArray:
-      if ((held & ~VT_BYREF) == (VT_ARRAY | VT_BSTR)) {
-        V_VT(&typed) = VT_BYREF | VT_ARRAY | VT_BSTR;
-        V_ARRAYREF(&typed) = (held & VT_BYREF) != 0 ? V_ARRAYREF(value) : &V_ARRAY(value);
-        arg = typed;
-        return S_OK;
-      }
-      if ((held & ~VT_BYREF) == (VT_ARRAY | VT_VARIANT)) {
-        SAFEARRAY* variants = (held & VT_BYREF) != 0 ? *V_ARRAYREF(value) : V_ARRAY(value);
-        if (variants != nullptr) {
-          const HRESULT hr = StringsFromVariants(variants, &slot->array, slot->sent_texts);
-          if (FAILED(hr)) return hr;
-          slot->sent = slot->array;
-        }
-      } else if (held != VT_EMPTY) {
-        break;
-      }
-      V_VT(&typed) = VT_BYREF | VT_ARRAY | VT_BSTR;
-      V_ARRAYREF(&typed) = &slot->array;
-      break;
+      return BindStringArray(value, slot, typed, bound);
     case Kind::kNone:
-      return S_OK;
+      break;
   }
-  if (V_VT(&typed) == VT_EMPTY) {
-    // Neither holds nor can receive the declared type: a typed reference
-    // would not bind either. Variables holding other references go to
-    // DispInvoke, which checks them.
-    if ((held & VT_BYREF) != 0) {
-      arg = *value;
-      return S_OK;
-    }
-    return DISP_E_TYPEMISMATCH;
-  }
-  arg = typed;
-  slots_.push_back(std::move(slot));
   return S_OK;
+}
+
+}  // namespace
+
+HRESULT ByRefArguments::PrepareOne(const TYPEDESC& declared, VARIANTARG& arg) {
+  const Kind kind = KindOf(declared);
+  VARIANT* value = kind == Kind::kNone ? nullptr : VariableOf(kind, arg);
+  if (value == nullptr) return S_OK;
+  auto slot = std::make_unique<Slot>();
+  slot->kind = kind;
+  slot->target = value == &arg ? nullptr : value;
+  const VARTYPE held = V_VT(value);
+  VARIANTARG typed;
+  VariantInit(&typed);
+  Bound bound = Bound::kNot;
+  const HRESULT hr = Bind(kind, value, *slot, typed, bound);
+  if (FAILED(hr)) return hr;
+  switch (bound) {
+    case Bound::kOwnValue:
+      arg = typed;
+      return S_OK;
+    case Bound::kSlot:
+      arg = typed;
+      slots_.push_back(std::move(slot));
+      return S_OK;
+    case Bound::kNot:
+      break;
+  }
+  // A typed reference would not bind either. Variables holding other
+  // references go to DispInvoke, which checks them.
+  if ((held & VT_BYREF) != 0) {
+    arg = *value;
+    return S_OK;
+  }
+  return DISP_E_TYPEMISMATCH;
 }
 
 HRESULT ByRefArguments::WriteBack() {

@@ -25,6 +25,11 @@ struct Failure {
   std::u16string Description;
 };
 
+// The source of a PwControl operation's failure: "PwAcadCtrl.PwControl.Active".
+inline std::u16string ControlSource(std::u16string_view operation) {
+  return std::u16string(kSourceControl) + std::u16string(operation);
+}
+
 // Raises a failure of the given operation ("PwAcadCtrl.Acad.Search", say).
 [[noreturn]] inline void Raise(std::int32_t number, std::u16string_view source,
                                std::u16string_view description) {

@@ -64,29 +64,4 @@ std::u16string MsgNotUserVariable(std::u16string_view parameter) {
   return u"結果の格納先(" + std::u16string(parameter) + u")がユーザー変数(%USER0%～%USER9%)ではありません。";
 }
 
-std::u16string RuntimeErrorText(std::int32_t number) {
-  switch (number) {
-    case 5:
-      return u"プロシージャの呼び出し、または引数が不正です。";
-    case 6:
-      return u"オーバーフローしました。";
-    case 7:
-      return u"メモリが不足しています。";
-    case 9:
-      return u"インデックスが有効範囲にありません。";
-    case 13:
-      return u"型が一致しません。";
-    case 53:
-      return u"ファイルが見つかりません。";
-    case 62:
-      return u"ファイルにこれ以上データがありません。";
-    case 75:
-      return u"パスまたはファイルへのアクセスでエラーが発生しました。";
-    case 93:
-      return u"パターン文字列が不正です。";
-    default:
-      return u"アプリケーション定義またはオブジェクト定義のエラーです。";
-  }
-}
-
 }  // namespace korvel

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "guarded.h"
+#include "platform/text_rules.h"
 
 namespace korvel {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u3000'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 [[noreturn]] void RaiseRuntime(std::int32_t number) {
@@ -18,8 +18,8 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 }
 
 std::u16string TrimBlanks(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && platform::IsNumberBlankOrWideSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && platform::IsNumberBlankOrWideSpace(text.back())) text.remove_suffix(1);
   return std::u16string(text);
 }
 
@@ -27,7 +27,7 @@ std::u16string TrimBlanks(std::u16string_view text) {
 
 std::optional<double> ParseNumber(std::u16string_view text, bool leading_only) {
   std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && platform::IsNumberBlankOrWideSpace(text[i])) ++i;
   // The number is copied as ASCII without its grouping commas, for from_chars.
   std::string ascii;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
@@ -61,7 +61,7 @@ std::optional<double> ParseNumber(std::u16string_view text, bool leading_only) {
     }
   }
   if (!leading_only) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && platform::IsNumberBlankOrWideSpace(text[i])) ++i;
     if (i != text.size()) return std::nullopt;
   }
   double value = 0;
@@ -75,11 +75,11 @@ std::optional<double> ParseNumber(std::u16string_view text, bool leading_only) {
   return value;
 }
 
-std::int32_t TextToLong(std::u16string_view text) {
+std::int32_t ScriptTextToLong(std::u16string_view text) {
   const std::optional<double> value = ParseNumber(text);
   if (!value) RaiseRuntime(kErrTypeMismatch);
   // Banker's rounding, as the conversion of the desktop's scripting languages.
-  const double rounded = std::nearbyint(*value);
+  const double rounded = platform::RoundHalfEven(*value);
   if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) RaiseRuntime(6);
   return static_cast<std::int32_t>(rounded);
 }

@@ -16,9 +16,11 @@ namespace korvel {
 // there is no number.
 std::optional<double> ParseNumber(std::u16string_view text, bool leading_only = false);
 
-// A 32-bit integer from text, rounded half to even. Raises runtime error 13
-// when the text is no number and 6 when it does not fit.
-std::int32_t TextToLong(std::u16string_view text);
+// A 32-bit integer from a script's text (ParseNumber's forms: thousands
+// commas, the full-width space), rounded half to even. Raises runtime error
+// 13 when the text is no number and 6 when it does not fit. The application's
+// settings are read by stricter rules (plendra::TextToLong).
+std::int32_t ScriptTextToLong(std::u16string_view text);
 
 // True/False in any letter case, or a number (0 is false). Raises 13 otherwise.
 bool TextToBoolean(std::u16string_view text);

@@ -12,8 +12,6 @@ namespace {
 constexpr std::u16string_view kOperation = u"GetPosition";
 constexpr std::u16string_view kPointReport = u"点を指定: ";
 
-std::u16string Source() { return std::u16string(kSourceControl) + std::u16string(kOperation); }
-
 double Coordinate(std::u16string_view text, bool leading_only) {
   const std::optional<double> value = ParseNumber(text, leading_only);
   if (!value) Raise(kErrTypeMismatch, kSourceLibrary, RuntimeErrorText(kErrTypeMismatch));
@@ -39,7 +37,7 @@ std::int32_t PwControl::GetPosition(double& X, double& Y, double& Z) {
     // the markers are not the coordinates.
     if (px == std::u16string::npos || py == std::u16string::npos || pz == std::u16string::npos ||
         py < px + 3 || pz < py + 3)
-      Raise(CommandFailed, Source(), kMsgPositionFailed);
+      Raise(CommandFailed, ControlSource(kOperation), kMsgPositionFailed);
     std::u16string_view report(h);
     X = Coordinate(report.substr(px + 3, py - px - 3), false);
     Y = Coordinate(report.substr(py + 3, pz - py - 3), false);

@@ -53,8 +53,7 @@ std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
     // handler may change them while the wait runs.
     const std::uint32_t elapsed = clock.TickCount() - start;
     if (command_time_out_ >= 0 && elapsed >= static_cast<std::uint32_t>(command_time_out_))
-      Raise(CommandFailed, std::u16string(kSourceControl) + std::u16string(wait.operation),
-            kMsgPromptTimeOut);
+      Raise(CommandFailed, ControlSource(wait.operation), kMsgPromptTimeOut);
     Os().Windows().PumpMessages();
     clock.Sleep(check_interval_);
   } while (!cancel_requested_);

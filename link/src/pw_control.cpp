@@ -19,10 +19,6 @@ constexpr std::uintptr_t kCopyDataTag = 1;
 constexpr std::size_t kCopyDataBufferBytes = 256;
 constexpr std::size_t kMaxCharsPerMessage = 127;
 
-std::u16string Source(std::u16string_view operation) {
-  return std::u16string(kSourceControl) + std::u16string(operation);
-}
-
 // Splits the command into pieces of at most kMaxCharsPerMessage characters,
 // never between the halves of a surrogate pair. AutoCAD reads consecutive
 // messages as one stream of typed input, so a long folder path arrives whole.
@@ -47,13 +43,13 @@ PwControl::PwControl() { ClearError(); }
 PwControl::~PwControl() { cancel_requested_ = true; }
 
 void PwControl::CheckLink(std::u16string_view operation) const {
-  if (!CheckAcadWindows()) Raise(LinkFailed, Source(operation), kMsgNotRunning);
+  if (!CheckAcadWindows()) Raise(LinkFailed, ControlSource(operation), kMsgNotRunning);
 }
 
 void PwControl::CheckCommandLine(std::u16string_view operation) const {
   const SharedState& s = Shared();
   if (s.CheckMainCmdWindow && !IsWindowShown(s.MainCommand.Handle))
-    Raise(WindowClosed, Source(operation), kMsgWindowClosed);
+    Raise(WindowClosed, ControlSource(operation), kMsgWindowClosed);
 }
 
 std::int32_t PwControl::Active() {
@@ -61,7 +57,7 @@ std::int32_t PwControl::Active() {
     CheckLink(u"Active");
     auto& os = Os().Windows();
     const std::int32_t popup = os.GetLastActivePopup(Shared().Main.Handle);
-    if (!os.SetForegroundWindow(popup)) Raise(CommandFailed, Source(u"Active"), kMsgNotRunning);
+    if (!os.SetForegroundWindow(popup)) Raise(CommandFailed, ControlSource(u"Active"), kMsgNotRunning);
     return -1;
   });
 }
@@ -88,7 +84,7 @@ std::int32_t PwControl::PostCommand(std::u16string_view AcadCommand) {
       // A busy AutoCAD (writing a large drawing) may take long to take the
       // text; it has until the operation's time-out, never a shorter bound.
       if (os.SendCopyData(main, kCopyDataTag, buffer, cb_data, {.ms = command_time_out_}) == 0)
-        Raise(CommandFailed, Source(u"PostCommand"), kMsgNotRunning);
+        Raise(CommandFailed, ControlSource(u"PostCommand"), kMsgNotRunning);
     }
     if (post_null_char_) os.PostNull(main);
     return -1;
@@ -99,10 +95,10 @@ std::u16string PwControl::ReadWindowText(std::int32_t window, std::u16string_vie
   auto& os = Os().Windows();
   const platform::SendLimit limit{.ms = SendBoundMs()};
   const std::intptr_t n = os.SendGetTextLength(window, limit);
-  if (n <= 0) Raise(CommandFailed, Source(operation), kMsgNotRunning);
+  if (n <= 0) Raise(CommandFailed, ControlSource(operation), kMsgNotRunning);
   std::intptr_t copied = 0;
   std::u16string text = os.SendGetText(window, static_cast<int>(n + 1), &copied, limit);
-  if (copied == 0) Raise(CommandFailed, Source(operation), kMsgNotRunning);
+  if (copied == 0) Raise(CommandFailed, ControlSource(operation), kMsgNotRunning);
   return text;
 }
 

@@ -149,16 +149,15 @@ TEST_F(FormTest, PressDuringASinglePickIsIgnored) {
 // topmost value other than 0 or 1 leaves the window as it is.
 TEST_F(FormTest, ActivationAppliesTopmostAndOpacity) {
   Lines({"start"});
-  EXPECT_EQ(Host().form.topmost, plendra::kHwndTopmost);
-  EXPECT_EQ(Host().form.ex_style & plendra::kWsExLayered, plendra::kWsExLayered);
+  EXPECT_EQ(Host().form.topmost, std::optional<bool>(true));
   EXPECT_EQ(Host().form.alpha, 200);
   Lines({"setting Temae_Hyouji 0", "setting Toumei 255"});
-  EXPECT_EQ(Host().form.topmost, plendra::kHwndNotopmost);
+  EXPECT_EQ(Host().form.topmost, std::optional<bool>(false));
   EXPECT_EQ(Host().form.alpha, 255);
   App().State().settings.Temae_Hyouji = u"2";
-  Host().form.topmost = 0;
+  Host().form.topmost.reset();
   App().MainForm().Temae_Set();
-  EXPECT_EQ(Host().form.topmost, 0);
+  EXPECT_EQ(Host().form.topmost, std::nullopt);
 }
 
 // 停止 pressed while AutoCAD is still busy with the entry's insertion: until
@@ -205,15 +204,15 @@ TEST_F(FormTest, StopDuringAnEntryKeepsTheRunStateUntilTheEntryIsWhole) {
 // (a topmost window would hide the dialog); coming back puts it on top again.
 TEST_F(FormTest, SettingsDialogOpensOverANotTopmostWindow) {
   Lines({"start"});
-  ASSERT_EQ(Host().form.topmost, plendra::kHwndTopmost);
-  std::int32_t topmost_when_shown = 0;
+  ASSERT_EQ(Host().form.topmost, std::optional<bool>(true));
+  std::optional<bool> topmost_when_shown;
   Host().settei.on_modal = [&] {
     topmost_when_shown = Host().form.topmost;
     App().Settings().Cancel_Button_Click();
   };
   App().MainForm().Mnu_Settei_Click();
-  EXPECT_EQ(topmost_when_shown, plendra::kHwndNotopmost);
-  EXPECT_EQ(Host().form.topmost, plendra::kHwndTopmost);
+  EXPECT_EQ(topmost_when_shown, std::optional<bool>(false));
+  EXPECT_EQ(Host().form.topmost, std::optional<bool>(true));
 }
 
 // ヘルプ → 使い方 opens the help file of the application's folder, as AutoCAD
@@ -224,6 +223,44 @@ TEST_F(FormTest, HelpMenusOpenTheHelpFileAndTheAboutBox) {
   EXPECT_EQ(scenario::Utf8(Host().form.help_opened.back()), "C:\\Program Files\\Plendra\\Plendra_Help.chm");
   const auto& lines = runner.TheTranscript().Lines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "  window: about Plendra ﾊﾞｰｼﾞｮﾝ 1.0.0"), lines.end());
+}
+
+// The window system's activations: only the focus coming back from the about
+// box is Plendra's activation (topmost state and opacity applied again, the
+// current system looked up); the settings dialog's return runs its own after
+// the dialog, and a switch from another program changes nothing.
+TEST_F(FormTest, OnlyComingBackFromTheAboutBoxIsAnActivation) {
+  struct Case {
+    plendra::FocusFrom from;
+    bool activation;  // looked up again, topmost state and opacity set again
+  };
+  const Case cases[] = {
+      {plendra::FocusFrom::kElsewhere, false},
+      {plendra::FocusFrom::kSettingsDialog, false},
+      {plendra::FocusFrom::kAboutBox, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.from));
+    Runner r(std::filesystem::current_path(), log);
+    std::size_t n = 0;
+    for (const std::string line : {"saveas keeps", "start"}) {
+      std::string error;
+      ASSERT_TRUE(r.Run(++n, *scenario::SplitLine(line, &error))) << log.str();
+    }
+    scenario::FakeForm1& form = r.TheHost()->form;
+    const std::u16string looked_up = form.bangou.Text();
+    // The user chooses another number; the window is then neither on top
+    // nor opaque as the settings have it.
+    form.bangou.SetListIndex(form.bangou.ListIndex() + 1);
+    const std::u16string chosen = form.bangou.Text();
+    ASSERT_NE(chosen, looked_up);
+    form.topmost.reset();
+    form.alpha = 0;
+    r.App()->MainForm().Window_Activated(c.from);
+    EXPECT_EQ(form.bangou.Text(), c.activation ? looked_up : chosen);
+    EXPECT_EQ(form.topmost.has_value(), c.activation);
+    EXPECT_EQ(form.alpha, c.activation ? 200 : 0);
+  }
 }
 
 // The refusals before anything is typed: each says why, leaves the drawing
@@ -274,7 +311,10 @@ TEST_F(FormTest, UnwritableSettingsFileIsReported) {
   const auto ini = Host().AppFile(u"plendra.ini");
   std::filesystem::remove(ini);
   std::filesystem::create_directory(ini);  // a folder of that name cannot be written as a file
-  Lines({"close", "expect ended", "expect message \"設定ファイル plendra.ini を書き込めませんでした。\""});
+  // The box says where Plendra tried and why it could not.
+  Lines({"close", "expect ended", "expect message-part \"設定ファイル plendra.ini を書き込めませんでした。\"",
+         "expect message-part \"場所: C:\\Program Files\\Plendra\\plendra.ini\"",
+         "expect message-part \"理由: 同じ名前のフォルダがあります。\""});
   std::filesystem::remove(ini);
 }
 

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -255,21 +262,76 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFile) {
   EXPECT_FALSE(ScratchLeft(folder));
 }
 
-TEST_F(SettingsFile, ASaveIntoAReadOnlyFolderFails) {
-  const Settings s;
-  const fs::path locked = desktop.TempFolder() / "locked";
-  fs::create_directory(locked);
-  std::ofstream(locked / "plendra.ini", std::ios::binary) << "old";
-  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  if (std::ofstream(locked / "probe")) {
-    fs::permissions(locked, fs::perms::owner_all);
-    GTEST_SKIP() << "the folder stays writable for this user (root)";
+#ifndef _WIN32
+// A folder of a user without rights (Program Files): the save runs in a
+// child process as an unprivileged user, also when the tests run as root,
+// whom no permission stops. Returns the save's result and errno reason, or
+// nothing when the child could not be made.
+struct LockedSave {
+  bool saved = false;
+  int error = 0;
+};
+std::optional<LockedSave> SaveAsUnprivileged(const fs::path& file, platform::TextCodec& codec) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
+    int error = 0;
+    const bool saved = Settei_Save(file, Settings{}, 0, 0, codec, &error);
+    _exit(saved ? 0 : 1 + std::min(error, 200));
   }
-  EXPECT_FALSE(Settei_Save(locked / "plendra.ini", s, 0, 0, codec));
-  fs::permissions(locked, fs::perms::owner_all);
-  EXPECT_EQ(ReadBytes(locked / "plendra.ini"), "old");
-  EXPECT_FALSE(ScratchLeft(locked / "plendra.ini"));
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+    return std::nullopt;
+  const int code = WEXITSTATUS(status);
+  return LockedSave{code == 0, code == 0 ? 0 : code - 1};
 }
+
+// A folder open to everyone for reading only, holding plendra.ini with the
+// given permissions, the way the setup leaves Program Files\Plendra.
+class LockedFolder {
+ public:
+  explicit LockedFolder(fs::perms file_perms) {
+    char pattern[] = "/tmp/plendra-locked-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    folder_ = pattern;
+    std::ofstream(File(), std::ios::binary) << "old";
+    fs::permissions(File(), file_perms);
+    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  }
+  ~LockedFolder() {
+    std::error_code ec;
+    fs::permissions(folder_, fs::perms::owner_all, ec);
+    fs::remove_all(folder_, ec);
+  }
+  fs::path File() const { return folder_ / "plendra.ini"; }
+
+ private:
+  fs::path folder_;
+};
+
+TEST_F(SettingsFile, AFileTheUserMayWriteInAFolderTheyMayNotIsRewrittenInPlace) {
+  const fs::perms everyone_writes = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                    fs::perms::group_write | fs::perms::others_read | fs::perms::others_write;
+  LockedFolder locked(everyone_writes);
+  const std::optional<LockedSave> result = SaveAsUnprivileged(locked.File(), codec);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_TRUE(result->saved) << "errno " << result->error;
+  EXPECT_EQ(ReadBytes(locked.File()), codec.ToAnsi(FormatSettings(Settings{}, 0, 0)));
+  EXPECT_FALSE(ScratchLeft(locked.File()));
+}
+
+TEST_F(SettingsFile, AFileNobodyMayWriteInAFolderTheyMayNotFailsWithAccessDenied) {
+  LockedFolder locked(fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::optional<LockedSave> result = SaveAsUnprivileged(locked.File(), codec);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_FALSE(result->saved);
+  EXPECT_EQ(result->error, EACCES);
+  EXPECT_EQ(ReadBytes(locked.File()), "old");
+  EXPECT_FALSE(ScratchLeft(locked.File()));
+}
+#endif
 
 }  // namespace
 }  // namespace plendra

@@ -4,7 +4,6 @@
 
 #include "link/control_codes.h"
 #include "link/mdl_common.h"
-#include "link/messages.h"
 #include "support/link_fixture.h"
 
 namespace plendra_test {
@@ -105,17 +104,17 @@ TEST_F(Channel, WithoutPostNullCharOnlyTheCopyDataIsSent) {
 TEST_F(Channel, RefusedOrUnansweredCopyDataIsCommandFailed) {
   acad.refuse = true;
   EXPECT_TRUE(Failed(control->PostCommand(u"line^M"), korvel::CommandFailed,
-                     u"PwAcadCtrl.PwControl.PostCommand", korvel::kMsgNotRunning));
+                     u"PwAcadCtrl.PwControl.PostCommand", u"AutoCADが起動していないか、応答がありません。"));
   acad.refuse = false;
   desktop.Get(acad.main).hung = true;  // a send that times out counts as refused
   EXPECT_TRUE(Failed(control->PostCommand(u"line^M"), korvel::CommandFailed,
-                     u"PwAcadCtrl.PwControl.PostCommand", korvel::kMsgNotRunning));
+                     u"PwAcadCtrl.PwControl.PostCommand", u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_TRUE(Sent(kWmNull).empty());
 }
 
 TEST_F(Channel, HiddenCommandLineIsWindowClosedExceptForActive) {
   desktop.SetVisible(acad.main_command, false);
-  const std::u16string_view closed = korvel::kMsgWindowClosed;
+  const std::u16string_view closed = u"AutoCADが応答しないか、コマンドウィンドウが表示されていません。";
   EXPECT_TRUE(Failed(control->PostCommand(u"line"), korvel::WindowClosed, u"PwAcadCtrl.PwControl.PostCommand",
                      closed));
   std::u16string text = u"unchanged";
@@ -136,7 +135,7 @@ TEST_F(Channel, CheckSwitchedOnAfterASearchWithoutItFailsUntilTheNextSearch) {
   control = pw.Control();
   pw.put_CheckMainCmdWindow(true);  // MainCommand was not searched, so it is empty
   EXPECT_TRUE(Failed(control->PostCommand(u"line"), korvel::WindowClosed, u"PwAcadCtrl.PwControl.PostCommand",
-                     korvel::kMsgWindowClosed));
+                     u"AutoCADが応答しないか、コマンドウィンドウが表示されていません。"));
   ASSERT_TRUE(Succeeded(pw.Search()));
   EXPECT_TRUE(Succeeded(pw.Control()->PostCommand(u"line")));
 }
@@ -144,7 +143,7 @@ TEST_F(Channel, CheckSwitchedOnAfterASearchWithoutItFailsUntilTheNextSearch) {
 TEST_F(Channel, LostWindowIsLinkFailedForEveryOperation) {
   desktop.DestroyWindow(acad.history);
   std::u16string text;
-  const std::u16string_view lost = korvel::kMsgNotRunning;
+  const std::u16string_view lost = u"AutoCADが起動していないか、応答がありません。";
   EXPECT_TRUE(Failed(control->Active(), korvel::LinkFailed, u"PwAcadCtrl.PwControl.Active", lost));
   EXPECT_TRUE(
       Failed(control->PostCommand(u"x"), korvel::LinkFailed, u"PwAcadCtrl.PwControl.PostCommand", lost));
@@ -166,7 +165,7 @@ TEST_F(Channel, ActiveBringsTheLastActivePopupToTheFront) {
   EXPECT_EQ(desktop.Foreground(), dialog);
   desktop.Get(dialog).foreground_fails = true;
   EXPECT_TRUE(Failed(control->Active(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.Active",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
 }
 
 TEST_F(Channel, GetPromptReadsTheWholeCommandLineAndFailsWhenEmpty) {
@@ -177,7 +176,7 @@ TEST_F(Channel, GetPromptReadsTheWholeCommandLineAndFailsWhenEmpty) {
   acad.prompt.clear();
   prompt = u"kept";
   EXPECT_TRUE(Failed(control->GetPrompt(prompt), korvel::CommandFailed, u"PwAcadCtrl.PwControl.GetPrompt",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_EQ(prompt, u"kept");
 }
 
@@ -195,7 +194,7 @@ TEST_F(Channel, GetHistoryCutsAtTheLastOccurrenceOfTheMatch) {
   EXPECT_EQ(text, u"");
   acad.history_text.clear();
   EXPECT_TRUE(Failed(control->GetHistory(text), korvel::CommandFailed, u"PwAcadCtrl.PwControl.GetHistory",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
 }
 
 TEST_F(Channel, TextLongerThanAnyFixedBufferIsReadWhole) {

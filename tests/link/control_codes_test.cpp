@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "link/typed_path.h"
+
 namespace korvel {
 namespace {
 
@@ -22,3 +24,25 @@ TEST(ControlCodes, ExpandsEachCodeInSeparatePasses) {
 
 }  // namespace
 }  // namespace korvel
+
+// A path typed into a command text: only the letters that would make a
+// control key are lowered, so the same file is named without one.
+TEST(TypeablePath, LowersOnlyTheLettersThatWouldMakeAControlKey) {
+  const struct {
+    std::u16string_view path, typed;
+  } cases[] = {
+      {u"C:\\Users\\^Max\\", u"C:\\Users\\^max\\"},
+      {u"^C^M^J", u"^c^m^j"},
+      {u"^^M", u"^^m"},
+      {u"^X^c^m ^Z", u"^X^c^m ^Z"},
+      {u"C:\\Program Files\\Plendra^", u"C:\\Program Files\\Plendra^"},
+      {u"C:\\図面\\^Mです", u"C:\\図面\\^mです"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(korvel::TypeablePath(c.path), c.typed);
+    // Typed, the result holds no control character at all.
+    const std::u16string keys = korvel::ExpandControlCodes(korvel::TypeablePath(c.path));
+    EXPECT_EQ(keys.find_first_of(u"\x03\r\n"), std::u16string::npos);
+  }
+}

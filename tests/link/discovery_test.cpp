@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "link/mdl_common.h"
-#include "link/messages.h"
 #include "support/link_fixture.h"
 
 namespace plendra_test {
@@ -39,7 +38,8 @@ TEST_F(Discovery, FindsAllWindowsWithDefaultTitlesAndNeverTakesTextWindowAsMain)
 TEST_F(Discovery, TitlesCompareCaseSensitively) {
   ScriptedAcad acad(desktop, {.main_title = u"autocad lt 2002 - [Drawing1.dwg]"});
   PwAcad pw;
-  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, korvel::kMsgNotFoundCheckVersion));
+  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch,
+                     u"AutoCADが起動していないか応答がありません\n\rバージョンを確認して下さい。"));
 }
 
 TEST_F(Discovery, MainTitleAlternativesAcceptEitherPrefix) {
@@ -111,14 +111,14 @@ TEST_F(Discovery, TextWindowWithoutMainWindowFailsAndLeavesNothingBehind) {
   EXPECT_FALSE(pw.ControlExists());
   // The channel the client kept is still callable and reports the lost link.
   EXPECT_TRUE(Failed(old_control->PostCommand(u"line"), korvel::LinkFailed,
-                     u"PwAcadCtrl.PwControl.PostCommand", korvel::kMsgNotRunning));
+                     u"PwAcadCtrl.PwControl.PostCommand", u"AutoCADが起動していないか、応答がありません。"));
 }
 
 TEST_F(Discovery, MissingChildWindowsFailTheSearch) {
   ScriptedAcad acad(desktop);
   desktop.DestroyWindow(acad.history);
   PwAcad pw;
-  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, korvel::kMsgSearchError));
+  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, u"AutoCADを検索中にエラーが発生しました。"));
   EXPECT_EQ(pw.get_CommandWindowHandle(), 0);
   EXPECT_EQ(pw.Control(), nullptr);
 }
@@ -126,7 +126,7 @@ TEST_F(Discovery, MissingChildWindowsFailTheSearch) {
 TEST_F(Discovery, DockedCommandLineIsRequiredOnlyWhenChecked) {
   ScriptedAcad acad(desktop, {.main_command = false});
   PwAcad pw;
-  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, korvel::kMsgSearchError));
+  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, u"AutoCADを検索中にエラーが発生しました。"));
   pw.put_CheckMainCmdWindow(false);
   EXPECT_TRUE(Succeeded(pw.Search()));
   EXPECT_EQ(korvel::Shared().MainCommand.Handle, 0);
@@ -139,7 +139,7 @@ TEST_F(Discovery, ChildOfAnotherProcessIsNotRecorded) {
   desktop.CreateWindow(WindowSpec{
       .class_name = u"Edit", .title = u"Headlands", .parent = acad.text, .thread = 77, .process = 78});
   PwAcad pw;
-  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, korvel::kMsgSearchError));
+  EXPECT_TRUE(Failed(pw.Search(), korvel::SearchFailed, kSearch, u"AutoCADを検索中にエラーが発生しました。"));
 }
 
 TEST_F(Discovery, WindowWhoseClassCannotBeReadIsSkipped) {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "link/dxf_table.h"
-#include "link/messages.h"
 #include "platform/dialogs.h"
 #include "support/link_fixture.h"
 
@@ -264,7 +263,7 @@ TEST_F(DxfOutTest, FailedPickWaitIsShownAndTheRecordCleared) {
   EXPECT_EQ(Typed().size(), 1u);
   ASSERT_EQ(desktop.ShownBoxes().size(), 1u);
   const auto& box = desktop.ShownBoxes()[0];
-  EXPECT_EQ(box.text, korvel::kMsgPromptTimeOut);
+  EXPECT_EQ(box.text, u"待機時間内に指定した応答がありませんでした。");
   EXPECT_EQ(box.style, static_cast<std::uint32_t>(platform::kMbIconExclamation) | 0x10000u);
   EXPECT_EQ(pw.get_ErrNumber(), 0);
   EXPECT_EQ(pw.get_ErrSource(), u"");
@@ -278,16 +277,16 @@ TEST_F(DxfOutTest, LostAutoCadDuringThePickIsShown) {
   };
   EXPECT_EQ(control->DxfOut(u"sgl", u"2000", &pw), 0);
   ASSERT_EQ(desktop.ShownBoxes().size(), 1u);
-  EXPECT_EQ(desktop.ShownBoxes()[0].text, korvel::kMsgNotRunning);
+  EXPECT_EQ(desktop.ShownBoxes()[0].text, u"AutoCADが起動していないか、応答がありません。");
   EXPECT_EQ(pw.get_ErrNumber(), 0);
 }
 
 TEST_F(DxfOutTest, WithoutAChannelItFailsWithLinkFailed) {
   PwAcad fresh;  // never searched: no Control
   EXPECT_TRUE(Failed(control->DxfOut(u"all", u"2000", &fresh), korvel::LinkFailed,
-                     u"PwAcadCtrl.PwControl.DxfOut", korvel::kMsgNotRunning));
+                     u"PwAcadCtrl.PwControl.DxfOut", u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_TRUE(Failed(control->DxfOut(u"sgl", u"2000", nullptr), korvel::LinkFailed,
-                     u"PwAcadCtrl.PwControl.DxfOut", korvel::kMsgNotRunning));
+                     u"PwAcadCtrl.PwControl.DxfOut", u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_TRUE(acad.received.empty());
 }
 

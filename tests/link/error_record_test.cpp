@@ -3,7 +3,6 @@
 
 #include <thread>
 
-#include "link/messages.h"
 #include "support/link_fixture.h"
 
 namespace plendra_test {
@@ -77,7 +76,7 @@ TEST_F(ErrorRecord, ReleasedChannelStaysCallableAndReportsTheLostLink) {
   }
   std::u16string text = u"sentinel";
   EXPECT_TRUE(Failed(kept->GetHistory(text), korvel::LinkFailed, u"PwAcadCtrl.PwControl.GetHistory",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_EQ(text, u"sentinel");
 }
 

@@ -5,7 +5,6 @@
 
 #include <functional>
 
-#include "link/messages.h"
 #include "support/link_fixture.h"
 
 namespace plendra_test {
@@ -48,8 +47,8 @@ TEST_F(EveryWait, TimesOutAcrossTheWrapWithItsOwnSource) {
     const std::int32_t result = w.call(*control);
     const std::uint64_t waited = desktop.Queue().Elapsed() - start;
     const std::u16string op(w.operation, w.operation + std::char_traits<char>::length(w.operation));
-    EXPECT_TRUE(
-        Failed(result, korvel::CommandFailed, u"PwAcadCtrl.PwControl." + op, korvel::kMsgPromptTimeOut));
+    EXPECT_TRUE(Failed(result, korvel::CommandFailed, u"PwAcadCtrl.PwControl." + op,
+                       u"待機時間内に指定した応答がありませんでした。"));
     EXPECT_GE(waited, 5000u);
     EXPECT_LT(waited, 5200u);
     // Two messages (length and text) per read, one read per 100 ms.

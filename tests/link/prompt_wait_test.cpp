@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "link/mdl_common.h"
-#include "link/messages.h"
 #include "support/link_fixture.h"
 
 namespace plendra_test {
@@ -37,7 +36,7 @@ TEST_F(PromptWait, WholeTextMustFitThePattern) {
   acad.prompt = u"ｺﾏﾝﾄﾞ: line";
   control->put_CommandTimeOut(0);
   EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
-                     korvel::kMsgPromptTimeOut));
+                     u"待機時間内に指定した応答がありませんでした。"));
   EXPECT_TRUE(Succeeded(control->WaitPrompt(u"ｺﾏﾝﾄﾞ*")));
   // The full-width prompt of later releases is a different text.
   acad.prompt = u"コマンド: ";
@@ -59,7 +58,7 @@ TEST_F(PromptWait, ZeroTimeOutReadsThePromptOnce) {
   acad.prompt = u"始点を指定: ";
   desktop.ClearLog();
   EXPECT_TRUE(Failed(control->SendCommand(u"line^M"), korvel::CommandFailed,
-                     u"PwAcadCtrl.PwControl.SendCommand", korvel::kMsgPromptTimeOut));
+                     u"PwAcadCtrl.PwControl.SendCommand", u"待機時間内に指定した応答がありませんでした。"));
   int reads = 0;
   for (const auto& m : desktop.Log()) reads += m.message == platform::sim::kWmGetText;
   EXPECT_EQ(reads, 1);
@@ -70,7 +69,7 @@ TEST_F(PromptWait, TimesOutAfterCommandTimeOut) {
   control->put_CommandTimeOut(3000);
   acad.prompt = u"始点を指定: ";
   EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
-                     korvel::kMsgPromptTimeOut));
+                     u"待機時間内に指定した応答がありませんでした。"));
   EXPECT_GE(Now(), 3000u);
   EXPECT_LT(Now(), 3000u + 2 * 100);
 }
@@ -146,7 +145,7 @@ TEST_F(PromptWait, LostLinkEndsTheWaitWithGetPromptsError) {
   acad.prompt = u"オブジェクトを選択: ";
   desktop.After(800, [&] { acad.Quit(); });
   EXPECT_TRUE(Failed(control->SendCommand(u"select^M"), korvel::LinkFailed, u"PwAcadCtrl.PwControl.GetPrompt",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
   EXPECT_LT(Now(), 800u + 2 * 100);
 }
 
@@ -196,7 +195,7 @@ TEST_F(PromptWait, HandlerThatReleasesTheChannelDoesNotEndTheWait) {
     pw.RemoveControl();  // the windows are forgotten: the wait's next read fails
   });
   EXPECT_TRUE(Failed(raw->WaitPrompt(), korvel::LinkFailed, u"PwAcadCtrl.PwControl.GetPrompt",
-                     korvel::kMsgNotRunning));
+                     u"AutoCADが起動していないか、応答がありません。"));
 }
 
 TEST_F(PromptWait, CheckIntervalSetsThePollingRate) {
@@ -221,7 +220,7 @@ TEST_F(PromptWaitAtWrap, TimeOutCountsAcrossTheWrap) {
   control->put_CommandTimeOut(5000);
   acad.prompt = u"x";
   EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
-                     korvel::kMsgPromptTimeOut));
+                     u"待機時間内に指定した応答がありませんでした。"));
   EXPECT_GE(Now(), 5000u);
   EXPECT_LT(Now(), 5200u);
 }

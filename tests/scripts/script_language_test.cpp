@@ -1,5 +1,6 @@
 // The script language: reading the file, assignments, settings, expansion,
 // jumps, conditions, cancelling, and failures reported with line numbers.
+#include <cfenv>
 #include <filesystem>
 #include <fstream>
 
@@ -49,6 +50,31 @@ TEST_F(ScriptLanguage, AssigningAVariableBeyondTheArrayFailsTheLine) {
                            u"ユーザー変数%USER5%は呼び出し元から渡された配列にありません。"));
   EXPECT_EQ(vars.size(), 3u);
   EXPECT_EQ(vars[0], u"a");
+}
+
+// A time-out with a fraction is rounded half to even whatever rounding mode
+// the processor is in: the program hosting the library (or a driver it
+// loaded) may have left it rounding upward or downward.
+TEST_F(ScriptLanguage, ATimeOutIsRoundedHalfToEvenInEveryRoundingMode) {
+  struct Case {
+    std::u16string_view value;
+    std::int32_t time_out;
+  };
+  const Case cases[] = {
+      {u"2500.5", 2500}, {u"2501.5", 2502},  {u"2500.4", 2500},
+      {u"2500.6", 2501}, {u"1,000.5", 1000}, {u"0.5", 0},
+  };
+  for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    for (const Case& c : cases) {
+      control->put_CommandTimeOut(7);
+      ASSERT_EQ(std::fesetround(mode), 0);
+      const std::int32_t result = Run(u"%COMMAND_TIMEOUT% = " + std::u16string(c.value) + u"\n");
+      std::fesetround(FE_TONEAREST);
+      EXPECT_TRUE(Succeeded(result));
+      EXPECT_EQ(control->get_CommandTimeOut(), c.time_out)
+          << "rounding mode " << mode << ", value " << std::string(c.value.begin(), c.value.end());
+    }
+  }
 }
 
 TEST_F(ScriptLanguage, AnAssignmentWithoutEqualsFailsTheLine) {

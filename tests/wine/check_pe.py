@@ -8,7 +8,10 @@
       FILE exports exactly these names, undecorated;
   check_pe.py OBJDUMP resources FILE win32|win64 VERSION
       FILE carries type library 1 made for that system (what RegisterTypeLib
-      files it under) and a version resource whose FileVersion is VERSION.
+      files it under) and a version resource whose FileVersion is VERSION;
+  check_pe.py OBJDUMP version VERSION FILE...
+      each FILE's version resource says VERSION as its FileVersion and its
+      ProductVersion (what the file's properties show).
 
 The 32-bit build cannot run on these machines, so this is how it is checked;
 the 64-bit build gets the same checks beside its tests under Wine.
@@ -124,17 +127,28 @@ def check_resources(path, system, version):
         if kind != system or names:
             print(f"{path}: expected a {system} type library naming PwAcadCtrl's interfaces; missing {names}")
             ok = False
+    return check_version(path, found, version, ["FileVersion"]) and ok
+
+
+def version_value(found, key):
+    """The text of `key` in the version resource's string table, or None."""
     info = found.get((16, 1))  # RT_VERSION, VS_VERSION_INFO
-    wanted = "FileVersion\0".encode("utf-16-le")
-    text = None
-    if info is not None and wanted in info:
-        at = info.index(wanted) + len(wanted)
-        at = (at + 3) & ~3  # values start on a 32-bit boundary
-        text = info[at:].decode("utf-16-le", "replace").split("\0", 1)[0]
-    print(f"{path}: version resource FileVersion {text!r}")
-    if text != version:
-        print(f"{path}: expected FileVersion {version!r}")
-        ok = False
+    wanted = (key + "\0").encode("utf-16-le")
+    if info is None or wanted not in info:
+        return None
+    at = info.index(wanted) + len(wanted)
+    at = (at + 3) & ~3  # values start on a 32-bit boundary
+    return info[at:].decode("utf-16-le", "replace").split("\0", 1)[0]
+
+
+def check_version(path, found, version, keys):
+    ok = True
+    for key in keys:
+        text = version_value(found, key)
+        print(f"{path}: version resource {key} {text!r}")
+        if text != version:
+            print(f"{path}: expected {key} {version!r}")
+            ok = False
     return ok
 
 
@@ -196,6 +210,9 @@ def main(argv):
         ok = check_exports(argv[1], argv[3], argv[4:])
     elif len(argv) == 6 and argv[2] == "resources":
         ok = check_resources(argv[3], argv[4], argv[5])
+    elif len(argv) >= 5 and argv[2] == "version":
+        ok = all([check_version(path, resources(path), argv[3], ["FileVersion", "ProductVersion"])
+                  for path in argv[4:]])
     else:
         print(__doc__, file=sys.stderr)
         return 2

@@ -16,6 +16,7 @@
 #include "app/plendra.h"
 #include "cadsim/sim_cad.h"
 #include "platform/sim/desktop.h"
+#include "scenario_data.h"
 #include "scenario_reader.h"
 #include "sim_host.h"
 
@@ -93,11 +94,36 @@ class Runner {
   // subtraction, so a time must stay well below that.
   static constexpr std::int64_t kLongestMs = 24 * 60 * 60 * 1000;
 
-  bool RunLine(std::size_t line_number, const std::vector<std::string>& f);
-  bool Setup(const std::vector<std::string>& f);
+  using Fields = std::vector<std::string>;
+  // An action a line names (scenario_actions.cpp), and what "expect" can
+  // check (scenario_expect.cpp): how each is written and what it does.
+  struct Action;
+  struct Expectation;
+  static const Action* FindAction(const std::string& verb);
+  static const Expectation* FindExpectation(const std::string& what);
+  // What is wrong with a line that names an action but does not fit it.
+  static std::string WrongForm(const std::string& verb);
+
+  bool RunLine(std::size_t line_number, const Fields& f);
+  // Starts the world the setup lines described (scenario_setup.cpp).
   bool Start();
-  bool Expect(const std::vector<std::string>& f);
-  bool Setting(const std::vector<std::string>& f);
+  // The files the program finds in its folder as the scenario sets them up.
+  bool PrepareFolder();
+  bool PrepareFiles();
+  bool StartCad();
+  // A file of the shipped data; nullopt, with the line failed, when the data
+  // cannot be found.
+  std::optional<std::filesystem::path> Shipped(const char* name);
+  // The user's actions once the program runs.
+  bool UserStepLine(const Fields& f);
+  bool UserDuringLine(const Fields& f);
+  bool Expect(const Fields& f);
+  // An expectation that compares text: true when seen is wanted, otherwise
+  // the line fails naming both.
+  bool Same(const std::string& what, const std::string& seen, const std::string& wanted);
+  bool Setting(const Fields& f);
+  // A setup line "NAME F" or "NAME -" for a file of the program's folder.
+  bool FolderFile(const std::string& value, std::optional<std::filesystem::path>& given, bool& none);
   // The menu 検査 (scenario_check.cpp): check, zoom N, takeoff, expect finding.
   bool Kensa(const std::vector<std::string>& f);
   bool ExpectFinding(const std::vector<std::string>& f);
@@ -139,6 +165,8 @@ class Runner {
   bool block_none_ = false, block_script_none_ = false;
   std::filesystem::path temp_folder_;
   bool another_instance_ = false;
+  // The shipped data, looked up only when a file is to come from it.
+  std::optional<DataSearch> data_;
   // "saveas renames|keeps": whether AutoCAD's SAVEAS renames the drawing.
   bool saveas_renames_ = true;
   // "variable NAME VALUE": AutoCAD's system variables as the user left them.

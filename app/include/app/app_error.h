@@ -10,6 +10,7 @@
 namespace plendra {
 
 struct AppError : std::exception {
+  // A run-time error of the desktop's: its number and the desktop's text of it.
   explicit AppError(std::int32_t number);
   // An error reported by a call into the link library: its number and text.
   AppError(std::int32_t number, std::u16string description);
@@ -23,9 +24,10 @@ struct AppError : std::exception {
   std::string what_;  // "run-time error 13", for logs and test output
 };
 
-// The Japanese text of a run-time error number: 5, 6, 9, 13 and 53 have their
-// own; any other number gets the text for an application-defined error.
-std::u16string AppErrorText(std::int32_t number);
+// What the box of a run-time error that no procedure handled says: the
+// number in the desktop's words, a blank line and the description. The
+// main window's run and the Windows program's event frame both show it.
+std::u16string RunTimeErrorMessage(const AppError& error);
 
 [[noreturn]] void RaiseAppError(std::int32_t number);
 

@@ -46,7 +46,8 @@ struct MenuItem {
   virtual void SetEnabled(bool enabled) = 0;
 };
 
-// A horizontal scroll bar; its range and steps are the widget's own.
+// A horizontal scroll bar; its range and steps are those of the setting it
+// stands for (kSettingLines in settings.h), given when the widget is made.
 struct ScrollBar {
   virtual ~ScrollBar() = default;
   virtual std::int32_t Value() const = 0;
@@ -66,13 +67,19 @@ struct Toggle {
   virtual void SetValue(std::int32_t value) = 0;
 };
 
-// SetWindowPos's insert-after values for the topmost state.
-inline constexpr std::int32_t kHwndTopmost = -1;
-inline constexpr std::int32_t kHwndNotopmost = -2;
-inline constexpr std::uint32_t kSwpNosizeNomoveShow = 0x43;  // SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW
-inline constexpr std::int32_t kGwlExstyle = -20;
-inline constexpr std::int32_t kWsExLayered = 0x80000;
-inline constexpr std::uint32_t kLwaAlpha = 2;
+// What a message box of the application's own is for; the window system
+// gives each kind its icon. Both have an OK button only.
+enum class BoxKind {
+  kWarning,      // something went wrong or cannot be done
+  kInformation,  // a report, nothing to decide
+};
+
+// Which window the focus left when the main window became the active one.
+enum class FocusFrom {
+  kAboutBox,
+  kSettingsDialog,
+  kElsewhere,  // another program, or no window at all
+};
 
 // The main window (caption "Plendra").
 struct Form1View {
@@ -93,17 +100,15 @@ struct Form1View {
   virtual float Left() const = 0;
   virtual void Move(std::int32_t top, std::int32_t left) = 0;
   virtual void Show() = 0;
-  // SetWindowPos with insert_after, position and size 0 and these flags.
-  virtual void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) = 0;
-  virtual std::int32_t GetWindowLong(std::int32_t index) = 0;
-  virtual void SetWindowLong(std::int32_t index, std::int32_t value) = 0;
-  virtual void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha,
-                                          std::uint32_t flags) = 0;
-  // HtmlHelpA with the window as owner, HH_DISPLAY_TOPIC and data 0.
-  virtual void HtmlHelp(std::u16string_view path) = 0;
-  // A message box of the application's own (not through the link library).
-  virtual std::int32_t MessageBox(std::u16string_view text, std::u16string_view title,
-                                  std::uint32_t style) = 0;
+  // Whether the window stays above the other programs' windows.
+  virtual void SetTopmost(bool topmost) = 0;
+  // How opaque the window is: 0 (invisible) to 255 (opaque).
+  virtual void SetOpacity(std::int32_t alpha) = 0;
+  // Opens the help file at its first topic, the window its owner.
+  virtual void ShowHelp(std::u16string_view path) = 0;
+  // A message box of the application's own (not through the link library),
+  // owned by the window; returns when the user has closed it.
+  virtual void MessageBox(std::u16string_view text, std::u16string_view title, BoxKind kind) = 0;
 };
 
 // The settings dialog (caption "設定").

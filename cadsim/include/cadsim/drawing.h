@@ -305,8 +305,16 @@ struct Drawing {
   void Complete();
 
  private:
+  // Layer 0 and the text and dimension styles Standard, first in their
+  // tables, where the drawing lacks them.
+  void AddStandardEntries();
   void AddReferencedTableEntries();
   void MeasureDimensions();
+  // The highest handle anything in the drawing holds.
+  Handle HighestHandle() const;
+  // A new handle on every table entry, block and entity of the model that
+  // has none.
+  void GiveHandles();
   void RegisterApplications();
 };
 

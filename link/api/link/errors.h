@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace korvel {
 
@@ -40,5 +41,35 @@ enum RuntimeError : std::int32_t {
   kErrPastEndOfFile = 62,
   kErrInvalidPattern = 93,
 };
+
+// The text a Japanese desktop gives a runtime-style error number, as the
+// library describes its own and the application its conversions' errors; a
+// number not listed gets the text of an application-defined error.
+inline std::u16string RuntimeErrorText(std::int32_t number) {
+  switch (number) {
+    case 5:
+      return u"プロシージャの呼び出し、または引数が不正です。";
+    case 6:
+      return u"オーバーフローしました。";
+    case 7:
+      return u"メモリが不足しています。";
+    case 9:
+      return u"インデックスが有効範囲にありません。";
+    case 13:
+      return u"型が一致しません。";
+    case 53:
+      return u"ファイルが見つかりません。";
+    case 62:
+      return u"ファイルにこれ以上データがありません。";
+    case 75:
+      return u"パスまたはファイルへのアクセスでエラーが発生しました。";
+    case 91:
+      return u"オブジェクト変数または With ブロック変数が設定されていません。";
+    case 93:
+      return u"パターン文字列が不正です。";
+    default:
+      return u"アプリケーション定義またはオブジェクト定義のエラーです。";
+  }
+}
 
 }  // namespace korvel

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/errors.h"  // RuntimeErrorText, with the application
+
 namespace korvel {
 
 extern const std::u16string_view kTitle;          // the library's application title
@@ -58,8 +60,5 @@ std::u16string MsgLabelNotFound(std::u16string_view label);
 std::u16string MsgUserVariableOutside(std::u16string_view token);
 // A result parameter that is no "%USERn%" token.
 std::u16string MsgNotUserVariable(std::u16string_view parameter);
-
-// The description of a runtime-style error number (5, 7, 9, 13, 53, 62, ...).
-std::u16string RuntimeErrorText(std::int32_t number);
 
 }  // namespace korvel

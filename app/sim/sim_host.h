@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,9 @@ class FakeMenu final : public plendra::MenuItem {
 
 class FakeScroll final : public plendra::ScrollBar {
  public:
-  FakeScroll(std::int32_t min, std::int32_t max) : min_(min), max_(max), value_(min) {}
+  // The range of the setting the bar stands for.
+  explicit FakeScroll(const plendra::SettingLine& setting)
+      : min_(setting.low), max_(setting.high), value_(setting.low) {}
   std::int32_t Value() const override { return value_; }
   void SetValue(std::int32_t value) override;
   std::int32_t Min() const { return min_; }
@@ -129,19 +132,16 @@ class FakeForm1 final : public plendra::Form1View {
   float Left() const override { return left_; }
   void Move(std::int32_t top, std::int32_t left) override;
   void Show() override;
-  void SetWindowPos(std::int32_t insert_after, std::uint32_t flags) override;
-  std::int32_t GetWindowLong(std::int32_t index) override;
-  void SetWindowLong(std::int32_t index, std::int32_t value) override;
-  void SetLayeredWindowAttributes(std::uint32_t color_key, std::int32_t alpha, std::uint32_t flags) override;
-  void HtmlHelp(std::u16string_view path) override;
-  std::int32_t MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) override;
+  void SetTopmost(bool on) override { topmost = on; }
+  void SetOpacity(std::int32_t a) override { alpha = a; }
+  void ShowHelp(std::u16string_view path) override;
+  void MessageBox(std::u16string_view text, std::u16string_view title, plendra::BoxKind kind) override;
 
   FakeCombo keitou, bangou;
   FakeButton button;
   FakeMenu settei_menu, help_menu, kensa_menu;
   bool shown = false;
-  std::int32_t topmost = 0;  // the last insert-after given: -1 topmost, -2 not
-  std::int32_t ex_style = 0;
+  std::optional<bool> topmost;  // none until the logic sets it
   std::int32_t alpha = 255;
   std::vector<std::u16string> help_opened;
   // Told of every change of the status bar, in its order among the commands.
@@ -177,7 +177,7 @@ class FakeSettei final : public plendra::SetteiView {
   void ShowModal() override;
   void Hide() override { visible = false; }
 
-  FakeScroll okisa{-6, 0}, hanare{0, 6}, toumei{55, 255};
+  FakeScroll okisa{plendra::kOkisaLine}, hanare{plendra::kHanareLine}, toumei{plendra::kToumeiLine};
   FakeLabel okisa_label, hanare_label;
   FakeToggle mae, usiro, ue, sita, renzoku, temae, keitou_layer, keitou_check;
   FakeCombo marume;
@@ -192,6 +192,10 @@ class FakeAbout final : public plendra::AboutView {
  public:
   explicit FakeAbout(Transcript& t) : transcript_(t) {}
   void Show(std::u16string_view title, std::u16string_view version_text) override;
+  // OK pressed: the box goes, and the focus goes back to the main window.
+  void Hide();
+
+  bool shown = false;
 
  private:
   Transcript& transcript_;

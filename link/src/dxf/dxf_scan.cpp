@@ -10,19 +10,31 @@
 
 namespace korvel {
 
+namespace {
+
+// Scans the scratch file in folder into out (a table, or a sink of records);
+// raises error 53 when the file cannot be opened and the scan's own error
+// when it fails.
+template <typename Out>
+void ScanScratch(const std::u16string& folder, platform::TextCodec& codec, std::u16string_view section,
+                 std::u16string_view type, std::u16string_view codes, Out& out) {
+  const std::u16string path = folder + u"Wexa.dxf";
+  // Closed on every way out, a failed scan included.
+  const std::unique_ptr<DxfFile> file = DxfFile::Open(path);
+  if (!file) Raise(kErrFileNotFound, kSourceLibrary, RuntimeErrorText(kErrFileNotFound) + u"(" + path + u")");
+  DxfScanner scanner(codec);
+  DxfScanFailure failure;
+  if (!scanner.Scan(*file, section, type, codes, out, failure))
+    Raise(failure.number, kSourceLibrary, failure.description);
+}
+
+}  // namespace
+
 std::int32_t PwControl::DxfScan(std::u16string_view Sec_Str, std::u16string_view Obj_Str,
                                 std::u16string_view Fom_Str, DxfTable& Hairetu) {
   const std::u16string section(Sec_Str), type(Obj_Str), codes(Fom_Str);
   return Guarded([&] {
-    const std::u16string path = GetTempFolder() + u"Wexa.dxf";
-    // Closed on every way out, a failed scan included.
-    const std::unique_ptr<DxfFile> file = DxfFile::Open(path);
-    if (!file)
-      Raise(kErrFileNotFound, kSourceLibrary, RuntimeErrorText(kErrFileNotFound) + u"(" + path + u")");
-    DxfScanner scanner(Os().Codec());
-    DxfScanFailure failure;
-    if (!scanner.Scan(*file, section, type, codes, Hairetu, failure))
-      Raise(failure.number, kSourceLibrary, failure.description);
+    ScanScratch(GetTempFolder(), Os().Codec(), section, type, codes, Hairetu);
     return -1;
   });
 }
@@ -86,15 +98,8 @@ std::int32_t PwControl::DxfAttributesAfter(std::u16string_view Tag_Str, std::u16
                                            std::vector<std::u16string>& Values) {
   const std::u16string tag(Tag_Str), value(Value_Str);
   return Guarded([&] {
-    const std::u16string path = GetTempFolder() + u"Wexa.dxf";
-    const std::unique_ptr<DxfFile> file = DxfFile::Open(path);
-    if (!file)
-      Raise(kErrFileNotFound, kSourceLibrary, RuntimeErrorText(kErrFileNotFound) + u"(" + path + u")");
-    DxfScanner scanner(Os().Codec());
     FollowingValues following(tag, value, Os().Codec());
-    DxfScanFailure failure;
-    if (!scanner.Scan(*file, u"ENTITIES", u"ATTRIB", u"2|1", following, failure))
-      Raise(failure.number, kSourceLibrary, failure.description);
+    ScanScratch(GetTempFolder(), Os().Codec(), u"ENTITIES", u"ATTRIB", u"2|1", following);
     Values = std::move(following.Values());
     return -1;
   });

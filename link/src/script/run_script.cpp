@@ -17,8 +17,6 @@ namespace {
 constexpr std::int32_t kErrPathFileAccess = 75;
 constexpr std::size_t kMaxUserVariables = 10;
 
-std::u16string Source() { return std::u16string(kSourceControl) + u"RunScript"; }
-
 // The whole file as bytes of the system's code page. A file that cannot be
 // read reports 53 when it is not there and 75 otherwise.
 std::string ReadScriptFile(std::u16string_view path_name) {
@@ -70,7 +68,8 @@ std::int32_t PwControl::RunScript(std::u16string_view PathName, std::vector<std:
     CheckLink(u"RunScript");
     CheckCommandLine(u"RunScript");
     if (UserVariable == nullptr) Raise(kErrSubscript, kSourceLibrary, RuntimeErrorText(kErrSubscript));
-    if (UserVariable->size() > kMaxUserVariables) Raise(ScriptFailed, Source(), kMsgTooManyUserVariables);
+    if (UserVariable->size() > kMaxUserVariables)
+      Raise(ScriptFailed, ControlSource(u"RunScript"), kMsgTooManyUserVariables);
 
     const std::string bytes = ReadScriptFile(path_name);
     ScriptRunner run(*this, *UserVariable);
@@ -105,9 +104,9 @@ std::int32_t PwControl::RunScript(std::u16string_view PathName, std::vector<std:
     }
     // A cancel while lines were being skipped is the user's, not a missing label.
     if (!cancel_requested_ && !run.PendingLabel().empty())
-      RaiseAtLine(Failure{ScriptFailed, std::u16string(kSourceControl) + u"lExecuteCommand",
-                          MsgLabelNotFound(run.PendingLabel())},
-                  line_number);
+      RaiseAtLine(
+          Failure{ScriptFailed, ControlSource(u"lExecuteCommand"), MsgLabelNotFound(run.PendingLabel())},
+          line_number);
     return cancel_requested_ ? static_cast<std::int32_t>(CancelByUser) : -1;
   });
 }

@@ -9,6 +9,7 @@
 #include "held_acad.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
+#include "link/typed_path.h"
 #include "prompt_wait.h"
 
 namespace korvel {
@@ -24,15 +25,11 @@ constexpr std::u16string_view kBoxTitle = u"";
 constexpr std::uint32_t kMbSetForeground = 0x00010000;
 constexpr int kTempPathBufferBytes = 255;
 
-std::u16string Source(std::u16string_view operation) {
-  return std::u16string(kSourceControl) + std::u16string(operation);
-}
-
 // hnd for the next step. A handler run during a wait may have destroyed it
 // (see held_acad.h); no PwAcad is then as good as none: LinkFailed.
 _PwAcad& Acad(const HeldAcad& hnd) {
   _PwAcad* acad = hnd.Get();
-  if (acad == nullptr) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
+  if (acad == nullptr) Raise(LinkFailed, ControlSource(u"DxfOut"), kMsgNotRunning);
   return *acad;
 }
 
@@ -40,23 +37,11 @@ _PwAcad& Acad(const HeldAcad& hnd) {
 // have searched again or released it.
 std::shared_ptr<_PwControl> Channel(const HeldAcad& hnd) {
   std::shared_ptr<_PwControl> channel = hnd.Get() != nullptr ? hnd.Get()->get_Control() : nullptr;
-  if (!channel) Raise(LinkFailed, Source(u"DxfOut"), kMsgNotRunning);
+  if (!channel) Raise(LinkFailed, ControlSource(u"DxfOut"), kMsgNotRunning);
   return channel;
 }
 
 std::u16string Prompt(const HeldAcad& hnd) { return Acad(hnd).get_CommandPrompt(); }
-
-// The folder as it can be typed. The command text gives "^C", "^M" and "^J"
-// their control meaning and has no escape, so a folder such as
-// "C:\Users\^Max\" would reach AutoCAD with an Enter in its name. Windows
-// file names ignore case, so "^max" names the same folder and is typed as is.
-std::u16string Typeable(std::u16string_view folder) {
-  std::u16string text(folder);
-  for (std::size_t i = 0; i + 1 < text.size(); ++i)
-    if (text[i] == u'^' && (text[i + 1] == u'C' || text[i + 1] == u'M' || text[i + 1] == u'J'))
-      text[i + 1] = static_cast<char16_t>(text[i + 1] - u'A' + u'a');
-  return text;
-}
 
 char16_t FoldCase(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c - u'A' + u'a');
@@ -89,7 +74,7 @@ std::filesystem::path NativePath(const std::u16string& path) {
   try {
     return std::filesystem::path(path);
   } catch (const std::exception&) {
-    Raise(kErrFileNotFound, Source(u"DxfOut"), kMsgScratchNotWritable);
+    Raise(kErrFileNotFound, ControlSource(u"DxfOut"), kMsgScratchNotWritable);
   }
 }
 
@@ -101,7 +86,7 @@ bool EmptyScratch(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return false;
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) Raise(CommandFailed, Source(u"DxfOut"), kMsgScratchNotWritable);
+  if (!out) Raise(CommandFailed, ControlSource(u"DxfOut"), kMsgScratchNotWritable);
   return true;
 }
 
@@ -156,7 +141,7 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
   const HeldAcad held(hnd);
   return Guarded([&] {
     const std::u16string folder = GetTempFolder();
-    const std::u16string file = Typeable(folder) + std::u16string(kScratchFile);
+    const std::u16string file = TypeablePath(folder) + std::u16string(kScratchFile);
     std::u16string export_text;
     if (select == u"sgl") {
       const std::int32_t r = Channel(held)->SendCommand(u"^C^Cselect^Msingle^M", Prompt(held));
@@ -188,7 +173,7 @@ std::int32_t PwControl::DxfOut(std::u16string_view SelectOp, std::u16string_view
     // the scratch file is not to be scanned.
     const auto incomplete = [&](std::int32_t step) {
       const std::int32_t number = step == LinkFailed || step == WindowClosed ? step : CommandFailed;
-      Raise(number, Source(u"DxfOut"), kMsgExportIncomplete);
+      Raise(number, ControlSource(u"DxfOut"), kMsgExportIncomplete);
     };
     if (const std::int32_t r = Channel(held)->PostCommand(export_text); r != -1) incomplete(r);
     // AutoCAD asks whether to replace the file only when it was there. A busy

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/app_error.h"
+#include "app/box_style.h"
 #include "link/pw_acad.h"
 #include "platform/utf8.h"
 
@@ -102,27 +103,15 @@ void FakeForm1::Show() {
   transcript_.Add("  window: Plendra shown");
 }
 
-void FakeForm1::SetWindowPos(std::int32_t insert_after, std::uint32_t) { topmost = insert_after; }
-
-std::int32_t FakeForm1::GetWindowLong(std::int32_t index) {
-  return index == plendra::kGwlExstyle ? ex_style : 0;
-}
-
-void FakeForm1::SetWindowLong(std::int32_t index, std::int32_t value) {
-  if (index == plendra::kGwlExstyle) ex_style = value;
-}
-
-void FakeForm1::SetLayeredWindowAttributes(std::uint32_t, std::int32_t a, std::uint32_t) { alpha = a; }
-
-void FakeForm1::HtmlHelp(std::u16string_view path) {
+void FakeForm1::ShowHelp(std::u16string_view path) {
   help_opened.emplace_back(path);
   transcript_.Add("  help: " + Utf8(path));
 }
 
 // The application's own boxes go to the desktop like the library's, so that
 // one record holds every box the user saw, in order.
-std::int32_t FakeForm1::MessageBox(std::u16string_view text, std::u16string_view title, std::uint32_t style) {
-  return static_cast<platform::Platform&>(desktop_).Boxes().ShowBox(0, text, title, style);
+void FakeForm1::MessageBox(std::u16string_view text, std::u16string_view title, plendra::BoxKind kind) {
+  static_cast<platform::Platform&>(desktop_).Boxes().ShowBox(0, text, title, plendra::BoxStyle(kind));
 }
 
 void FakeSettei::ShowModal() {
@@ -140,7 +129,13 @@ void FakeSettei::ShowModal() {
   }
 }
 
+void FakeAbout::Hide() {
+  shown = false;
+  transcript_.Add("  window: about closed");
+}
+
 void FakeAbout::Show(std::u16string_view title, std::u16string_view version_text) {
+  shown = true;
   transcript_.Add("  window: about " + Utf8(title) + " " + Utf8(version_text));
 }
 

@@ -33,7 +33,7 @@ std::string SourceDir() {
 // cscript reads a script in the ANSI code page: the UTF-8 file is written out
 // in code page 932 into the temporary folder.
 std::wstring InCodePage932(const std::string& name) {
-  std::ifstream in(SourceDir() + "/tests/wine_com/clients/" + name, std::ios::binary);
+  std::ifstream in(SourceDir() + "/tests/link/wine/com/clients/" + name, std::ios::binary);
   const std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::wstring wide(utf8.size(), L'\0');
   wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
@@ -56,7 +56,7 @@ std::wstring InCodePage932(const std::string& name) {
 ChildResult RunClient(const std::string& name, std::vector<BoxAnswer> answers) {
   const std::wstring command = L"cscript.exe //nologo \"" + InCodePage932(name) + L"\" \"" + ProgramFolder() +
                                L"cadsim.exe\" \"" + WindowsPath(SourceDir() + "/data/sample.dxf") + L"\" \"" +
-                               WindowsPath(SourceDir() + "/tests/wine_com/clients") + L"\"";
+                               WindowsPath(SourceDir() + "/tests/link/wine/com/clients") + L"\"";
   // A client's search "without AutoCAD" must not find one that something
   // before it left running.
   const std::string leftover = EndProgramsWithWindows(L"AutoCAD");

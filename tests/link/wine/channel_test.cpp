@@ -6,7 +6,6 @@
 #include <string>
 
 #include "link/errors.h"
-#include "link/messages.h"
 #include "link/pw_acad.h"
 #include "link/pw_control.h"
 #include "support/acad_window_program.h"
@@ -92,14 +91,14 @@ TEST_F(Win32Channel, APromptThatNeverComesTimesOut) {
   control->put_CommandTimeOut(2000);
   EXPECT_EQ(control->SendCommand(u"LINE^M", u"始点を指定:*"), CommandFailed);
   EXPECT_EQ(a.get_ErrSource(), u"PwAcadCtrl.PwControl.SendCommand");
-  EXPECT_EQ(a.get_ErrDescription(), kMsgPromptTimeOut);
+  EXPECT_EQ(a.get_ErrDescription(), u"待機時間内に指定した応答がありませんでした。");
 }
 
 TEST_F(Win32Channel, RefusedCommandIsCommandFailed) {
   Connect({u"--refuse"});
   EXPECT_EQ(control->SendCommand(u"LINE^M"), CommandFailed);
   EXPECT_EQ(a.get_ErrSource(), u"PwAcadCtrl.PwControl.PostCommand");
-  EXPECT_EQ(a.get_ErrDescription(), kMsgNotRunning);
+  EXPECT_EQ(a.get_ErrDescription(), u"AutoCADが起動していないか、応答がありません。");
 }
 
 // A hung AutoCAD and a busy one look the same from here: the send that hands

@@ -9,7 +9,7 @@
 namespace korvel {
 namespace {
 
-const std::u16string kSourceRun = std::u16string(kSourceControl) + u"RunScript";
+const std::u16string kSourceRun = ControlSource(u"RunScript");
 
 // The value of an assignment: the text after its first "=", trimmed and
 // stripped of one pair of quotes. Without "=" there is no value to take; the
@@ -74,7 +74,7 @@ std::int32_t ScriptRunner::lSetProperty(std::u16string_view text, std::u16string
   const std::u16string value = lExpandVariables(AssignedText(text));
   // The new values stay on the channel after the run, as the script left them.
   if (setting == u"COMMAND_TIMEOUT")
-    control_.put_CommandTimeOut(TextToLong(value));
+    control_.put_CommandTimeOut(ScriptTextToLong(value));
   else
     control_.put_PatternMatch(TextToBoolean(value));
   return -1;

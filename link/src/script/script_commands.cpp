@@ -11,7 +11,7 @@
 namespace korvel {
 namespace {
 
-const std::u16string kSourceCommand = std::u16string(kSourceControl) + u"lExecuteCommand";
+const std::u16string kSourceCommand = ControlSource(u"lExecuteCommand");
 
 // A parameter the command reads but the line does not have.
 const std::u16string& Field(const std::vector<std::u16string>& fields, std::size_t i) {
@@ -105,7 +105,7 @@ std::int32_t ScriptRunner::lExecuteCommand(std::u16string_view text) {
   if (command == u"SLEEP") {
     // The platform's sleep reads the number as unsigned, so -1 would never
     // end: a negative time does not wait at all.
-    const std::int32_t ms = TextToLong(expanded(1));
+    const std::int32_t ms = ScriptTextToLong(expanded(1));
     Os().Time().Sleep(ms < 0 ? 0 : ms);
     return -1;
   }

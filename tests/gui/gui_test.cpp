@@ -301,6 +301,14 @@ TEST_F(PlendraGui, SettingsDialogSavesOnOkAndKeepsTheFileOnCancel) {
   AnswerRenamedDrawing();
   Do({L"wait-text", L"Plendra", L"status", FirstNumberStatus(), kPatience});
 
+  // The about box shows the version the build gave the program's file properties.
+  Do({L"menu", L"Plendra", L"#" + std::to_wstring(IDM_VER)});
+  Do({L"wait-window", L"Plendra のバージョン情報", kPatience});
+  Do({L"wait-text", L"Plendra のバージョン情報", L"#" + std::to_wstring(IDC_ABOUT_VERSION),
+      L"ﾊﾞｰｼﾞｮﾝ " PLENDRA_PROJECT_VERSION, kPatience});
+  Do({L"click", L"Plendra のバージョン情報", L"OK"});
+  Do({L"wait-gone", L"Plendra のバージョン情報", kPatience});
+
   Do({L"menu", L"Plendra", kMenuSettei});
   Do({L"wait-window", L"設定", kPatience});
   // The dialog shows the shipped settings.

@@ -7,11 +7,10 @@
 #include "app/number_text.h"
 #include "app/report.h"
 #include "report_dxf.h"
+#include "texts.h"
 
 namespace plendra {
 namespace {
-
-constexpr std::u16string_view kSystemTag = u"(1)系統";
 
 // One entity of the ENTITIES section: its type and the groups the reports
 // use. A later value of a code replaces an earlier one, as in the lookup's
@@ -102,7 +101,7 @@ class EntitiesReader {
 
   ReportDrawing Finish() {
     for (std::size_t i = 0; i < attribs_.size(); ++i) {
-      if (attribs_[i].tag != kSystemTag) continue;
+      if (attribs_[i].tag != texts::kSystemTag) continue;
       const Insert& insert = inserts_[attribs_[i].insert];
       ReportEntry entry;
       entry.system = attribs_[i].value;
