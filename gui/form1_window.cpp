@@ -120,6 +120,9 @@ void Form1Window::OnCommand(int id, int code) {
     case IDM_SYUUKEI:
       RunEvent(link_, window_, [](plendra::Plendra& app) { app.MainForm().Mnu_Syuukei_Click(); });
       break;
+    case IDM_RENUMBER:
+      RunEvent(link_, window_, [](plendra::Plendra& app) { app.MainForm().Mnu_Renumber_Click(); });
+      break;
     default:
       // Enter and Esc (IDOK, IDCANCEL) do nothing in the main window.
       break;

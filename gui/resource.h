@@ -16,6 +16,7 @@
 #define IDM_SYUUKEI 2003
 #define IDM_TUKAIKATA 2004
 #define IDM_VER 2005
+#define IDM_RENUMBER 2006
 // The menu bar's items by position: 設定 is a command of its own, 検査 and
 // ヘルプ open their menus.
 #define MENU_POS_SETTEI 0
@@ -56,6 +57,13 @@
 #define IDD_KENSA 500
 #define IDC_KENSA_LIST 5001
 
+// The plan dialog of 番号の振り直し.
+#define IDD_RENUMBER 700
+#define IDC_RENUMBER_SYSTEM_CAPTION 7001
+#define IDC_RENUMBER_SYSTEM 7002
+#define IDC_RENUMBER_LIST 7003
+#define IDC_RENUMBER_SUMMARY 7004
+
 // Texts the code shows.
 #define IDS_NOT_REGISTERED 600
 #define IDS_SYSINFO_UNAVAILABLE 601
@@ -64,3 +72,7 @@
 #define IDS_KENSA_SYSTEM 604
 #define IDS_KENSA_NUMBER 605
 #define IDS_KENSA_DETAIL 606
+#define IDS_RENUMBER_OLD 608
+#define IDS_RENUMBER_NEW 609
+#define IDS_RENUMBER_LENGTH 610
+#define IDS_RENUMBER_POINT 611

@@ -14,7 +14,8 @@ Win32Host::Win32Host(HINSTANCE instance, std::shared_ptr<korvel::_PwAcad> first_
       form1_(instance, link_, platform::Current().Codec()),
       settei_(instance, link_, [this] { return form1_.Handle(); }),
       about_(instance, [this] { return form1_.Handle(); }),
-      kensa_(instance, link_, [this] { return form1_.Handle(); }) {
+      kensa_(instance, link_, [this] { return form1_.Handle(); }),
+      renumber_(instance, [this] { return form1_.Handle(); }) {
   form1_.SetFocusSources([this](HWND window) {
     if (window != nullptr && window == about_.Existing()) return plendra::FocusFrom::kAboutBox;
     if (window != nullptr && window == settei_.Existing()) return plendra::FocusFrom::kSettingsDialog;

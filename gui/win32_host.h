@@ -12,6 +12,7 @@
 #include "app_link.h"
 #include "form1_window.h"
 #include "kensa_dialog.h"
+#include "renumber_dialog.h"
 #include "settei_dialog.h"
 
 namespace plendra_gui {
@@ -33,6 +34,7 @@ class Win32Host final : public plendra::Host {
   plendra::SetteiView& SetteiWidgets() override { return settei_; }
   plendra::AboutView& AboutWidgets() override { return about_; }
   plendra::KensaView& KensaWidgets() override { return kensa_; }
+  plendra::RenumberView& RenumberWidgets() override { return renumber_; }
   std::u16string VersionText() override;
 
   // Connects the windows' events to the logic.
@@ -49,6 +51,7 @@ class Win32Host final : public plendra::Host {
   SetteiDialog settei_;
   AboutDialog about_;
   KensaDialog kensa_;
+  RenumberDialog renumber_;
 };
 
 }  // namespace plendra_gui

@@ -147,6 +147,25 @@ void FakeKensa::Show(const std::vector<plendra::KensaRow>& shown) {
                     Utf8(r.detail));
 }
 
+std::optional<std::u16string> FakeRenumber::Ask(
+    const std::vector<std::u16string>& systems, std::u16string_view system,
+    const std::function<plendra::RenumberShown(std::u16string_view)>& plan) {
+  shown = true;
+  std::string listed;
+  for (const std::u16string& s : systems) listed += " " + Utf8(s);
+  transcript_.Add("  window: 番号の振り直し shown for " + Utf8(system) + " (systems:" + listed + ")");
+  const std::u16string chosen = choose.value_or(std::u16string(system));
+  if (chosen != system) transcript_.Add("  user: chooses the system " + Utf8(chosen));
+  last = plan(chosen);
+  for (const plendra::RenumberRow& r : last.rows)
+    transcript_.Add("  plan: " + Utf8(r.old_number) + " -> " + Utf8(r.new_number) + " " + Utf8(r.length) +
+                    " " + Utf8(r.point));
+  transcript_.Add("  plan: " + Utf8(last.summary));
+  transcript_.Add(std::string("  user: presses ") + (execute ? "実行" : "キャンセル"));
+  if (!execute) return std::nullopt;
+  return chosen;
+}
+
 // --- Host ---------------------------------------------------------------------
 
 SimHost::SimHost(platform::sim::Desktop& desktop, std::filesystem::path folder, std::u16string folder_text,
@@ -155,6 +174,7 @@ SimHost::SimHost(platform::sim::Desktop& desktop, std::filesystem::path folder, 
       settei(transcript),
       about(transcript),
       kensa(transcript),
+      renumber(transcript),
       desktop_(desktop),
       folder_(std::move(folder)),
       folder_text_(std::move(folder_text)),

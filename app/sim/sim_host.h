@@ -213,6 +213,25 @@ class FakeKensa final : public plendra::KensaView {
   Transcript& transcript_;
 };
 
+// The plan dialog of 番号の振り直し: the scenario sets what the user does in
+// it (the system to choose, 実行 or キャンセル) before the menu is chosen; the
+// rows it showed last are kept for "expect plan".
+class FakeRenumber final : public plendra::RenumberView {
+ public:
+  explicit FakeRenumber(Transcript& t) : transcript_(t) {}
+  std::optional<std::u16string> Ask(
+      const std::vector<std::u16string>& systems, std::u16string_view system,
+      const std::function<plendra::RenumberShown(std::u16string_view)>& plan) override;
+
+  std::optional<std::u16string> choose;  // the system the user chooses; none: the one shown
+  bool execute = true;                   // 実行, or キャンセル
+  bool shown = false;
+  plendra::RenumberShown last;
+
+ private:
+  Transcript& transcript_;
+};
+
 // The host: korvel's own PwAcad on the thread's (simulated) platform, the
 // application's folder on disk, typed into AutoCAD as folder_text.
 class SimHost final : public plendra::Host {
@@ -230,6 +249,7 @@ class SimHost final : public plendra::Host {
   plendra::SetteiView& SetteiWidgets() override { return settei; }
   plendra::AboutView& AboutWidgets() override { return about; }
   plendra::KensaView& KensaWidgets() override { return kensa; }
+  plendra::RenumberView& RenumberWidgets() override { return renumber; }
   // AutoCAD's drawing folders are Windows paths; here every file AutoCAD
   // names lies in drawing_folder under its own name.
   std::filesystem::path DrawingFile(std::u16string_view acad_path) override;
@@ -238,6 +258,7 @@ class SimHost final : public plendra::Host {
   FakeSettei settei;
   FakeAbout about;
   FakeKensa kensa;
+  FakeRenumber renumber;
   std::filesystem::path drawing_folder;
   bool another_instance = false;
   bool ended = false;

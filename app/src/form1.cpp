@@ -106,6 +106,15 @@ void Form1::Form_Unload(std::int16_t& cancel) {
   // A close while a run writes is refused, not kept for later: the run may
   // be in the middle of an entry, and the close's cancel and export must
   // never be typed into it. The refusal itself sends AutoCAD nothing.
+  // A close while 番号の振り直し types is kept until the entry being typed
+  // is whole; the renumbering then takes its change back and closes the
+  // window itself.
+  if (renumbering_) {
+    renumber_stop_ = true;
+    close_after_renumber_ = true;
+    cancel = -1;
+    return;
+  }
   if (g_.Kakikomi_Tyuu == -1) {
     const auto control = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
     if (control)
@@ -261,6 +270,12 @@ void Form1::Kaisi_Button_Click() {
   // A second pick inside a pending single pick would answer AutoCAD's
   // selection with a new command; the press is ignored instead.
   if (single_pick_) return;
+  // During 番号の振り直し the button reads 停止: the renumbering stops after
+  // the entry being typed and takes its change back.
+  if (renumbering_) {
+    renumber_stop_ = true;
+    return;
+  }
   // A press during a continuous run is its stop request. It changes nothing
   // else: the run itself ends at its next safe point and then does the
   // closing steps, so the window cannot be closed and the menus stay off

@@ -106,6 +106,32 @@ inline constexpr std::u16string_view kSyuukeiSuffix = u"_集計表.csv";
 inline constexpr std::u16string_view kNoDrawingFolder =
     u"図面のフォルダが分からないため、集計表を書き出せません。";
 
+// 番号の振り直し (form1_renumber.cpp). A message about a system follows
+// the pattern prefix + system + suffix.
+inline constexpr std::u16string_view kRenumberTitle = u"番号の振り直し";
+inline constexpr std::u16string_view kRenumberNothing = u"番号の振り直し: 系統「";
+inline constexpr std::u16string_view kRenumberNothingEnd =
+    u"」は 1 から欠番も重複もなく並んでいます。振り直す番号はありません。";
+inline constexpr std::u16string_view kRenumberNoEntries = u"」の部品表は図面にありません。";
+inline constexpr std::u16string_view kRenumberKept = u"そのままの部品表: ";
+inline constexpr std::u16string_view kRenumberKeptCount = u" 件";
+inline constexpr std::u16string_view kRenumberUnnumbered = u"番号が数値でないため振り直さない部品表: ";
+inline constexpr std::u16string_view kRenumberAmbiguous =
+    u"同じ番号の部品表が重なっているため、AutoCAD で一つだけを選べません。離してから振り直してください: ";
+inline constexpr std::u16string_view kRenumberDone = u"番号を振り直しました: 系統「";
+inline constexpr std::u16string_view kRenumberDoneEnd = u" 件";
+inline constexpr std::u16string_view kRenumberStopped =
+    u"番号の振り直しを中止しました。変更した部品表は元の番号に戻しました。";
+inline constexpr std::u16string_view kRenumberFailed =
+    u"番号の振り直しを AutoCAD で確認できなかったため、中止しました。変更した部品表: ";
+inline constexpr std::u16string_view kRenumberNoneChanged = u"なし";
+inline constexpr std::u16string_view kRenumberUnconfirmed = u"書き換えを確認できなかった部品表: ";
+inline constexpr std::u16string_view kRenumberUndoHint =
+    u" AutoCAD で U を入力すると、振り直しの全体を元に戻せます。";
+inline constexpr std::u16string_view kRenumberDiffers = u"振り直した後の図面が計画と違います: ";
+inline constexpr std::u16string_view kRenumberOfferUndo = u" 振り直しの全体を元に戻しますか? (U)";
+inline constexpr std::u16string_view kRenumberUndone = u"振り直しの全体を元に戻しました。";
+
 // AutoCAD made the scratch file of an export its current drawing.
 inline constexpr std::u16string_view kDrawingRenamed1 =
     u"AutoCAD で開いている図面が、書き出しに使った一時ファイル ";
@@ -169,6 +195,32 @@ inline std::u16string ChangeToLayerKeys(std::u16string_view layer) {
 inline std::u16string ZoomKeys(std::u16string_view x, std::u16string_view y, std::u16string_view height) {
   return std::u16string(kCancel) + u"_zoom^Mc^M" + std::u16string(x) + u"," + std::u16string(y) + u"^M" +
          std::u16string(height) + u"^M";
+}
+
+// 番号の振り直し: one undo group around the whole change, so that one U
+// takes it back; each entry by -ATTEDIT one at a time, after a zoom that
+// shows it (a selection reaches only what is shown).
+inline constexpr std::u16string_view kUndoBegin = u"^C^C_undo^Mbe^M";
+inline constexpr std::u16string_view kUndoEnd = u"^C^C_undo^Me^M";
+inline constexpr std::u16string_view kUndoOnce = u"^C^C_u^M";
+// Dialogs that would take over from the command line, off while typing.
+inline constexpr std::u16string_view kDialogVariables[] = {u"ATTDIA", u"FILEDIA"};
+
+// The view fitted to the window from corner a to corner b ("x,y").
+inline std::u16string ZoomWindowKeys(std::u16string_view a, std::u16string_view b) {
+  return std::u16string(kCancel) + u"_zoom^Mw^M" + std::u16string(a) + u"^M" + std::u16string(b) + u"^M";
+}
+
+// One entry's number changed from old_value to new_value: -ATTEDIT one at a
+// time with the block, the number's tag and the old value as filters, a
+// crossing window from corner a to corner b as the selection, Value and
+// Replace, then Next past the only attribute selected.
+inline std::u16string RenumberKeys(std::u16string_view block, std::u16string_view old_value,
+                                   std::u16string_view a, std::u16string_view b,
+                                   std::u16string_view new_value) {
+  return std::u16string(kCancel) + u"_-attedit^My^M" + std::u16string(block) + u"^M(2)番号^M" +
+         std::u16string(old_value) + u"^Mc^M" + std::u16string(a) + u"^M" + std::u16string(b) +
+         u"^M^Mv^Mr^M" + std::u16string(new_value) + u"^M^M";
 }
 
 // The about box and help.

@@ -171,12 +171,17 @@ void Cad::RunCommand(std::u16string_view typed) {
     faults_.vanish_after_ms.reset();
     Later(ms, [this] { host_.Vanish(); });
   }
+  // The state before the command, for U; UNDO and U themselves only move
+  // through the record.
+  const bool undoable = canonical != u"U" && canonical != u"UNDO";
+  if (undoable) undo_.entries.push_back({UndoEntry::kCommand, command ? canonical : name, Now()});
   if (command) {
     last_command_ = canonical;
     command(*this);
   } else if (commands::Variable(*this, name)) {
     last_command_ = name;
   } else {
+    if (undoable) undo_.entries.pop_back();
     Say(u"\"" + std::u16string(typed) + u"\" は不明なコマンドです。F1 キーを押すとヘルプが表示されます。");
     command_.clear();
     ShowCommandPrompt();
@@ -307,6 +312,21 @@ Handle Cad::HitTest(const Point& p) const {
   return best;
 }
 
+bool Cad::InWindow(Point low, Point high, Point corner1, Point corner2, bool crossing) const {
+  // Only what the view shows can be found: the window is cut to it.
+  double left = std::min(corner1.x, corner2.x), right = std::max(corner1.x, corner2.x);
+  double bottom = std::min(corner1.y, corner2.y), top = std::max(corner1.y, corner2.y);
+  if (view_.set) {
+    left = std::max(left, view_.center.x - view_.Width() / 2);
+    right = std::min(right, view_.center.x + view_.Width() / 2);
+    bottom = std::max(bottom, view_.center.y - view_.height / 2);
+    top = std::min(top, view_.center.y + view_.height / 2);
+    if (left > right || bottom > top) return false;
+  }
+  if (crossing) return low.x <= right && high.x >= left && low.y <= top && high.y >= bottom;
+  return low.x >= left && high.x <= right && low.y >= bottom && high.y <= top;
+}
+
 std::filesystem::path Cad::LocalFile(std::u16string_view path) const {
   std::u16string local(path);
   for (const auto& [windows, here] : folder_map_) {
@@ -322,6 +342,17 @@ std::filesystem::path Cad::LocalFile(std::u16string_view path) const {
     if (c == u'\\') c = u'/';
 #endif
   return std::filesystem::path(local);
+}
+
+std::shared_ptr<const Cad::State> Cad::Now() const {
+  return std::make_shared<const State>(State{drawing_, view_, ucs_world_, ucs_previous_});
+}
+
+void Cad::Restore(const State& state) {
+  drawing_ = state.drawing;
+  view_ = state.view;
+  ucs_world_ = state.ucs_world;
+  ucs_previous_ = state.ucs_previous;
 }
 
 void Cad::SetUcs(bool world) {

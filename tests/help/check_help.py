@@ -115,9 +115,21 @@ for caption in ["名称位置", "上", "下", "前", "後", "名称調整", "離
 
 main_window = topic_text("main_window.html")
 for caption in ["系統", "番号", "開始 / 停止", "ステータスバー", "設定", "ヘルプ → 使い方", "ヘルプ → バージョン情報",
-                "検査 → 番号の検査", "検査 → 集計表の出力"]:
+                "検査 → 番号の検査", "検査 → 集計表の出力", "検査 → 番号の振り直し"]:
     check(caption in main_window, f"the main window topic names {caption}")
 check("給水-1>1230mmを書き込みました" in topic_text("numbering.html"), "the numbering topic shows the status text")
+
+# 番号の振り直し: its dialog's captions, and its messages as Plendra shows them.
+renumber = topic_text("renumber.html")
+for caption in ["系統", "旧番号 → 新番号", "そのままの部品表", "実行", "キャンセル", "停止", "U"]:
+    check(caption in renumber, f"the renumbering topic names {caption}")
+for constant in ["kRenumberNothing", "kRenumberNothingEnd", "kRenumberAmbiguous", "kRenumberStopped",
+                 "kRenumberFailed", "kRenumberUndoHint", "kRenumberDiffers", "kRenumberOfferUndo", "kRenumberDone"]:
+    found = re.search(constant + r'\s*=\s*u"((?:[^"\\]|\\.)*)"', texts)
+    check(found is not None, f"{constant} is in texts.h")
+    if found:
+        message = found.group(1).replace('\\"', '"').strip()
+        check(message in renumber, f"the renumbering topic quotes {constant}: {message}")
 
 print(f"{passed} passed, {failed} failed")
 sys.exit(1 if failed else 0)

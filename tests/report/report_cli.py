@@ -83,7 +83,7 @@ for args in (["--help"], ["-h"], ["takeoff", clean, "-h"], ["check", "--help"]):
     check(f"help {args}", (code, text.startswith("使い方: plendra-report check"), "終了コード" in text, err),
           (0, True, True, ""))
 for name, args, says in [
-        ("no arguments", [], "コマンド (check か takeoff) と図面を指定してください"),
+        ("no arguments", [], "コマンド (check, takeoff か renumber) と図面を指定してください"),
         ("unknown option", ["check", clean, "--bogus"], "知らないオプションです: --bogus"),
         ("empty --out", ["takeoff", clean, "--out", ""], "--out に集計表のファイル名がありません"),
         ("empty --out=", ["takeoff", clean, "--out="], "--out に集計表のファイル名がありません"),

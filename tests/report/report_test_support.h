@@ -34,10 +34,13 @@ class DxfText {
     if (!measured.empty()) Group(42, measured);
     return Group(70, "32");
   }
-  // A parts-table entry: an INSERT of Plendra1 with its eight attributes.
+  // A parts-table entry: an INSERT of Plendra1 at (insert_x, insert_y) with
+  // its eight attributes.
   DxfText& Entry(std::string_view system, std::string_view number, std::string_view x, std::string_view y,
-                 std::string_view length, std::string_view material = "SGP", std::string_view size = "20A") {
-    Group(0, "INSERT").Group(8, "給水").Group(66, "1").Group(2, "Plendra1").Group(10, "0").Group(20, "0");
+                 std::string_view length, std::string_view material = "SGP", std::string_view size = "20A",
+                 std::string_view insert_x = "0", std::string_view insert_y = "0") {
+    Group(0, "INSERT").Group(8, "給水").Group(66, "1").Group(2, "Plendra1");
+    Group(10, insert_x).Group(20, insert_y);
     const std::string_view tags[] = {"X", "Y", "Z", "長さ", "材質", "呼び径", "(1)系統", "(2)番号"};
     const std::string_view values[] = {x, y, "0", length, material, size, system, number};
     for (int i = 0; i < 8; ++i) Group(0, "ATTRIB").Group(8, "0").Group(1, values[i]).Group(2, tags[i]);

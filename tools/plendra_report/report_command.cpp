@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     "使い方: plendra-report check 図面.dxf [図面.dxf …] [--marume N] [--encoding CP] [--stats]\n"
     "        plendra-report takeoff 図面.dxf [図面.dxf …] [--out 集計表.csv] [--utf8] [--marume N]\n"
     "                       [--encoding CP] [--stats]\n"
+    "        plendra-report renumber 図面.dxf 系統 [--encoding CP]\n"
     "        plendra-report --help\n";
 
 constexpr char kHelp[] =
@@ -37,6 +38,8 @@ constexpr char kHelp[] =
     "  check          部品表の重複・欠番・長さ違い・寸法なし・番号なし・寸法の表示値違いを\n"
     "                 一件一行で書き出します\n"
     "  takeoff        集計表 (CSV) を書き出します\n"
+    "  renumber       系統の番号を 1 から振り直す計画 (旧番号, 新番号, 長さ, X, Y) を書き出します。\n"
+    "                 図面は変えません\n"
     "  図面.dxf       複数の図面 (一つの建物の各階など) は番号を通して検査・集計します。\n"
     "                 フォルダーを指定すると、その中の *.dxf を名前の順に読みます\n"
     "  --marume N     部品表を書いたときの丸め: 0 1mm (既定), 1 5mm, 2 10mm, 3 50mm, 4 丸め無し\n"
@@ -47,7 +50,8 @@ constexpr char kHelp[] =
     "  --stats        図面を読んだ時間と速さ (MB/s) を標準エラー出力に書きます\n"
     "  -h, --help     この説明を表示します\n"
     "\n"
-    "終了コード: 0 見つかったものなし (takeoff は書き出した), 1 検査で見つかったものあり,\n"
+    "終了コード: 0 見つかったものなし (takeoff は書き出した, renumber は振り直すものなし),\n"
+    "            1 検査で見つかったものあり (renumber は振り直すものあり),\n"
     "            2 使い方の誤りか、読めない・書けないファイル, 3 部品表が一つも見つからない\n";
 
 // One drawing of the command line, or of a folder named there.
@@ -58,10 +62,12 @@ struct Drawing {
 
 struct Options {
   std::u16string command;
+  std::u16string system;          // renumber: the system to renumber, exactly as written
   std::vector<Drawing> drawings;  // in the order given, a folder's in name order
   std::optional<std::filesystem::path> out;
   std::u16string out_shown;
   bool utf8 = false;
+  bool marume_given = false;
   std::int32_t marume = 0;
   std::optional<unsigned> code_page;  // nothing: the drawing's header decides
   bool help = false;
@@ -117,6 +123,7 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
         return std::nullopt;
       }
       o.marume = static_cast<std::int32_t>(*index);
+      o.marume_given = true;
     } else if (name == u"--encoding") {
       const Argument* v = take();
       if (!v) return std::nullopt;
@@ -146,24 +153,47 @@ std::optional<Options> Parse(const std::vector<Argument>& args, std::u16string& 
   }
   if (o.help) return o;
   if (positional.size() < 2) {
-    error = positional.empty() ? u"コマンド (check か takeoff) と図面を指定してください"
+    error = positional.empty() ? u"コマンド (check, takeoff か renumber) と図面を指定してください"
                                : u"図面を一つ以上指定してください";
     return std::nullopt;
   }
   o.command = positional[0]->text;
-  for (std::size_t k = 1; k < positional.size(); ++k) {
+  if (o.command != u"check" && o.command != u"takeoff" && o.command != u"renumber") {
+    error = u"知らないコマンドです: " + o.command;
+    return std::nullopt;
+  }
+  // The plan is of one drawing: the system follows it.
+  const bool renumber = o.command == u"renumber";
+  if (renumber && positional.size() != 3) {
+    error = u"図面と系統を一つずつ指定してください";
+    return std::nullopt;
+  }
+  for (std::size_t k = 1; k < (renumber ? 2 : positional.size()); ++k) {
     if (positional[k]->text.empty()) {
       error = u"図面のファイル名が空です";
       return std::nullopt;
     }
     o.drawings.push_back({positional[k]->path, positional[k]->text});
   }
-  if (o.command != u"check" && o.command != u"takeoff") {
-    error = u"知らないコマンドです: " + o.command;
+  if (renumber) {
+    o.system = positional[2]->text;
+    if (o.system.empty()) {
+      error = u"系統が空です";
+      return std::nullopt;
+    }
+  }
+  if (o.command != u"takeoff" && (o.out || o.utf8)) {
+    error = u"--out と --utf8 は takeoff のオプションです";
     return std::nullopt;
   }
-  if (o.command == u"check" && (o.out || o.utf8)) {
-    error = u"--out と --utf8 は takeoff のオプションです";
+  // The plan reads numbers only; a rounding given for it is a mistake the
+  // user should hear about rather than one silently ignored.
+  if (renumber && o.marume_given) {
+    error = u"--marume は check と takeoff のオプションです";
+    return std::nullopt;
+  }
+  if (renumber && o.stats) {
+    error = u"--stats は check と takeoff のオプションです";
     return std::nullopt;
   }
   return o;
@@ -485,6 +515,53 @@ bool ExpandFolders(Options& o, std::u16string& error) {
   return true;
 }
 
+// The systems of the drawing, for a message: each in 「」, in the reports'
+// order, at most `most` of them.
+std::u16string SystemsText(const ReportDrawing& drawing, std::size_t most) {
+  std::vector<std::u16string> systems;
+  for (const plendra::ReportEntry& e : drawing.entries) systems.push_back(e.system);
+  std::sort(systems.begin(), systems.end());
+  systems.erase(std::unique(systems.begin(), systems.end()), systems.end());
+  std::u16string text;
+  for (std::size_t i = 0; i < systems.size() && i < most; ++i) text += u"「" + systems[i] + u"」";
+  if (systems.size() > most) text += u" ほか";
+  return text;
+}
+
+// Prints the plan: one line per entry whose number changes, in the order of
+// the new numbers, then "N changes". Entries whose number is no decimal
+// number are named on the standard error: they stay as written.
+int Renumber(const Options& o, const ReadSet& set, std::ostream& out, std::ostream& err) {
+  const ReportDrawing& drawing = set.joined;
+  if (drawing.entries.empty()) {
+    SayNoEntries(o, set, err);
+    return kExitNoEntries;
+  }
+  const plendra::RenumberPlan plan = plendra::PlanRenumber(drawing, o.system);
+  if (plan.Numbered() == 0 && plan.unnumbered.empty()) {
+    // A mistyped system must not pass for one that needs nothing.
+    Say(err, o.drawings.front().shown + u": 系統「" + o.system + u"」の部品表がありません。図面の系統: " +
+                 SystemsText(drawing, 20));
+    return kExitTrouble;
+  }
+  for (const plendra::RenumberChange& c : plan.changes) {
+    const plendra::ReportEntry& e = drawing.entries[c.entry];
+    out << platform::ToUtf8(c.old_text + u"\t" + plendra::IntegerText(c.new_number) + u"\t" + e.Attribute(4) +
+                            u"\t" + e.Attribute(1) + u"\t" + e.Attribute(2))
+        << '\n';
+  }
+  out << plan.changes.size() << " changes\n";
+  if (!Flushed(out, err)) return kExitTrouble;
+  if (!plan.unnumbered.empty()) {
+    std::u16string texts;
+    for (const std::size_t i : plan.unnumbered) texts += u"「" + drawing.entries[i].number_text + u"」";
+    Say(err, u"番号が数値でない部品表 " +
+                 plendra::IntegerText(static_cast<std::int64_t>(plan.unnumbered.size())) +
+                 u" 件はそのままにします: " + texts);
+  }
+  return plan.changes.empty() ? kExitClean : kExitFindings;
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err) {
@@ -501,6 +578,12 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
   }
   if (!ExpandFolders(*o, error)) {
     Say(err, error);
+    return kExitTrouble;
+  }
+  // A renumbering is typed into the one drawing AutoCAD has open.
+  if (o->command == u"renumber" && o->drawings.size() != 1) {
+    Say(err, o->drawings.front().shown +
+                 u": renumber は図面を一つだけ読みます。フォルダーではなく図面を指定してください");
     return kExitTrouble;
   }
   if (o->out) {
@@ -534,6 +617,7 @@ int RunReportCommand(const std::vector<Argument>& args, std::ostream& out, std::
   if (o->drawings.size() > 1)
     for (const Drawing& d : o->drawings) set.names.push_back(d.shown);
   set.joined = plendra::JoinDrawings(std::move(drawings));
+  if (o->command == u"renumber") return Renumber(*o, set, out, err);
   return o->command == u"check" ? Check(*o, set, out, err) : Takeoff(*o, set, out, err);
 }
 

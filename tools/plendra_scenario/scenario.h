@@ -143,6 +143,10 @@ class Runner {
   // The menu 検査 (scenario_check.cpp): check, zoom N, takeoff, expect finding.
   bool Kensa(const std::vector<std::string>& f);
   bool ExpectFinding(const std::vector<std::string>& f);
+  // 番号の振り直し's plan as the dialog showed it, and the drawing against
+  // the snapshot taken by "snapshot" (scenario_check.cpp).
+  bool ExpectRenumber(const std::vector<std::string>& f);
+  std::string Entities();
   bool Fail(const std::string& why);
   // The number in a field of the current line, read whole and in [min, max];
   // otherwise the line fails, naming what the field is and the range.
@@ -184,10 +188,13 @@ class Runner {
   // "variable NAME VALUE": AutoCAD's system variables as the user left them.
   std::vector<std::pair<std::u16string, std::u16string>> variables_;
   // "busy COMMAND MS": AutoCAD answers no message for MS ms as COMMAND finishes.
+  // "vanish COMMAND MS": AutoCAD's windows vanish MS ms after COMMAND
+  // starts (the command of "busy" and "vanish" is one: the last line's).
   std::u16string busy_command_;
   std::uint32_t busy_ms_ = 0;
   // "commandtime MS": every command of AutoCAD takes MS ms.
   std::uint32_t command_ms_ = 0;
+  std::optional<std::uint32_t> vanish_ms_;
 
   // The world once started.
   std::unique_ptr<cadsim::SimCad> cad_;
@@ -211,6 +218,8 @@ class Runner {
   std::size_t commands_ = 0;
   std::uint64_t prompt_reads_ = 0;
   std::optional<Mark> picked_;
+  // "snapshot": the drawing's entities as cadsim would write them then.
+  std::optional<std::string> snapshot_;
   std::size_t line_ = 0;
 };
 

@@ -92,6 +92,14 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
          r.command_ms_ = static_cast<std::uint32_t>(*ms);
          return true;
        }},
+      {"vanish", "vanish COMMAND MS", A::kSetup, 3, 3,
+       [](Runner& r, const Fields& f) {
+         const auto ms = r.Number(f[2], "vanish の MS", 0, kLongestMs);
+         if (!ms) return false;
+         r.busy_command_ = U16(f[1]);
+         r.vanish_ms_ = static_cast<std::uint32_t>(*ms);
+         return true;
+       }},
       {"saveas", "saveas renames または saveas keeps", A::kSetup, 2, 2,
        [](Runner& r, const Fields& f) {
          if (f[1] != "renames" && f[1] != "keeps") return r.Fail(WrongForm("saveas"));
@@ -145,6 +153,11 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
       {"check", "check", A::kRunning, 1, kAny, [](Runner& r, const Fields& f) { return r.Kensa(f); }},
       {"takeoff", "takeoff", A::kRunning, 1, kAny, [](Runner& r, const Fields& f) { return r.Kensa(f); }},
       {"zoom", "zoom ROW", A::kRunning, 1, kAny, [](Runner& r, const Fields& f) { return r.Kensa(f); }},
+      {"renumber", "renumber [SYSTEM [cancel]]", A::kRunning, 1, kAny,
+       [](Runner& r, const Fields& f) { return r.Kensa(f); }},
+      {"autocad", "autocad TEXT", A::kRunning, 1, kAny,
+       [](Runner& r, const Fields& f) { return r.Kensa(f); }},
+      {"snapshot", "snapshot", A::kRunning, 1, kAny, [](Runner& r, const Fields& f) { return r.Kensa(f); }},
       {"press", "press", A::kRunning, 1, 1,
        [](Runner& r, const Fields&) {
          r.app_->MainForm().Kaisi_Button_Click();

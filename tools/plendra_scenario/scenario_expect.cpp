@@ -149,6 +149,10 @@ const Runner::Expectation* Runner::FindExpectation(const std::string& what) {
        }},
       {"finding", "expect finding TYPE SYSTEM NUMBER", 1, kAny, false,
        [](Runner& r, const Fields& f) { return r.ExpectFinding(f); }},
+      {"plan", "expect plan OLD>NEW... または expect plan -", 1, kAny, false,
+       [](Runner& r, const Fields& f) { return r.ExpectRenumber(f); }},
+      {"snapshot", "expect snapshot", 1, kAny, false,
+       [](Runner& r, const Fields& f) { return r.ExpectRenumber(f); }},
       {"message-part", "expect message-part TEXT", 3, 3, false,
        [](Runner& r, const Fields& f) {
          // For a text that names a folder of this machine (the temporary one).

@@ -164,6 +164,10 @@ bool Runner::StartCad() {
     cad_->Cad().TheFaults().only_command = busy_command_;
     cad_->Cad().TheFaults().busy_for_ms = busy_ms_;
   }
+  if (vanish_ms_) {
+    cad_->Cad().TheFaults().only_command = busy_command_;
+    cad_->Cad().TheFaults().vanish_after_ms = *vanish_ms_;
+  }
   // Every command line AutoCAD is handed goes into the transcript.
   auto& traits = desktop_.Get(cad_->main).traits;
   traits.on_copy_data = [this, inner = traits.on_copy_data](

@@ -57,6 +57,10 @@ class Form1 {
   void Mnu_Bangou_Kensa_Click();
   void Kensa_List_DblClick(std::int32_t row);
   void Mnu_Syuukei_Click();
+  // 検査 → 番号の振り直し (form1_renumber.cpp): numbers a system 1..n in the
+  // open drawing through AutoCAD's command line, as one undo group, and
+  // checks the drawing afterwards.
+  void Mnu_Renumber_Click();
   // The findings the last 番号の検査 listed, one per row.
   const std::vector<Finding>& Findings() const { return findings_; }
   void Temae_Set();
@@ -113,6 +117,21 @@ class Form1 {
   // None when the program ended meanwhile.
   std::optional<WholeExport> ExportWholeDrawing(korvel::_PwControl& control, korvel::_PwAcad& acad);
   std::optional<ReportDrawing> ExportForReport();
+  // The steps of 番号の振り直し once the drawing is read (form1_renumber.cpp).
+  void Renumber(const ReportDrawing& drawing);
+  // Sets ATTDIA and FILEDIA to 0 where they are not; the values to set back.
+  std::vector<std::pair<std::u16string, std::u16string>> DialogVariablesOff(korvel::_PwControl& control);
+  // The lookup's next number from the drawing read back after a renumbering.
+  void NextNumberAfterRenumbering(const std::u16string& system, const ReportDrawing& after);
+  // Types the plan's changes, stopping early at 停止 or a close; the indices
+  // of those AutoCAD confirmed, in the order typed. `failed` is set when
+  // AutoCAD did not confirm one.
+  std::vector<std::size_t> TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
+                                           bool& failed);
+  // Compares the drawing exported after the renumbering with the plan;
+  // each difference in words, none when the drawing is as planned.
+  std::vector<std::u16string> RenumberDifferences(const ReportDrawing& before, const RenumberPlan& plan,
+                                                  const ReportDrawing& after) const;
 
   // The steps of one pick (sunpou_write.cpp), in Sunpou_Write's order. A
   // step that ends the pick gives no value and sets ends to what
@@ -159,6 +178,12 @@ class Form1 {
   bool kensa_running_ = false;
   std::vector<Finding> findings_;
   std::vector<ReportEntry> finding_entries_;
+  // 番号の振り直し is typing: 停止 and the close box are remembered and
+  // honoured between two entries (the change is then taken back whole, and
+  // the window closes after that).
+  bool renumbering_ = false;
+  bool renumber_stop_ = false;
+  bool close_after_renumber_ = false;
 };
 
 }  // namespace plendra

@@ -36,6 +36,7 @@ struct Host {
   virtual SetteiView& SetteiWidgets() = 0;
   virtual AboutView& AboutWidgets() = 0;
   virtual KensaView& KensaWidgets() = 0;
+  virtual RenumberView& RenumberWidgets() = 0;
   // The scratch file the link library's DxfOut has AutoCAD write: Wexa.dxf in
   // the temporary folder, found as the library finds it (host.cpp says how).
   virtual std::filesystem::path ScratchDxf();

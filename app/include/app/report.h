@@ -41,6 +41,7 @@ struct ReportEntry {
   // The values of the ATTRIBs of the entry's INSERT, in the file's order.
   std::vector<std::u16string> attributes;
   std::u16string layer;               // group 8 of the INSERT
+  std::u16string block;               // group 2 of the INSERT: the block's name
   double insert_x = 0, insert_y = 0;  // groups 10 and 20 of the INSERT
   double scale = 1;                   // group 41 of the INSERT (its X scale)
   std::int64_t line = 0;              // the line of the INSERT's group 0
@@ -178,5 +179,43 @@ std::u16string CsvText(const std::vector<std::vector<std::u16string>>& rows);
 // single-precision holds (they count in the sheet's totals as entries but
 // add no length).
 std::vector<std::size_t> EntriesWithoutLength(const ReportDrawing& drawing);
+
+// --- Renumbering a system ----------------------------------------------------
+
+// One entry whose number changes.
+struct RenumberChange {
+  std::size_t entry = 0;        // an index into ReportDrawing::entries
+  std::u16string old_text;      // the number as written
+  std::int32_t old_number = 0;  // as the lookup reads it
+  std::int32_t new_number = 0;
+};
+
+struct RenumberPlan {
+  std::u16string system;
+  std::vector<RenumberChange> changes;  // in the order of their new numbers
+  std::size_t kept = 0;                 // numbered entries whose number stays
+  // Entries whose number is no decimal number: the lookup passes them over,
+  // so they get no place in the sequence and keep what is written. In the
+  // file's order.
+  std::vector<std::size_t> unnumbered;
+  std::size_t Numbered() const { return changes.size() + kept; }
+};
+
+// Numbers the entries of `system` 1, 2, 3, ... without gaps: in the order of
+// their current numbers, and entries that share a number in reading order,
+// the order in which one reads a plan: the higher insertion point first (Y
+// descending), then the one further left (X ascending), then the file's
+// order. An entry changes when its number as the lookup reads it differs
+// from its new one, so "7.0" in seventh place stays as written. Systems are
+// compared exactly, as in the check.
+RenumberPlan PlanRenumber(const ReportDrawing& drawing, std::u16string_view system);
+
+// The order in which to change the plan's entries one at a time so that no
+// step gives an entry a number another entry of the system holds at that
+// moment: the entries that move down, lowest new number first, then those
+// that move up, highest new number first. Since the plan keeps the order of
+// the numbers, an entry that holds the number another one is moving to has
+// always moved away before. Indices into plan.changes.
+std::vector<std::size_t> RenumberTypingOrder(const RenumberPlan& plan);
 
 }  // namespace plendra

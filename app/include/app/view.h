@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -144,6 +146,33 @@ struct KensaView {
   virtual ~KensaView() = default;
   // Shows the window with these rows, replacing those of an earlier check.
   virtual void Show(const std::vector<KensaRow>& rows) = 0;
+};
+
+// One row of the plan of 番号の振り直し: an entry whose number changes, with
+// its written length and the text point it recorded ("X,Y").
+struct RenumberRow {
+  std::u16string old_number, new_number, length, point;
+};
+
+// What the plan dialog shows for one system: the rows, and below them the
+// count of entries that keep their number and the entries that are left
+// alone, or why there is nothing to do.
+struct RenumberShown {
+  std::vector<RenumberRow> rows;
+  std::u16string summary;
+};
+
+// The plan dialog of 番号の振り直し (caption "番号の振り直し"), modal: a
+// system box (the drawing's systems to choose from, or one typed), the plan's
+// rows, the summary, 実行 and キャンセル. Whenever the system box changes the
+// dialog asks `plan` for what to show.
+struct RenumberView {
+  virtual ~RenumberView() = default;
+  // Returns the system shown when 実行 is pressed; nothing for キャンセル or
+  // the close box.
+  virtual std::optional<std::u16string> Ask(
+      const std::vector<std::u16string>& systems, std::u16string_view system,
+      const std::function<RenumberShown(std::u16string_view)>& plan) = 0;
 };
 
 // The about box.

@@ -111,6 +111,7 @@ class EntitiesReader {
       }
       entry.attributes = insert.values;
       entry.layer = codec_.FromAnsi(insert.entity.g8);
+      entry.block = codec_.FromAnsi(insert.entity.g2);
       entry.insert_x = LeadingNumber(codec_.FromAnsi(insert.entity.g10));
       entry.insert_y = LeadingNumber(codec_.FromAnsi(insert.entity.g20));
       if (insert.entity.has41) entry.scale = LeadingNumber(codec_.FromAnsi(insert.entity.g41));

@@ -180,12 +180,50 @@ class Cad {
   platform::TextCodec& Codec() { return host_.Codec(); }
   std::u16string& DrawingPath() { return drawing_path_; }
   bool UcsIsWorld() const { return ucs_world_; }
-  // The view as ZOOM Center last set it; cadsim draws on no screen.
+  // Width to height of the (imagined) drawing area: a ZOOM height of 300
+  // shows 400 units across.
+  static constexpr double kViewAspect = 4.0 / 3.0;
+  // The view as ZOOM last set it; cadsim draws on no screen. Until a ZOOM
+  // Center or Window sets it, the whole drawing counts as shown.
   struct ViewState {
     Point center;
     double height = 1000;
+    bool set = false;
+    double Width() const { return height * kViewAspect; }
   };
+  // Whether the rectangle (low, high) lies within what the view shows, or,
+  // with crossing, touches it; the window or crossing that selects it is
+  // itself cut to the view first.
+  bool InWindow(Point low, Point high, Point corner1, Point corner2, bool crossing) const;
   ViewState& View() { return view_; }
+  // The views before each ZOOM, the newest last, for ZOOM Previous.
+  std::vector<ViewState>& PreviousViews() { return previous_views_; }
+
+  // What U restores: the drawing, the view and the UCS as they were.
+  struct State {
+    Drawing drawing;
+    ViewState view;
+    bool ucs_world = true;
+    std::vector<bool> ucs_previous;
+  };
+  // The undo record, oldest entry first. Every command typed at the command
+  // prompt (UNDO and U aside) leaves one entry holding the state before it;
+  // UNDO BEgin and End bracket a group that U takes back as a whole, UNDO
+  // Mark leaves a mark for UNDO Back.
+  struct UndoEntry {
+    enum Kind { kCommand, kBegin, kEnd, kMark };
+    Kind kind = kCommand;
+    std::u16string name;                  // kCommand: as U reports it
+    std::shared_ptr<const State> before;  // kCommand and kBegin
+  };
+  struct UndoRecord {
+    std::vector<UndoEntry> entries;
+    bool group_open = false;
+    bool auto_on = true;
+  };
+  UndoRecord& Undo() { return undo_; }
+  std::shared_ptr<const State> Now() const;
+  void Restore(const State& state);
   void SetUcs(bool world);
   bool PreviousUcs();
   Host& TheHost() { return host_; }
@@ -207,6 +245,8 @@ class Cad {
   Drawing drawing_;
   std::u16string drawing_path_;
   ViewState view_;
+  std::vector<ViewState> previous_views_;
+  UndoRecord undo_;
   Faults faults_;
   std::deque<UserAction> script_;
   std::vector<std::u16string> block_folders_;

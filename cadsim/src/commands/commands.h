@@ -32,6 +32,8 @@ void Ucs(Cad& cad);
 void Id(Cad& cad);
 void Zoom(Cad& cad);
 void Style(Cad& cad);
+void Undo(Cad& cad);
+void UndoOne(Cad& cad);
 // A system variable typed by name: shows its value prompt and takes a new
 // value, or reports a read-only one. False if name is no variable.
 bool Variable(Cad& cad, std::u16string_view name);
@@ -47,6 +49,12 @@ void SelectObjects(Cad& cad, bool single, std::function<void(std::vector<Handle>
 void ForgetHandles(Entity& e);
 
 std::u16string Upper(std::u16string_view text);
+// AutoCAD's wild-card match (as WCMATCH): "*" any run, "?" any character,
+// "#" a digit, "@" a letter, "." any other character, "[...]" and "[~...]" a
+// character in or not in the set (with ranges "a-z"), "~" at the start
+// negates, "," separates alternatives, "`" takes the next character as it
+// is. ASCII letters compare without regard to case when fold_case is set.
+bool WildMatch(std::u16string_view pattern, std::u16string_view text, bool fold_case);
 // One of the keywords, compared without regard to case.
 bool Is(std::u16string_view answer, std::initializer_list<std::u16string_view> keywords);
 std::optional<double> ParseNumber(std::u16string_view text);

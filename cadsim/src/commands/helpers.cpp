@@ -36,6 +36,8 @@ Command Find(std::u16string_view name, std::u16string* canonical) {
       {u"ZOOM", u"ZOOM", Zoom},
       {u"Z", u"ZOOM", Zoom},
       {u"-STYLE", u"-STYLE", Style},
+      {u"UNDO", u"UNDO", Undo},
+      {u"U", u"U", UndoOne},
   };
   for (const Entry& e : kCommands) {
     if (e.name == name) {
@@ -66,6 +68,91 @@ std::u16string Upper(std::u16string_view text) {
   for (char16_t& c : s)
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
   return s;
+}
+
+namespace {
+
+char16_t Fold(char16_t c, bool fold_case) {
+  return fold_case && c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
+
+bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// One alternative (no top-level "," left in it) against the whole text.
+bool MatchOne(std::u16string_view p, std::u16string_view t, bool fold) {
+  while (!p.empty()) {
+    const char16_t c = p.front();
+    if (c == u'*') {
+      p.remove_prefix(1);
+      for (std::size_t skip = 0; skip <= t.size(); ++skip)
+        if (MatchOne(p, t.substr(skip), fold)) return true;
+      return false;
+    }
+    if (t.empty()) return false;
+    const char16_t x = t.front();
+    std::size_t used = 1;
+    bool ok = false;
+    if (c == u'?') {
+      ok = true;
+    } else if (c == u'#') {
+      ok = x >= u'0' && x <= u'9';
+    } else if (c == u'@') {
+      ok = IsLetter(x);
+    } else if (c == u'.') {
+      ok = !IsLetter(x) && !(x >= u'0' && x <= u'9');
+    } else if (c == u'[') {
+      std::size_t i = 1;
+      const bool negate = i < p.size() && p[i] == u'~';
+      if (negate) ++i;
+      bool in = false;
+      const std::size_t first = i;
+      while (i < p.size() && (p[i] != u']' || i == first)) {
+        char16_t lo = p[i];
+        if (lo == u'`' && i + 1 < p.size()) lo = p[++i];
+        char16_t hi = lo;
+        if (i + 2 < p.size() && p[i + 1] == u'-' && p[i + 2] != u']') hi = p[i += 2];
+        if (Fold(x, fold) >= Fold(lo, fold) && Fold(x, fold) <= Fold(hi, fold)) in = true;
+        ++i;
+      }
+      if (i >= p.size()) return false;  // no closing bracket: matches nothing
+      used = i + 1;
+      ok = in != negate;
+    } else {
+      char16_t want = c;
+      if (c == u'`' && p.size() > 1) want = p[1], used = 2;
+      ok = Fold(x, fold) == Fold(want, fold);
+    }
+    if (!ok) return false;
+    p.remove_prefix(used);
+    t.remove_prefix(1);
+  }
+  return t.empty();
+}
+
+}  // namespace
+
+bool WildMatch(std::u16string_view pattern, std::u16string_view text, bool fold_case) {
+  // Split at the commas outside brackets and not escaped.
+  std::size_t start = 0;
+  bool bracket = false;
+  for (std::size_t i = 0; i <= pattern.size(); ++i) {
+    if (i < pattern.size()) {
+      const char16_t c = pattern[i];
+      if (c == u'`') {
+        ++i;
+        continue;
+      }
+      if (c == u'[') bracket = true;
+      if (c == u']') bracket = false;
+      if (c != u',' || bracket) continue;
+    }
+    std::u16string_view one = pattern.substr(start, i - start);
+    const bool negate = !one.empty() && one.front() == u'~';
+    if (negate) one.remove_prefix(1);
+    if (MatchOne(one, text, fold_case) != negate) return true;
+    start = i + 1;
+  }
+  return false;
 }
 
 bool Is(std::u16string_view answer, std::initializer_list<std::u16string_view> keywords) {
