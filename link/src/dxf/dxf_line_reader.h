@@ -67,7 +67,9 @@ inline constexpr std::array<std::uint16_t, 256> kLastDigit = [] {
   return table;
 }();
 
-inline constexpr std::array<std::uint16_t, 65536> kLeadingPair = [] {
+// Filled when the program starts, not by the compiler: clang's constant
+// evaluation stops at its step limit long before 65536 rounds.
+inline const std::array<std::uint16_t, 65536> kLeadingPair = [] {
   std::array<std::uint16_t, 65536> table{};
   for (std::size_t i = 0; i < table.size(); ++i) {
     const unsigned v0 = kDigitOrBlank[i & 0xFF], v1 = kDigitOrBlank[i >> 8];
