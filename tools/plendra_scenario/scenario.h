@@ -198,6 +198,8 @@ class Runner {
   // "snapshot": the drawing's entities as cadsim would write them then.
   std::optional<std::string> snapshot_;
   std::size_t line_ = 0;
+  // How long the last line that is no expectation took on the virtual clock.
+  std::uint32_t line_took_ms_ = 0;
 };
 
 // Runs a scenario file; the exit status of the program: 0 when every line
