@@ -153,6 +153,10 @@ void Runner::ActDuring() {
       transcript_.Add("  user: comes back to Plendra's window during " + command);
       app_->MainForm().Window_Activated(plendra::FocusFrom::kAboutBox);
       break;
+    case DuringStep::kType:
+      transcript_.Add("  user: types in AutoCAD " + step.typed + " during " + command);
+      if (cad_) cad_->Cad().Type(TypedKeys(step.typed));
+      break;
   }
 }
 

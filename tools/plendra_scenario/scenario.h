@@ -76,8 +76,10 @@ class Runner {
   // comes back to Plendra's window) at the first pass of the message pump
   // after AutoCAD has been handed a command line holding COMMAND.
   struct DuringStep {
-    enum Kind { kStop, kClose, kActivate } kind;
+    enum Kind { kStop, kClose, kActivate, kType } kind;
     std::u16string command;
+    // kType: what the user types at AutoCAD's command line.
+    std::string typed;
     std::size_t line = 0;
   };
 
