@@ -150,6 +150,10 @@ void Form1::Renumber(const ReportDrawing& drawing) {
   // The change being typed when AutoCAD stopped answering: it may have been
   // made all the same.
   std::optional<std::size_t> unconfirmed;
+  // The change whose selection found nothing (its layer off, say): it was
+  // not made, and nothing more was typed for it.
+  bool not_found = false;
+  std::optional<std::size_t> missed;
   try {
     // Everything typed from here to the group's end is one undo step: the
     // dialog variables, the edits, and the export that reads the result
@@ -159,8 +163,9 @@ void Form1::Renumber(const ReportDrawing& drawing) {
       failed = true;
     } else {
       const auto dialogs = DialogVariablesOff(*control);
-      done = TypeRenumbering(drawing, plan, failed);
-      if (failed && done.size() < plan.changes.size()) unconfirmed = RenumberTypingOrder(plan)[done.size()];
+      done = TypeRenumbering(drawing, plan, failed, not_found);
+      if ((failed || not_found) && done.size() < plan.changes.size())
+        (failed ? unconfirmed : missed) = RenumberTypingOrder(plan)[done.size()];
       for (const auto& [name, value] : dialogs) control->SetVariable(name, value);
       if (!failed && done.size() == plan.changes.size() && !ended_) after = ExportForReport();
     }
@@ -180,17 +185,30 @@ void Form1::Renumber(const ReportDrawing& drawing) {
   std::u16string changed;
   for (const std::size_t k : done) changed += u"\r\n" + ChangeText(drawing, plan.changes[k]);
   if (changed.empty()) changed = texts::kRenumberNoneChanged;
-  if (failed) {
-    const auto now = g_.Acad_Obj ? g_.Acad_Obj->get_Control() : nullptr;
-    std::u16string text = std::u16string(texts::kRenumberFailed) + changed;
+  if (failed || not_found) {
+    // AutoCAD's windows gone: it has closed (or crashed), and whatever it
+    // did to the drawing is there only if it was saved; no U can be typed.
+    const bool present = g_.Acad_Obj && g_.Acad_Obj->ControlExists();
+    const auto now = present ? g_.Acad_Obj->get_Control() : nullptr;
+    std::u16string text;
+    if (!now) {
+      std::u16string touched;
+      for (const std::size_t k : done) touched += u"\r\n" + ChangeText(drawing, plan.changes[k]);
+      if (unconfirmed) touched += u"\r\n" + ChangeText(drawing, plan.changes[*unconfirmed]);
+      if (touched.empty()) touched = texts::kRenumberNoneChanged;
+      text =
+          std::u16string(texts::kRenumberAcadClosed) + touched + std::u16string(texts::kRenumberCheckAgain);
+      view_.MessageBox(text, kAppTitle, BoxKind::kWarning);
+      return;
+    }
+    text = std::u16string(texts::kRenumberFailed) + changed;
     if (unconfirmed)
       text += u"\r\n" + std::u16string(texts::kRenumberUnconfirmed) +
               ChangeText(drawing, plan.changes[*unconfirmed]);
+    if (missed)
+      text += u"\r\n" + std::u16string(texts::kRenumberNotFound) + ChangeText(drawing, plan.changes[*missed]);
     if (!done.empty() || unconfirmed) text += texts::kRenumberUndoHint;
-    if (now)
-      now->ShowMessage(text, kWarningBox, kAppTitle);
-    else
-      view_.MessageBox(text, kAppTitle, BoxKind::kWarning);
+    now->ShowMessage(text, kWarningBox, kAppTitle);
     return;
   }
   if (done.size() != plan.changes.size()) {
@@ -235,7 +253,7 @@ std::vector<std::pair<std::u16string, std::u16string>> Form1::DialogVariablesOff
 }
 
 std::vector<std::size_t> Form1::TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
-                                                bool& failed) {
+                                                bool& failed, bool& not_found) {
   const auto control = Channel();
   std::vector<std::size_t> done;
   for (const std::size_t k : RenumberTypingOrder(plan)) {
@@ -248,9 +266,21 @@ std::vector<std::size_t> Form1::TypeRenumbering(const ReportDrawing& drawing, co
       failed = true;
       break;
     }
-    const std::u16string edit =
-        texts::RenumberKeys(e.block, c.old_text, Low(e, window), High(e, window), IntegerText(c.new_number));
-    if (control->SendCommand(edit, Prompt()) != -1) {
+    // The selection first, and the new value only once AutoCAD offers to
+    // change the attribute it found: a selection that found nothing ends
+    // the command, and whatever followed it would land at the command prompt.
+    const std::u16string select =
+        texts::RenumberSelectKeys(e.block, c.old_text, Low(e, window), High(e, window));
+    std::u16string prompt;
+    if (control->SendCommand(select, texts::kAnyPrompt) != -1 || control->GetPrompt(prompt) != -1) {
+      failed = true;
+      break;
+    }
+    if (prompt.find(texts::kAttEditOptionPart) == std::u16string::npos) {
+      not_found = true;
+      break;
+    }
+    if (control->SendCommand(texts::RenumberValueKeys(IntegerText(c.new_number)), Prompt()) != -1) {
       failed = true;
       break;
     }

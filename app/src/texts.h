@@ -126,6 +126,16 @@ inline constexpr std::u16string_view kRenumberFailed =
     u"番号の振り直しを AutoCAD で確認できなかったため、中止しました。変更した部品表: ";
 inline constexpr std::u16string_view kRenumberNoneChanged = u"なし";
 inline constexpr std::u16string_view kRenumberUnconfirmed = u"書き換えを確認できなかった部品表: ";
+inline constexpr std::u16string_view kRenumberNotFound =
+    u"AutoCAD で選択できなかったため書き換えなかった部品表 (画層がオフかフリーズなど): ";
+// AutoCAD's window gone: no U can be typed, and what it changed is in the
+// drawing only if it was saved.
+inline constexpr std::u16string_view kRenumberAcadClosed =
+    u"AutoCAD "
+    u"が終了したため、番号の振り直しを中止しました。図面が保存されていれば、変更されている可能性のある部品表:"
+    u" ";
+inline constexpr std::u16string_view kRenumberCheckAgain =
+    u" 図面を開き直して、番号の検査で確かめてください。";
 inline constexpr std::u16string_view kRenumberUndoHint =
     u" AutoCAD で U を入力すると、振り直しの全体を元に戻せます。";
 inline constexpr std::u16string_view kRenumberDiffers = u"振り直した後の図面が計画と違います: ";
@@ -211,16 +221,26 @@ inline std::u16string ZoomWindowKeys(std::u16string_view a, std::u16string_view 
   return std::u16string(kCancel) + u"_zoom^Mw^M" + std::u16string(a) + u"^M" + std::u16string(b) + u"^M";
 }
 
-// One entry's number changed from old_value to new_value: -ATTEDIT one at a
-// time with the block, the number's tag and the old value as filters, a
-// crossing window from corner a to corner b as the selection, Value and
-// Replace, then Next past the only attribute selected.
-inline std::u16string RenumberKeys(std::u16string_view block, std::u16string_view old_value,
-                                   std::u16string_view a, std::u16string_view b,
-                                   std::u16string_view new_value) {
+// One entry's number changed from old_value to new_value, typed in two
+// parts so that nothing is typed on a guess. First the selection: -ATTEDIT
+// one at a time with the block, the number's tag and the old value as
+// filters and a crossing window from corner a to corner b, ended by Enter.
+inline std::u16string RenumberSelectKeys(std::u16string_view block, std::u16string_view old_value,
+                                         std::u16string_view a, std::u16string_view b) {
   return std::u16string(kCancel) + u"_-attedit^My^M" + std::u16string(block) + u"^M(2)番号^M" +
-         std::u16string(old_value) + u"^Mc^M" + std::u16string(a) + u"^M" + std::u16string(b) +
-         u"^M^Mv^Mr^M" + std::u16string(new_value) + u"^M^M";
+         std::u16string(old_value) + u"^Mc^M" + std::u16string(a) + u"^M" + std::u16string(b) + u"^M^M";
+}
+// After the selection AutoCAD waits at some prompt: the option prompt when
+// it found an attribute, the command prompt when it found none. Every
+// prompt of AutoCAD ends with a colon.
+inline constexpr std::u16string_view kAnyPrompt = u"*:*";
+// What the option prompt for a selected attribute holds in every release:
+// its default, Next ("... [値(V)/.../次(N)] <N>: ", "... [Value/.../Next] <N>: ").
+inline constexpr std::u16string_view kAttEditOptionPart = u"<N>:";
+// Then, at that option prompt only: Value, Replace, the new value, and Next
+// past the only attribute selected, which ends the command.
+inline std::u16string RenumberValueKeys(std::u16string_view new_value) {
+  return u"v^Mr^M" + std::u16string(new_value) + u"^M^M";
 }
 
 // The about box and help.

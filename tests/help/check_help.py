@@ -124,7 +124,9 @@ renumber = topic_text("renumber.html")
 for caption in ["系統", "旧番号 → 新番号", "そのままの部品表", "実行", "キャンセル", "停止", "U"]:
     check(caption in renumber, f"the renumbering topic names {caption}")
 for constant in ["kRenumberNothing", "kRenumberNothingEnd", "kRenumberAmbiguous", "kRenumberStopped",
-                 "kRenumberFailed", "kRenumberUndoHint", "kRenumberDiffers", "kRenumberOfferUndo", "kRenumberDone"]:
+                 "kRenumberFailed", "kRenumberUnconfirmed", "kRenumberNotFound", "kRenumberUndoHint",
+                 "kRenumberAcadClosed", "kRenumberCheckAgain", "kRenumberDiffers", "kRenumberOfferUndo",
+                 "kRenumberDone"]:
     found = re.search(constant + r'\s*=\s*u"((?:[^"\\]|\\.)*)"', texts)
     check(found is not None, f"{constant} is in texts.h")
     if found:

@@ -93,8 +93,11 @@ bool Runner::Run(std::size_t line_number, const Fields& f) {
   bool ok = false;
   // Whatever a line sets off, a fault it raises is that line's failure, with
   // its number, rather than the end of the program.
+  const bool acts = f.empty() || f[0] != "expect";
+  const std::uint32_t started = desktop_.Time().TickCount();
   try {
     ok = RunLine(line_number, f);
+    if (acts) line_took_ms_ = desktop_.Time().TickCount() - started;
   } catch (const plendra::AppError& error) {
     return Fail("Plendra に実行時エラー " + std::to_string(error.number) +
                 " が起きました: " + Utf8(error.description));
@@ -161,6 +164,10 @@ void Runner::ActDuring() {
     case DuringStep::kActivate:
       transcript_.Add("  user: comes back to Plendra's window during " + command);
       app_->MainForm().Window_Activated(plendra::FocusFrom::kAboutBox);
+      break;
+    case DuringStep::kType:
+      transcript_.Add("  user: types in AutoCAD " + step.typed + " during " + command);
+      if (cad_) cad_->Cad().Type(TypedKeys(step.typed));
       break;
   }
 }

@@ -84,8 +84,10 @@ class Runner {
   // comes back to Plendra's window) at the first pass of the message pump
   // after AutoCAD has been handed a command line holding COMMAND.
   struct DuringStep {
-    enum Kind { kStop, kClose, kActivate } kind;
+    enum Kind { kStop, kClose, kActivate, kType } kind;
     std::u16string command;
+    // kType: what the user types at AutoCAD's command line.
+    std::string typed;
     std::size_t line = 0;
   };
 
@@ -221,6 +223,8 @@ class Runner {
   // "snapshot": the drawing's entities as cadsim would write them then.
   std::optional<std::string> snapshot_;
   std::size_t line_ = 0;
+  // How long the last line that is no expectation took on the virtual clock.
+  std::uint32_t line_took_ms_ = 0;
 };
 
 // Runs a scenario file; the exit status of the program: 0 when every line

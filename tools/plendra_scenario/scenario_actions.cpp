@@ -199,10 +199,11 @@ const Runner::Action* Runner::FindAction(const std::string& verb) {
        }},
       {"user",
        "user pick HANDLE [MS]、user esc [MS]、user miss [MS]、user stop [MS]、user close [MS] または user "
-       "stop|close|activate during COMMAND",
+       "stop|close|activate during COMMAND または user type TEXT during COMMAND",
        A::kRunning, 2, kAny,
        [](Runner& r, const Fields& f) {
-         return f.size() == 4 && f[2] == "during" ? r.UserDuringLine(f) : r.UserStepLine(f);
+         const bool during = (f.size() == 4 && f[2] == "during") || (f.size() == 5 && f[3] == "during");
+         return during ? r.UserDuringLine(f) : r.UserStepLine(f);
        }},
   };
   for (const Action& action : actions)
@@ -235,10 +236,14 @@ bool Runner::RunLine(std::size_t line_number, const Fields& f) {
   return action->act(*this, f);
 }
 
-// "user stop|close|activate during COMMAND".
+// "user stop|close|activate during COMMAND", "user type TEXT during COMMAND".
 bool Runner::UserDuringLine(const Fields& f) {
-  DuringStep step{DuringStep::kStop, U16(f[3]), line_};
-  if (f[1] == "stop")
+  DuringStep step{DuringStep::kStop, U16(f.back()), {}, line_};
+  if (f.size() == 5) {
+    if (f[1] != "type") return Fail(WrongForm("user"));
+    step.kind = DuringStep::kType;
+    step.typed = f[2];
+  } else if (f[1] == "stop")
     step.kind = DuringStep::kStop;
   else if (f[1] == "close")
     step.kind = DuringStep::kClose;

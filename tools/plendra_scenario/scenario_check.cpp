@@ -8,6 +8,7 @@
 #include "cadsim/dxf.h"
 #include "platform/utf8.h"
 #include "scenario.h"
+#include "scenario_internal.h"
 
 namespace scenario {
 
@@ -42,16 +43,7 @@ bool Runner::Kensa(const std::vector<std::string>& f) {
   if (f[0] == "autocad" && f.size() == 2) {
     // The user types at AutoCAD's command line (the "^M" notation).
     transcript_.Add("  user: types in AutoCAD " + f[1]);
-    std::u16string keys;
-    const std::u16string typed = platform::FromUtf8(f[1]);
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-      if (typed[i] == u'^' && i + 1 < typed.size() && (typed[i + 1] == u'M' || typed[i + 1] == u'C')) {
-        keys += typed[++i] == u'M' ? u'\r' : u'\x03';
-      } else {
-        keys += typed[i];
-      }
-    }
-    cad_->Cad().Type(keys);
+    cad_->Cad().Type(TypedKeys(f[1]));
     return true;
   }
   if (f[0] == "snapshot" && f.size() == 1) {

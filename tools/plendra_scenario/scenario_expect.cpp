@@ -181,6 +181,14 @@ const Runner::Expectation* Runner::FindExpectation(const std::string& what) {
            if (a[i].tag == u"(1)系統") seen = Utf8(plendra::SingleText(static_cast<float>(a[i + 1].height)));
          return r.Same(f[1], seen, NumberText(U16(f[4])));
        }},
+      {"within", "expect within MS", 3, 3, false,
+       [](Runner& r, const Fields& f) {
+         const auto ms = r.Number(f[2], "expect within の MS", 0, kLongestMs);
+         if (!ms) return false;
+         return r.line_took_ms_ <= *ms ? true
+                                       : r.Fail("前の操作は " + f[2] + " ms 以内に終わるはずが " +
+                                                std::to_string(r.line_took_ms_) + " ms かかりました");
+       }},
       {"next", "expect next TEXT... または expect next -", 3, kAny, false,
        [](Runner& r, const Fields& f) { return r.ExpectNext(f); }},
       {"focus", "expect focus system または expect focus number", 3, 3, false,

@@ -125,9 +125,10 @@ class Form1 {
   void NextNumberAfterRenumbering(const std::u16string& system, const ReportDrawing& after);
   // Types the plan's changes, stopping early at 停止 or a close; the indices
   // of those AutoCAD confirmed, in the order typed. `failed` is set when
-  // AutoCAD did not confirm one.
+  // AutoCAD did not confirm one, `not_found` when the selection of one found
+  // nothing (then nothing more is typed for it).
   std::vector<std::size_t> TypeRenumbering(const ReportDrawing& drawing, const RenumberPlan& plan,
-                                           bool& failed);
+                                           bool& failed, bool& not_found);
   // Compares the drawing exported after the renumbering with the plan;
   // each difference in words, none when the drawing is as planned.
   std::vector<std::u16string> RenumberDifferences(const ReportDrawing& before, const RenumberPlan& plan,
