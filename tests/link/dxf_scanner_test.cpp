@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -340,10 +341,9 @@ TEST_F(DxfScannerTest, MappedFileScansAsTheFileRead) {
     file += Lines({"  0", i % 3 == 0 ? "TEXT" : "LINE", "  1", "\x95\x5C" + std::to_string(i), " 10", "2.5"});
   file += Lines({"  0", "ENDSEC", "  0", "EOF"});
   {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    ASSERT_EQ(std::fwrite(file.data(), 1, file.size(), out), file.size());
-    std::fclose(out);
+    std::ofstream out(path, std::ios::binary);
+    out.write(file.data(), static_cast<std::streamsize>(file.size()));
+    ASSERT_TRUE(out.good());
   }
   const auto scan = [&](std::unique_ptr<DxfFile> source) {
     Outcome o;
