@@ -1,6 +1,6 @@
 // -ATTEDIT, one attribute at a time.
 //
-// The block name, tag and value specifications are wild-card patterns
+// The block name, tag and value filters are wild-card patterns
 // (WildMatch); block names and tags compare without regard to case, values
 // exactly. Only visible attributes that pass all three are selected.
 //
