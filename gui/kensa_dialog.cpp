@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/plendra.h"
+#include "list_rows.h"
 #include "resource.h"
 #include "wide_text.h"
 
@@ -38,16 +39,7 @@ void KensaDialog::Show(const std::vector<plendra::KensaRow>& rows) {
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row_index = 0;
   for (const plendra::KensaRow& row : rows) {
-    const std::u16string* cells[] = {&row.kind, &row.system, &row.number, &row.detail};
-    for (int column = 0; column < 4; ++column) {
-      std::wstring text = Wide(*cells[column]);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row_index;
-      item.iSubItem = column;
-      item.pszText = text.data();
-      SendMessageW(list, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    AddListRow(list, row_index, {&row.kind, &row.system, &row.number, &row.detail});
     ++row_index;
   }
   ShowWindow(window_, SW_SHOW);

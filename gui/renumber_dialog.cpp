@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "list_rows.h"
 #include "resource.h"
 #include "wide_text.h"
 
@@ -93,16 +94,7 @@ void RenumberDialog::Fill(HWND window) {
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row_index = 0;
   for (const plendra::RenumberRow& row : shown.rows) {
-    const std::u16string* cells[] = {&row.old_number, &row.new_number, &row.length, &row.point};
-    for (int column = 0; column < 4; ++column) {
-      std::wstring text = Wide(*cells[column]);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row_index;
-      item.iSubItem = column;
-      item.pszText = text.data();
-      SendMessageW(list, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    AddListRow(list, row_index, {&row.old_number, &row.new_number, &row.length, &row.point});
     ++row_index;
   }
   SetDlgItemTextW(window, IDC_RENUMBER_SUMMARY, Wide(shown.summary).c_str());
