@@ -80,6 +80,13 @@ void SimCad::Changed() {
   // SAVEAS renames the drawing, and the titles follow.
   desktop_.Get(main).traits.title = cad_->MainTitle();
   desktop_.Get(text).traits.title = cad_->TextTitle();
+  // A command line whose text changes says so, as a window does when its text
+  // is set: a client waiting for a prompt reads it then.
+  if (std::u16string prompt = cad_->Prompt(); prompt != shown_prompt_) {
+    shown_prompt_ = std::move(prompt);
+    for (platform::Hwnd w : {command, main_command})
+      if (w != 0 && desktop_.Get(w).alive) desktop_.TextChanged(w);
+  }
 }
 
 void SimCad::DialogShown(std::u16string_view title) {

@@ -85,7 +85,9 @@ bool CadWindows::Create(HINSTANCE instance, bool hide_command_line) {
   if (hide_command_line) ShowWindow(main_command_, SW_HIDE);
   ShowWindow(text_, SW_SHOWNOACTIVATE);
   ShowWindow(main_, SW_SHOWNOACTIVATE);
-  SetWindowTextA(main_, Ansi(cad_->MainTitle()).c_str());
+  main_title_ = cad_->MainTitle();
+  text_title_ = cad_->TextTitle();
+  SetWindowTextA(main_, Ansi(main_title_).c_str());
   SetForegroundWindow(main_);
   return true;
 }
@@ -142,9 +144,25 @@ void CadWindows::Busy(std::uint32_t ms) {
 
 void CadWindows::Changed() {
   if (vanished_ || !main_) return;
-  SetWindowTextA(main_, Ansi(cad_->MainTitle()).c_str());
-  SetWindowTextA(text_, Ansi(cad_->TextTitle()).c_str());
+  // Setting a title costs a round trip to the X server under Wine; most
+  // changes (every typed key) leave both titles as they were.
+  if (std::u16string t = cad_->MainTitle(); t != main_title_) {
+    main_title_ = std::move(t);
+    SetWindowTextA(main_, Ansi(main_title_).c_str());
+  }
+  if (std::u16string t = cad_->TextTitle(); t != text_title_) {
+    text_title_ = std::move(t);
+    SetWindowTextA(text_, Ansi(text_title_).c_str());
+  }
   for (HWND w : {main_, main_command_, history_, command_}) InvalidateRect(w, nullptr, TRUE);
+  // The command lines answer WM_GETTEXT from the prompt rather than keeping
+  // a window text, so they raise the event a window raises when its text is
+  // set: a client waiting for a prompt reads it as soon as it is there.
+  if (std::u16string p = cad_->Prompt(); p != prompt_) {
+    prompt_ = std::move(p);
+    for (HWND w : {main_command_, command_})
+      NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, w, OBJID_WINDOW, CHILDID_SELF);
+  }
 }
 
 void CadWindows::Vanish() {

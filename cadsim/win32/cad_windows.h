@@ -80,6 +80,9 @@ class CadWindows final : public cadsim::Host {
   std::map<UINT_PTR, std::function<void()>> timers_;
   UINT_PTR next_timer_ = 1;
   bool vanished_ = false;
+  // What the windows last showed: a title is set and the command line's change
+  // announced only when they differ.
+  std::u16string main_title_, text_title_, prompt_;
   std::vector<Typed> typed_;
   std::uint64_t prompt_reads_ = 0;
   LARGE_INTEGER started_{}, frequency_{};

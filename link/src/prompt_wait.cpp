@@ -3,6 +3,7 @@
 #include "prompt_wait.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "guarded.h"
 #include "link/pw_control.h"
@@ -37,8 +38,17 @@ std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
     std::optional<std::int32_t> bound;
     ~Restore() { self.wait_send_bound_ms_ = bound; }
   } restore{*this, outer_bound};
+  // Between two reads the wait also wakes when the command line says its
+  // text changed, so that a prompt AutoCAD shows is read at once rather than up
+  // to a whole interval later. The read after a change is the only extra one,
+  // and a command line that raises no event is read once per interval as
+  // before.
+  const std::int32_t command_line = Shared().Command.Handle;
+  const std::unique_ptr<platform::TextWatch> watch =
+      command_line != 0 ? Os().Windows().WatchText(command_line) : nullptr;
   std::u16string prompt;
   do {
+    if (watch) watch->Reset();
     prompt.clear();
     wait_send_bound_ms_ = ReadBound(clock.TickCount() - start);
     const std::int32_t r = GetPrompt(prompt);
@@ -55,7 +65,10 @@ std::int32_t PwControl::WaitForPrompt(const PromptWait& wait) {
     if (command_time_out_ >= 0 && elapsed >= static_cast<std::uint32_t>(command_time_out_))
       Raise(CommandFailed, ControlSource(wait.operation), kMsgPromptTimeOut);
     Os().Windows().PumpMessages();
-    clock.Sleep(check_interval_);
+    if (watch)
+      watch->Wait(check_interval_);
+    else
+      clock.Sleep(check_interval_);
   } while (!cancel_requested_);
   // The cancel is returned, not recorded: the record keeps what the last
   // prompt read left there.

@@ -277,6 +277,38 @@ void Desktop::UserEvent(std::uint64_t delay_ms, std::function<void()> handler) {
                [this, handler = std::move(handler)]() mutable { ui_events_.push_back(std::move(handler)); });
 }
 
+class Desktop::SimTextWatch final : public TextWatch {
+ public:
+  SimTextWatch(Desktop& desktop, Hwnd window) : desktop_(desktop), window_(window) {
+    desktop_.watches_.push_back(this);
+  }
+  ~SimTextWatch() override { std::erase(desktop_.watches_, this); }
+  SimTextWatch(const SimTextWatch&) = delete;
+  SimTextWatch& operator=(const SimTextWatch&) = delete;
+
+  void Reset() override { changed_ = false; }
+  bool Wait(std::int32_t ms) override {
+    return desktop_.clock_.SleepUntil(ms, [this] { return changed_; });
+  }
+  void Saw(Hwnd window) {
+    if (window == window_) changed_ = true;
+  }
+
+ private:
+  Desktop& desktop_;
+  Hwnd window_;
+  bool changed_ = false;
+};
+
+std::unique_ptr<TextWatch> Desktop::WatchText(Hwnd window) {
+  if (Find(window) == nullptr) return nullptr;
+  return std::make_unique<SimTextWatch>(*this, window);
+}
+
+void Desktop::TextChanged(Hwnd window) {
+  for (SimTextWatch* w : watches_) w->Saw(window);
+}
+
 void Desktop::PumpMessages() {
   ++pump_passes_;
   clock_.RunDue();

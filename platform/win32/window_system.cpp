@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "win32_platform.h"
 
@@ -63,6 +64,73 @@ LRESULT SendBounded(Hwnd window, UINT message, WPARAM wparam, LPARAM lparam, con
   NoteTimeOut(limit, failed);
   return failed ? 0 : static_cast<LRESULT>(result);
 }
+
+// Watches a window of another program for EVENT_OBJECT_NAMECHANGE and
+// EVENT_OBJECT_VALUECHANGE, the events a window raises when its text changes.
+// The hook is out of context: Windows queues each event to the thread that set
+// the hook and calls the callback when that thread next looks at its messages,
+// so the callback always runs on the watching thread and the list of watches
+// needs no lock.
+class Win32TextWatch final : public TextWatch {
+ public:
+  explicit Win32TextWatch(HWND window) : window_(window) {
+    DWORD process = 0;
+    if (GetWindowThreadProcessId(window, &process) == 0) return;
+    // By process, not by thread: Wine refuses a thread of another process
+    // (ERROR_INVALID_PARAMETER), and the callback picks the window anyway.
+    hook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, &Callback, process, 0,
+                            WINEVENT_OUTOFCONTEXT);
+    if (hook_ != nullptr) Watches().push_back(this);
+  }
+  ~Win32TextWatch() override {
+    if (hook_ == nullptr) return;
+    UnhookWinEvent(hook_);
+    auto& all = Watches();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+  }
+  Win32TextWatch(const Win32TextWatch&) = delete;
+  Win32TextWatch& operator=(const Win32TextWatch&) = delete;
+
+  bool Hooked() const { return hook_ != nullptr; }
+
+  void Reset() override { changed_ = false; }
+
+  bool Wait(std::int32_t ms) override {
+    const DWORD start = GetTickCount();
+    const DWORD total = ms < 0 ? 0 : static_cast<DWORD>(ms);
+    for (;;) {
+      // Looking at the queue delivers the events queued so far (and, as any
+      // wait for a sent message would, the messages other threads send this
+      // one); posted messages stay where they are for the caller's own pump.
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+      if (changed_) return true;
+      const DWORD waited = GetTickCount() - start;
+      if (waited >= total) return false;
+      // Wakes for anything that arrives after the look above: an event queued
+      // in between is new input and ends this wait at once.
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, total - waited, QS_ALLINPUT);
+    }
+  }
+
+ private:
+  static std::vector<Win32TextWatch*>& Watches() {
+    thread_local std::vector<Win32TextWatch*> watches;
+    return watches;
+  }
+
+  static void CALLBACK Callback(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG, DWORD,
+                                DWORD) {
+    if (event != EVENT_OBJECT_NAMECHANGE && event != EVENT_OBJECT_VALUECHANGE) return;
+    if (object != OBJID_WINDOW && object != OBJID_CLIENT) return;
+    for (Win32TextWatch* w : Watches())
+      if (w->hook_ == hook && w->window_ == window) w->changed_ = true;
+  }
+
+  HWND window_;
+  HWINEVENTHOOK hook_ = nullptr;
+  bool changed_ = false;
+};
 
 class Win32WindowSystem final : public WindowSystem {
  public:
@@ -173,6 +241,12 @@ class Win32WindowSystem final : public WindowSystem {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
+  }
+
+  std::unique_ptr<TextWatch> WatchText(Hwnd window) override {
+    auto watch = std::make_unique<Win32TextWatch>(ToHandle(window));
+    if (!watch->Hooked()) return nullptr;
+    return watch;
   }
 
  private:

@@ -210,6 +210,66 @@ TEST_F(PromptWait, CheckIntervalSetsThePollingRate) {
   EXPECT_EQ(Now(), 1000u);
 }
 
+// A command line that announces its changes is read when its text changes,
+// not up to an interval later; one that stays silent (a busy or hung AutoCAD)
+// is still read once per interval, and the announcements add no more reads
+// than there are changes.
+class AnnouncedPrompt : public PromptWait {
+ protected:
+  AnnouncedPrompt() { acad.announces = true; }
+  std::vector<std::uint64_t> ReadTimes() {
+    std::vector<std::uint64_t> at;
+    for (const auto& m : desktop.Log())
+      if (m.message == platform::sim::kWmGetText && m.window == acad.command) at.push_back(m.tick - 1000u);
+    return at;
+  }
+};
+
+TEST_F(AnnouncedPrompt, ThePromptIsReadWhenItChanges) {
+  acad.on_input = [&](const std::u16string&) {
+    acad.prompt = u"FILEDIA";
+    acad.PromptAfter(1550, u"ｺﾏﾝﾄﾞ: ");
+  };
+  desktop.ClearLog();
+  ASSERT_TRUE(Succeeded(control->SendCommand(u"filedia^M1^M")));
+  EXPECT_EQ(Now(), 1550u);
+  // Once per interval while nothing changes, then once for the change.
+  const std::vector<std::uint64_t> reads = ReadTimes();
+  ASSERT_EQ(reads.size(), 17u);
+  for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(reads[i], 100 * i);
+  EXPECT_EQ(reads.back(), 1550u);
+  EXPECT_EQ(desktop.TextWatches(), 0u);
+}
+
+TEST_F(AnnouncedPrompt, ChangesThatDoNotMatchWakeOneReadEach) {
+  acad.prompt = u"x";
+  for (std::uint64_t at : {30u, 31u, 32u, 250u}) acad.PromptAfter(at, u"x" + std::u16string(at % 7, u'.'));
+  acad.PromptAfter(420, u"ｺﾏﾝﾄﾞ: ");
+  desktop.ClearLog();
+  ASSERT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_EQ(Now(), 420u);
+  // 30, 31 and 32 each wake a read; a change is never read twice.
+  EXPECT_EQ(ReadTimes(), (std::vector<std::uint64_t>{0, 30, 31, 32, 132, 232, 250, 350, 420}));
+}
+
+TEST_F(AnnouncedPrompt, ASilentCommandLineIsStillReadOncePerIntervalUntilTheTimeOut) {
+  control->put_CommandTimeOut(1000);
+  acad.prompt = u"x";
+  acad.announces = false;
+  acad.PromptAfter(150, u"ｺﾏﾝﾄﾞ: ");  // changed without a word: seen at the next read
+  ASSERT_TRUE(Succeeded(control->WaitPrompt()));
+  EXPECT_EQ(Now(), 200u);
+  acad.prompt = u"x";
+  acad.announces = true;
+  desktop.ClearLog();
+  const std::uint64_t start = Now();
+  EXPECT_TRUE(Failed(control->WaitPrompt(), korvel::CommandFailed, u"PwAcadCtrl.PwControl.WaitPrompt",
+                     u"待機時間内に指定した応答がありませんでした。"));
+  EXPECT_EQ(Now() - start, 1000u);
+  EXPECT_EQ(ReadTimes().size(), 11u);
+  EXPECT_EQ(desktop.TextWatches(), 0u);
+}
+
 // The tick counter wraps to 0 about two seconds into the wait.
 class PromptWaitAtWrap : public PromptWait {
  protected:

@@ -52,7 +52,10 @@ std::u16string ScriptedAcad::Typed() const {
 }
 
 void ScriptedAcad::PromptAfter(std::uint64_t delay_ms, std::u16string new_prompt) {
-  desktop.After(delay_ms, [this, p = std::move(new_prompt)] { prompt = p; });
+  desktop.After(delay_ms, [this, p = std::move(new_prompt)] {
+    prompt = p;
+    if (announces && desktop.Get(command).alive) desktop.TextChanged(command);
+  });
 }
 
 void ScriptedAcad::Quit() {

@@ -35,6 +35,10 @@ class ScriptedAcad {
   // Each copy-data message's text (up to its NUL), decoded.
   std::vector<std::u16string> received;
   int nulls_received = 0;
+  // PromptAfter announces each new prompt as a changed window text, as a
+  // command line whose text is set does; without it a client sees a change
+  // only by reading.
+  bool announces = false;
   // Refuse copy-data messages (SendMessage returns 0).
   bool refuse = false;
   // Called after each accepted message with what it carried.

@@ -65,6 +65,7 @@ class SimCad final : public Host {
  private:
   platform::sim::Desktop& desktop_;
   std::unique_ptr<cadsim::Cad> cad_;
+  std::u16string shown_prompt_;  // the command line's text as last announced
 };
 
 // cadsim as a program the simulated shell starts by path (PwAcad::Execute):

@@ -102,7 +102,8 @@ class PwControl final : public _PwControl {
   // The library's one prompt wait (prompt_wait.h): reads the prompt until
   // wait.done holds, CommandTimeOut passes (CommandFailed, raised) or a
   // Terminate ends it (CancelByUser, returned unrecorded), pumping messages
-  // and sleeping CheckInterval between reads. A lost link is raised.
+  // and waiting at most CheckInterval between reads (less when the command
+  // line announces a change of its text). A lost link is raised.
   std::int32_t WaitForPrompt(const PromptWait& wait);
   // How long one read of the prompt may wait for AutoCAD, elapsed ms into a wait.
   std::int32_t ReadBound(std::uint32_t elapsed) const;

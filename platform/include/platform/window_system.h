@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -25,6 +26,21 @@ using EnumWindowsCallback = std::function<bool(Hwnd)>;
 struct SendLimit {
   std::int32_t ms = 5000;     // negative: as long as the receiver takes
   bool* timed_out = nullptr;  // when set, told whether the bound passed unanswered
+};
+
+// Tells a waiting caller that a window's text may have changed, from the
+// accessibility event a window raises when its name or value changes. It is a
+// hint only: a change is still confirmed by reading the text, and a window that
+// raises no event leaves every wait to its full length.
+class TextWatch {
+ public:
+  virtual ~TextWatch() = default;
+  // Forgets the changes seen so far; called just before the text is read, so
+  // that any change after that read wakes the next Wait.
+  virtual void Reset() = 0;
+  // Waits at most ms (the clock runs as in Clock::Sleep), returning as soon as
+  // a change has been seen since the last Reset. True when one was.
+  virtual bool Wait(std::int32_t ms) = 0;
 };
 
 struct WindowSystem {
@@ -74,6 +90,10 @@ struct WindowSystem {
   // pending now and returns. Event handlers of the caller's own windows may run
   // here, and may call back into the library.
   virtual void PumpMessages() = 0;
+
+  // Starts watching window's text for changes; null where changes cannot be
+  // seen, and the caller then waits by the clock alone.
+  virtual std::unique_ptr<TextWatch> WatchText(Hwnd /*window*/) { return nullptr; }
 };
 
 }  // namespace platform

@@ -110,6 +110,11 @@ class Desktop final : public Platform,
   void SetVisible(Hwnd window, bool visible) { Get(window).traits.visible = visible; }
   // The window's program answers no message for the next ms milliseconds.
   void BusyFor(Hwnd window, std::uint64_t ms) { Get(window).busy_until = clock_.Elapsed() + ms; }
+  // The window's program raises the event that its text changed (what a
+  // window does through NotifyWinEvent): text watches on it wake.
+  void TextChanged(Hwnd window);
+  // Text watches made and not yet ended.
+  std::size_t TextWatches() const { return watches_.size(); }
   std::uint32_t NewProcessId() { return next_process_id_++; }
   std::uint32_t NewThreadId() { return next_thread_id_++; }
 
@@ -188,6 +193,7 @@ class Desktop final : public Platform,
   Hwnd GetLastActivePopup(Hwnd window) override;
   bool SetForegroundWindow(Hwnd window) override;
   void PumpMessages() override;
+  std::unique_ptr<TextWatch> WatchText(Hwnd window) override;
 
   // Processes.
   bool FileExists(std::u16string_view path) override;
@@ -224,6 +230,8 @@ class Desktop final : public Platform,
   std::vector<LoggedMessage> log_;
   std::deque<std::function<void()>> ui_events_;
   std::uint64_t pump_passes_ = 0;
+  class SimTextWatch;
+  std::vector<SimTextWatch*> watches_;
   std::vector<MessageBoxRecord> boxes_;
   std::deque<std::int32_t> answers_;
   std::map<std::u16string, LaunchableProgram> programs_;

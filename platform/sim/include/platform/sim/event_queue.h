@@ -24,6 +24,9 @@ class EventQueue final : public Clock {
     return static_cast<std::uint32_t>(start_tick_ + elapsed_);
   }
   void Sleep(std::int32_t ms) override;
+  // Sleeps as Sleep does but stops at the first event after which stop()
+  // holds (the clock then reads that event's time); true when it stopped early.
+  bool SleepUntil(std::int32_t ms, const std::function<bool()>& stop);
 
   // Milliseconds since the desktop was made; never wraps.
   std::uint64_t Elapsed() const { return elapsed_; }
