@@ -75,7 +75,8 @@ RenumberShown Shown(const ReportDrawing& drawing, std::u16string_view system) {
   }
   const std::u16string name(system);
   if (plan.Numbered() + plan.unnumbered.size() == 0) {
-    shown.summary = u"系統「" + name + std::u16string(texts::kRenumberNoEntries);
+    // Headed as the feature's other words about a system are.
+    shown.summary = std::u16string(texts::kRenumberTitle) + u": " + MissingSystemText(drawing, system);
     return shown;
   }
   if (plan.changes.empty())

@@ -112,7 +112,12 @@ inline constexpr std::u16string_view kRenumberTitle = u"番号の振り直し";
 inline constexpr std::u16string_view kRenumberNothing = u"番号の振り直し: 系統「";
 inline constexpr std::u16string_view kRenumberNothingEnd =
     u"」は 1 から欠番も重複もなく並んでいます。振り直す番号はありません。";
-inline constexpr std::u16string_view kRenumberNoEntries = u"」の部品表は図面にありません。";
+// A system the drawing holds no entry of, in the plan and in plendra-report
+// renumber alike: prefix + system + suffix, then the systems it holds.
+inline constexpr std::u16string_view kRenumberMissing = u"系統「";
+inline constexpr std::u16string_view kRenumberMissingEnd = u"」の部品表はこの図面にありません。";
+inline constexpr std::u16string_view kRenumberSystemsHere = u"図面にある系統: ";
+inline constexpr std::u16string_view kRenumberMoreSystems = u" ほか";
 inline constexpr std::u16string_view kRenumberKept = u"そのままの部品表: ";
 inline constexpr std::u16string_view kRenumberKeptCount = u" 件";
 inline constexpr std::u16string_view kRenumberUnnumbered = u"番号が数値でないため振り直さない部品表: ";

@@ -1,14 +1,18 @@
 // Plendra.exe under Wine, driven through its windows as a user drives it:
 // a numbering run against cadsim.exe showing the sample drawing, the
-// settings dialog, and the start without AutoCAD or without korvel.
+// settings dialog, 番号の振り直し from its plan to one U in AutoCAD, and the
+// start without AutoCAD or without korvel.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "cadsim/dxf.h"
 #include "gui_run.h"
@@ -47,11 +51,15 @@ cadsim::Drawing ReadDrawing(const std::filesystem::path& file) {
 }
 
 // The number of an entry of the system: the attribute right after the one
-// tagged "(1)系統" that holds the system's name.
+// tagged "(1)系統" that holds the system's name; none when it is no decimal
+// number ("A1").
 std::optional<int> EntryNumber(const cadsim::Insert& insert, std::u16string_view system) {
   for (std::size_t i = 0; i + 1 < insert.attributes.size(); ++i)
-    if (insert.attributes[i].tag == u"(1)系統" && insert.attributes[i].value == system)
-      return std::stoi(Utf8(W(insert.attributes[i + 1].value)));
+    if (insert.attributes[i].tag == u"(1)系統" && insert.attributes[i].value == system) {
+      const std::u16string& text = insert.attributes[i + 1].value;
+      if (text.empty() || text.find_first_not_of(u"0123456789") != std::u16string::npos) return std::nullopt;
+      return std::stoi(Utf8(W(text)));
+    }
   return std::nullopt;
 }
 
@@ -99,11 +107,14 @@ class PlendraGui : public ::testing::Test {
     return d.output;
   }
 
-  // AutoCAD 2006 showing the sample drawing, with a user who acts as `picks` says.
-  void StartCad(const std::wstring& picks) {
+  // AutoCAD 2006 showing the drawing (the sample by default), with a user
+  // who acts as `picks` says; it writes the drawing it holds into out.dxf
+  // and the command lines typed into it into typed.log when it ends.
+  void StartCad(const std::wstring& picks, const std::filesystem::path& drawing = Data() / "sample.dxf") {
     std::wstring line = L"\"" + (ProgramFolder() / L"cadsim.exe").wstring() + L"\" --release 8 --drawing \"" +
-                        WinePath(Data() / "sample.dxf") + L"\" --blocks \"" + WinePath(Data()) +
-                        L"\" --out \"" + (folder_ / L"out.dxf").wstring() + L"\"";
+                        WinePath(drawing) + L"\" --blocks \"" + WinePath(Data()) + L"\" --out \"" +
+                        (folder_ / L"out.dxf").wstring() + L"\" --log \"" +
+                        (folder_ / L"typed.log").wstring() + L"\"";
     if (!picks.empty()) line += L" --picks " + picks;
     ASSERT_TRUE(cad_.Start(line, folder_));
     Do({L"wait-window", L"AutoCAD 2006*", kPatience});
@@ -135,9 +146,8 @@ class PlendraGui : public ::testing::Test {
   static constexpr const wchar_t* kRenamedDrawing =
       L"AutoCAD で開いている図面が、書き出しに使った一時ファイル ";
 
-  static std::wstring FirstNumberStatus() {
-    return std::to_wstring(HighestNumber(ReadDrawing(Data() / "sample.dxf"), u"給水") + 1) +
-           L"番から書き込みます";
+  static std::wstring FirstNumberStatus(const std::filesystem::path& drawing = Data() / "sample.dxf") {
+    return std::to_wstring(HighestNumber(ReadDrawing(drawing), u"給水") + 1) + L"番から書き込みます";
   }
 
   void Screenshot(const wchar_t* name) { Do({L"screenshot", (shots_ / name).wstring()}); }
@@ -367,6 +377,191 @@ TEST_F(PlendraGui, SecondInstanceSaysItIsRunningAndEnds) {
   Do({L"wait-text", L"Plendra", kButton, L"開始", L"5000"});
   ASSERT_NO_FATAL_FAILURE(ClosePlendra());
   CloseCad();
+}
+
+// 検査 → 番号の振り直し on the drawing ezdxf wrote for it
+// (tests/report/make_renumber_drawing.py). Each entry of 給水 is known by its
+// length, which no two of them share.
+struct Renumbered {
+  const char16_t* length;
+  const char16_t* old_number;
+  const char16_t* new_number;
+};
+// The plan, in its order: the lower of the two 1s, then 2, the 5 after the
+// gap and the orphan 7 (which has no dimension).
+constexpr Renumbered kPlan[] = {
+    {u"1200", u"1", u"2"}, {u"800", u"2", u"3"}, {u"1500", u"5", u"4"}, {u"900", u"7", u"5"}};
+// The upper 1 keeps its number, and A1, which is no decimal number, is left as it is.
+constexpr Renumbered kKept[] = {{u"1000", u"1", u"1"}, {u"600", u"A1", u"A1"}};
+
+std::u16string AttributeValue(const cadsim::Insert& insert, std::u16string_view tag) {
+  for (const cadsim::Attribute& a : insert.attributes)
+    if (a.tag == tag) return a.value;
+  return u"(no " + std::u16string(tag) + u")";
+}
+
+const cadsim::Insert* SupplyEntry(const cadsim::Drawing& d, std::u16string_view length) {
+  for (const cadsim::Entity& e : d.entities)
+    if (const auto* insert = std::get_if<cadsim::Insert>(&e);
+        insert && AttributeValue(*insert, u"(1)系統") == u"給水" &&
+        AttributeValue(*insert, u"長さ") == length)
+      return insert;
+  return nullptr;
+}
+
+// Every block reference of `was` is in `is` under its handle, at its place,
+// with the same attributes, except the numbers that `numbers` (handle ->
+// number) names.
+void ExpectSameEntries(const cadsim::Drawing& was, const cadsim::Drawing& is,
+                       const std::map<cadsim::Handle, std::u16string>& numbers) {
+  std::size_t inserts = 0;
+  for (const cadsim::Entity& e : is.entities) inserts += std::holds_alternative<cadsim::Insert>(e) ? 1 : 0;
+  std::size_t compared = 0;
+  for (const cadsim::Entity& e : was.entities) {
+    const auto* old = std::get_if<cadsim::Insert>(&e);
+    if (old == nullptr) continue;
+    ++compared;
+    const cadsim::Insert* now = nullptr;
+    for (const cadsim::Entity& f : is.entities)
+      if (const auto* insert = std::get_if<cadsim::Insert>(&f); insert && insert->handle == old->handle)
+        now = insert;
+    SCOPED_TRACE("entry " + Utf8(W(AttributeValue(*old, u"(1)系統"))) + " " +
+                 Utf8(W(AttributeValue(*old, u"(2)番号"))) + " of length " +
+                 Utf8(W(AttributeValue(*old, u"長さ"))));
+    ASSERT_NE(now, nullptr);
+    EXPECT_NEAR(now->position.x, old->position.x, 1e-6);
+    EXPECT_NEAR(now->position.y, old->position.y, 1e-6);
+    EXPECT_EQ(now->layer, old->layer);
+    ASSERT_EQ(now->attributes.size(), old->attributes.size());
+    for (std::size_t i = 0; i < old->attributes.size(); ++i) {
+      EXPECT_EQ(now->attributes[i].tag, old->attributes[i].tag);
+      const auto renumbered = numbers.find(old->handle);
+      const bool number = old->attributes[i].tag == u"(2)番号" && renumbered != numbers.end();
+      EXPECT_EQ(Utf8(W(now->attributes[i].value)),
+                Utf8(W(number ? renumbered->second : old->attributes[i].value)))
+          << Utf8(W(old->attributes[i].tag));
+    }
+  }
+  EXPECT_EQ(inserts, compared);
+}
+
+std::size_t Count(const std::vector<std::u16string>& lines, std::u16string_view part) {
+  std::size_t n = 0;
+  for (const std::u16string& line : lines)
+    for (std::size_t at = line.find(part); at != std::u16string::npos; at = line.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(PlendraGui, RenumberingShowsThePlanTypesItAndOneUTakesItBack) {
+  const std::filesystem::path drawing_file = SourceDir() / "tests" / "report" / "renumber.dxf";
+  const cadsim::Drawing before = ReadDrawing(drawing_file);
+  // The list as the dialog must show it: old number, new number, length and
+  // the recorded point, as the drawing's attributes write them.
+  std::string plan_rows = "columns: 旧番号\t新番号\t長さ\t位置 (X,Y)\n";
+  std::map<cadsim::Handle, std::u16string> new_numbers;
+  for (const Renumbered& r : kPlan) {
+    const cadsim::Insert* entry = SupplyEntry(before, r.length);
+    ASSERT_NE(entry, nullptr) << Utf8(W(r.length));
+    ASSERT_EQ(AttributeValue(*entry, u"(2)番号"), r.old_number);
+    plan_rows += "row: " +
+                 Utf8(W(std::u16string(r.old_number) + u"\t" + r.new_number + u"\t" + r.length + u"\t" +
+                        AttributeValue(*entry, u"X") + u"," + AttributeValue(*entry, u"Y"))) +
+                 "\n";
+    new_numbers[entry->handle] = r.new_number;
+  }
+  plan_rows += "rows: " + std::to_string(std::size(kPlan)) + "\n";
+  for (const Renumbered& r : kKept) {
+    const cadsim::Insert* entry = SupplyEntry(before, r.length);
+    ASSERT_NE(entry, nullptr) << Utf8(W(r.length));
+    ASSERT_EQ(AttributeValue(*entry, u"(2)番号"), r.old_number);
+  }
+
+  ASSERT_NO_FATAL_FAILURE(StartCad(L"", drawing_file));
+  ASSERT_NO_FATAL_FAILURE(StartPlendra(plendra_));
+  AnswerRenamedDrawing();
+  Do({L"wait-text", L"Plendra", L"status", FirstNumberStatus(drawing_file), kPatience});
+  const std::wstring number_before = std::to_wstring(HighestNumber(before, u"給水") + 1);
+  Do({L"wait-text", L"Plendra", L"番号", number_before, L"5000"});
+
+  const std::wstring menu = L"#" + std::to_wstring(IDM_RENUMBER);
+  const std::wstring dialog = L"番号の振り直し";
+  const std::wstring list = L"#" + std::to_wstring(IDC_RENUMBER_LIST);
+  // The plan shown, then キャンセル: nothing is typed.
+  Do({L"menu", L"Plendra", menu});
+  Do({L"wait-window", dialog, kPatience});
+  EXPECT_EQ(Do({L"rows", dialog, list}), plan_rows);
+  EXPECT_EQ(Do({L"get", dialog, L"#" + std::to_wstring(IDC_RENUMBER_SYSTEM)}),
+            "#" + std::to_string(IDC_RENUMBER_SYSTEM) + ": 給水\n");
+  EXPECT_EQ(Do({L"get", dialog, L"#" + std::to_wstring(IDC_RENUMBER_SUMMARY)}),
+            "#" + std::to_string(IDC_RENUMBER_SUMMARY) +
+                ": そのままの部品表: 1 件\r\n番号が数値でないため振り直さない部品表: 「A1」\n");
+  // A system the drawing lacks, typed into the box: it says so, with the
+  // systems it holds, and has nothing to change.
+  Do({L"set-combo", dialog, L"系統", L"冷却水"});
+  Do({L"wait-text", dialog, L"#" + std::to_wstring(IDC_RENUMBER_SUMMARY),
+      L"番号の振り直し: 系統「冷却水」の部品表はこの図面にありません。図面にある系統: "
+      L"「排水」「給水」「給湯」",
+      L"5000"});
+  EXPECT_EQ(Do({L"rows", dialog, list}), "columns: 旧番号\t新番号\t長さ\t位置 (X,Y)\nrows: 0\n");
+  Do({L"click", dialog, L"キャンセル"});
+  Do({L"wait-gone", dialog, kPatience});
+
+  // Again: the drawing read anew gives the same plan, so the first typed nothing into it.
+  Do({L"menu", L"Plendra", menu});
+  Do({L"wait-window", dialog, kPatience});
+  EXPECT_EQ(Do({L"rows", dialog, list}), plan_rows);
+  Screenshot(L"renumber.bmp");
+  Do({L"screenshot", (shots_ / L"renumber-dialog.bmp").wstring(), dialog});
+  // The export that checks the result lands where the one for the plan did:
+  // gone, it can only come from the run.
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::filesystem::path scratch = std::filesystem::path(temp) / L"Wexa.dxf";
+  ASSERT_TRUE(std::filesystem::exists(scratch)) << "the plan's export is not at " << scratch.string();
+  std::filesystem::remove(scratch);
+  Do({L"click", dialog, L"実行"});
+  Do({L"wait-gone", dialog, kPatience});
+  Do({L"wait-text", L"Plendra", L"status", L"番号を振り直しました: 系統「給水」 4 件", kPatience});
+  // The number box continues after the new highest number, 5.
+  Do({L"wait-text", L"Plendra", L"番号", L"6", L"5000"});
+  Do({L"wait-text", L"Plendra", kButton, L"開始", L"5000"});
+  Do({L"no-box", L"0"});
+
+  // The drawing AutoCAD held after the run: 給水 numbered 1 to 5 without a
+  // duplicate or a gap, A1 as it was, and nothing else changed.
+  ASSERT_TRUE(std::filesystem::exists(scratch)) << "no export after the run";
+  const cadsim::Drawing renumbered = ReadDrawing(scratch);
+  std::vector<int> numbers;
+  for (const cadsim::Entity& e : renumbered.entities)
+    if (const auto* insert = std::get_if<cadsim::Insert>(&e))
+      if (const auto n = EntryNumber(*insert, u"給水")) numbers.push_back(*n);
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
+  {
+    SCOPED_TRACE("after the renumbering");
+    ExpectSameEntries(before, renumbered, new_numbers);
+  }
+
+  // One U typed into AutoCAD takes the whole renumbering back.
+  Do({L"type", L"AutoCAD 2006*", L"u^M"});
+  ASSERT_NO_FATAL_FAILURE(ClosePlendra());
+  const cadsim::Drawing undone = CloseCad();
+  {
+    SCOPED_TRACE("after one U");
+    ExpectSameEntries(before, undone, {});
+  }
+  // Typed into AutoCAD: one undo group with one edit per change, and
+  // nothing between the group's end and the user's U (what Plendra types
+  // when it closes comes after).
+  const std::vector<std::u16string> typed = ReadLines932(folder_ / "typed.log");
+  EXPECT_EQ(Count(typed, u"_undo^Mbe^M"), 1u);
+  EXPECT_EQ(Count(typed, u"_-attedit^M"), std::size(kPlan));
+  ASSERT_EQ(Count(typed, u"_undo^Me^M"), 1u);
+  const auto end = std::find_if(typed.begin(), typed.end(),
+                                [](const std::u16string& line) { return line.ends_with(u"_undo^Me^M"); });
+  ASSERT_NE(end, typed.end());
+  ASSERT_NE(end + 1, typed.end());
+  EXPECT_TRUE(end[1].ends_with(u" u^M")) << Utf8(W(end[1]));
 }
 
 // Runs after korvel.dll was unregistered.

@@ -21,6 +21,13 @@
 //                                 value and value label) or a button's text
 //                                 (its check state)
 //   wait-text TITLE CONTROL TEXT MS   waits until get would print TEXT
+//   rows TITLE CONTROL            prints a list view's column captions and
+//                                 then its rows, the cells TAB-separated
+//   type TITLE TEXT               hands TEXT to the window as AutoCAD's
+//                                 command line takes typed input from another
+//                                 program (a copy-data message of id 1 in the
+//                                 ANSI code page; ^M Enter, ^C Esc, ^J line
+//                                 feed, as the link library writes them)
 //   answer-box MS BUTTON [TEXT]   waits for a message box, prints its title
 //                                 and text, checks TEXT if given, presses
 //                                 BUTTON (OK, Cancel, Yes, No, Retry, ...)
@@ -37,9 +44,13 @@
 // success, 1 for a failed action or a time-out, 2 for a bad command line.
 // Output is UTF-8, one line per thing seen.
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -362,6 +373,139 @@ int WaitText(const std::vector<std::wstring>& a) {
   return got ? 0 : Fail(L"waited for " + a[1] + L" to read " + a[2]);
 }
 
+// Memory in another window's process: a list view reads and fills the
+// structures of LVM_GETITEMTEXTW and LVM_GETCOLUMNW in its own address space.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, SIZE_T bytes) : bytes_(bytes) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_ != nullptr)
+      base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~RemoteMemory() {
+    if (base_ != nullptr) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_ != nullptr) CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  bool Ok() const { return base_ != nullptr; }
+  char* At(SIZE_T offset) const { return base_ + offset; }
+  bool Write(SIZE_T offset, const void* data, SIZE_T size) {
+    SIZE_T done = 0;
+    return offset + size <= bytes_ && WriteProcessMemory(process_, base_ + offset, data, size, &done) &&
+           done == size;
+  }
+  bool Read(SIZE_T offset, void* data, SIZE_T size) {
+    SIZE_T done = 0;
+    return offset + size <= bytes_ && ReadProcessMemory(process_, base_ + offset, data, size, &done) &&
+           done == size;
+  }
+
+ private:
+  SIZE_T bytes_;
+  HANDLE process_ = nullptr;
+  char* base_ = nullptr;
+};
+
+int Rows(const std::vector<std::wstring>& a) {
+  const HWND window = WaitWindow(a[0], kDefaultEnableWaitMs);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  const HWND list = FindControl(window, a[1]);
+  if (list == nullptr || ClassOf(list) != WC_LISTVIEWW) return Fail(L"no list view " + a[1] + L" in " + a[0]);
+  // The structure first, its text buffer after it.
+  constexpr SIZE_T kChars = 512;
+  constexpr SIZE_T kText = (std::max(sizeof(LVITEMW), sizeof(LVCOLUMNW)) + 15) & ~SIZE_T{15};
+  RemoteMemory remote(list, kText + kChars * sizeof(wchar_t));
+  if (!remote.Ok()) return Fail(L"cannot reach the memory of the list's program");
+  // Sends the message with the structure in the list's process and reads
+  // back the text it wrote; nullopt when the list did not answer.
+  auto ask = [&](UINT message, WPARAM index, const auto& structure) -> std::optional<std::wstring> {
+    const wchar_t nothing = L'\0';
+    DWORD_PTR answer = 0;
+    if (!remote.Write(0, &structure, sizeof structure) || !remote.Write(kText, &nothing, sizeof nothing) ||
+        SendMessageTimeoutW(list, message, index, reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
+                            5000, &answer) == 0)
+      return std::nullopt;
+    std::wstring text(kChars, L'\0');
+    if (!remote.Read(kText, text.data(), kChars * sizeof(wchar_t))) return std::nullopt;
+    text.resize(wcsnlen(text.c_str(), kChars));
+    return text;
+  };
+  const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const LRESULT columns = header != nullptr ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+  if (columns <= 0) return Fail(L"the list " + a[1] + L" has no columns");
+  std::wstring captions;
+  for (int c = 0; c < columns; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = reinterpret_cast<wchar_t*>(remote.At(kText));
+    column.cchTextMax = static_cast<int>(kChars);
+    const auto caption = ask(LVM_GETCOLUMNW, static_cast<WPARAM>(c), column);
+    if (!caption) return Fail(L"the list did not give its column " + std::to_wstring(c));
+    captions += (c > 0 ? L"\t" : L"") + *caption;
+  }
+  Print(L"columns: " + captions);
+  const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT r = 0; r < count; ++r) {
+    std::wstring row;
+    for (int c = 0; c < columns; ++c) {
+      LVITEMW item{};
+      item.iSubItem = c;
+      item.pszText = reinterpret_cast<wchar_t*>(remote.At(kText));
+      item.cchTextMax = static_cast<int>(kChars);
+      const auto cell = ask(LVM_GETITEMTEXTW, static_cast<WPARAM>(r), item);
+      if (!cell) return Fail(L"the list did not give row " + std::to_wstring(r));
+      row += (c > 0 ? L"\t" : L"") + *cell;
+    }
+    Print(L"row: " + row);
+  }
+  Print(L"rows: " + std::to_wstring(count));
+  return 0;
+}
+
+// The link library's notation for control characters: ^M Enter, ^C Esc
+// (AutoCAD's cancel), ^J line feed.
+std::wstring ControlCodes(const std::wstring& text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'^' && i + 1 < text.size()) {
+      const wchar_t code = text[i + 1] == L'M'   ? L'\r'
+                           : text[i + 1] == L'C' ? L'\x03'
+                           : text[i + 1] == L'J' ? L'\n'
+                                                 : 0;
+      if (code != 0) {
+        out += code;
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+int TypeInto(const std::vector<std::wstring>& a) {
+  const HWND window = WaitWindow(a[0], kDefaultEnableWaitMs);
+  if (window == nullptr) return Fail(L"no window " + a[0]);
+  const std::wstring text = ControlCodes(a[1]);
+  // AutoCAD is an ANSI program: the bytes of the system's code page, ended by a NUL.
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 1), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), bytes, nullptr, nullptr);
+  COPYDATASTRUCT record{1, static_cast<DWORD>(ansi.size()), ansi.data()};
+  DWORD_PTR taken = 0;
+  // Sent, not posted: the window has taken the text when the send returns.
+  if (SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), SMTO_NORMAL,
+                          kDefaultEnableWaitMs, &taken) == 0 ||
+      taken == FALSE)
+    return Fail(L"the window did not take the text " + a[1]);
+  Print(L"typed: " + a[1]);
+  return 0;
+}
+
 int AnswerBox(const std::vector<std::wstring>& a) {
   struct Answer {
     const wchar_t* name;
@@ -492,6 +636,8 @@ int Run(const std::vector<std::wstring>& a) {
   if (verb == L"scroll" && need(3)) return Scroll(args);
   if (verb == L"get" && need(2)) return Get(args);
   if (verb == L"wait-text" && need(4)) return WaitText(args);
+  if (verb == L"rows" && need(2)) return Rows(args);
+  if (verb == L"type" && need(2)) return TypeInto(args);
   if (verb == L"answer-box" && need(2)) return AnswerBox(args);
   if (verb == L"wait-box" && need(1)) return WaitBox(args);
   if (verb == L"no-box" && need(1)) return NoBox(args);

@@ -126,7 +126,7 @@ for caption in ["系統", "旧番号 → 新番号", "そのままの部品表",
 for constant in ["kRenumberNothing", "kRenumberNothingEnd", "kRenumberAmbiguous", "kRenumberStopped",
                  "kRenumberFailed", "kRenumberUnconfirmed", "kRenumberNotFound", "kRenumberUndoHint",
                  "kRenumberAcadClosed", "kRenumberCheckAgain", "kRenumberDiffers", "kRenumberOfferUndo",
-                 "kRenumberDone"]:
+                 "kRenumberDone", "kRenumberMissingEnd", "kRenumberSystemsHere"]:
     found = re.search(constant + r'\s*=\s*u"((?:[^"\\]|\\.)*)"', texts)
     check(found is not None, f"{constant} is in texts.h")
     if found:

@@ -82,8 +82,8 @@ check("after: check", [line for line in out.splitlines() if line.split("\t")[:2]
 
 # Mistakes: exit 2 with a message, never 0.
 for name, args, words in [
-    ("a system the drawing lacks", ["renumber", drawing, "冷却水"], "系統「冷却水」の部品表がありません。図面の系統: 「排水」「給水」「給湯」"),
-    ("a system with a trailing blank is another", ["renumber", drawing, "給水 "], "系統「給水 」の部品表がありません"),
+    ("a system the drawing lacks", ["renumber", drawing, "冷却水"], "配管.dxf: 系統「冷却水」の部品表はこの図面にありません。図面にある系統: 「排水」「給水」「給湯」\n"),
+    ("a system with a trailing blank is another", ["renumber", drawing, "給水 "], "系統「給水 」の部品表はこの図面にありません。図面にある系統: 「排水」「給水」「給湯」"),
     ("no system", ["renumber", drawing], "図面と系統を一つずつ指定してください"),
     ("two systems", ["renumber", drawing, "給水", "排水"], "図面と系統を一つずつ指定してください"),
     ("an empty system", ["renumber", drawing, ""], "系統が空です"),

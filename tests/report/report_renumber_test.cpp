@@ -206,5 +206,31 @@ TEST_F(ReportRenumber, SeededDrawing) {
   EXPECT_EQ(Changes(*d, PlanRenumber(*d, u"給水 ")), (std::vector<std::string>{"2>1@1550,5875"}));
 }
 
+// A system the drawing lacks: named, then the systems the drawing holds,
+// each once and in the reports' order, at most twenty of them.
+TEST_F(ReportRenumber, MissingSystemNamesTheSystemsTheDrawingHolds) {
+  std::vector<At> many;
+  std::vector<std::string> names;
+  for (int i = 21; i >= 1; --i) names.push_back((i < 10 ? "S0" : "S") + std::to_string(i));
+  for (const std::string& name : names) many.push_back({name.c_str(), "1", "0", "0"});
+  struct Case {
+    const char* name;
+    std::vector<At> entries;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"two systems, one twice",
+       {{"給水", "1", "0", "0"}, {"排水", "1", "0", "0"}, {"給水", "2", "0", "0"}},
+       "系統「冷却水」の部品表はこの図面にありません。図面にある系統: 「排水」「給水」"},
+      {"no entries at all", {}, "系統「冷却水」の部品表はこの図面にありません。"},
+      {"more than twenty", many,
+       "系統「冷却水」の部品表はこの図面にありません。図面にある系統: "
+       "「S01」「S02」「S03」「S04」「S05」「S06」「S07」「S08」「S09」「S10」「S11」「S12」「S13」「S14」"
+       "「S15」「S16」「S17」「S18」「S19」「S20」 ほか"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(platform::ToUtf8(MissingSystemText(Read(c.entries), u"冷却水")), c.text) << c.name;
+}
+
 }  // namespace
 }  // namespace plendra

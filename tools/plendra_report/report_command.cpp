@@ -515,19 +515,6 @@ bool ExpandFolders(Options& o, std::u16string& error) {
   return true;
 }
 
-// The systems of the drawing, for a message: each in 「」, in the reports'
-// order, at most `most` of them.
-std::u16string SystemsText(const ReportDrawing& drawing, std::size_t most) {
-  std::vector<std::u16string> systems;
-  for (const plendra::ReportEntry& e : drawing.entries) systems.push_back(e.system);
-  std::sort(systems.begin(), systems.end());
-  systems.erase(std::unique(systems.begin(), systems.end()), systems.end());
-  std::u16string text;
-  for (std::size_t i = 0; i < systems.size() && i < most; ++i) text += u"「" + systems[i] + u"」";
-  if (systems.size() > most) text += u" ほか";
-  return text;
-}
-
 // Prints the plan: one line per entry whose number changes, in the order of
 // the new numbers, then "N changes". Entries whose number is no decimal
 // number are named on the standard error: they stay as written.
@@ -540,8 +527,7 @@ int Renumber(const Options& o, const ReadSet& set, std::ostream& out, std::ostre
   const plendra::RenumberPlan plan = plendra::PlanRenumber(drawing, o.system);
   if (plan.Numbered() == 0 && plan.unnumbered.empty()) {
     // A mistyped system must not pass for one that needs nothing.
-    Say(err, o.drawings.front().shown + u": 系統「" + o.system + u"」の部品表がありません。図面の系統: " +
-                 SystemsText(drawing, 20));
+    Say(err, o.drawings.front().shown + u": " + plendra::MissingSystemText(drawing, o.system));
     return kExitTrouble;
   }
   for (const plendra::RenumberChange& c : plan.changes) {

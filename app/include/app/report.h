@@ -218,4 +218,11 @@ RenumberPlan PlanRenumber(const ReportDrawing& drawing, std::u16string_view syst
 // always moved away before. Indices into plan.changes.
 std::vector<std::size_t> RenumberTypingOrder(const RenumberPlan& plan);
 
+// What a renumbering says when the drawing holds no entry of `system` (a
+// mistyped name, a system of another drawing): that system and that it has
+// no entries here, then the systems the drawing does hold, so that the user
+// sees what to choose instead. The same words in Plendra's plan and in
+// plendra-report renumber.
+std::u16string MissingSystemText(const ReportDrawing& drawing, std::u16string_view system);
+
 }  // namespace plendra

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "app/report.h"
+#include "texts.h"
 
 namespace plendra {
 
@@ -45,6 +46,23 @@ std::vector<std::size_t> RenumberTypingOrder(const RenumberPlan& plan) {
   for (std::size_t i = plan.changes.size(); i-- > 0;)
     if (plan.changes[i].new_number > plan.changes[i].old_number) order.push_back(i);
   return order;
+}
+
+std::u16string MissingSystemText(const ReportDrawing& drawing, std::u16string_view system) {
+  // A drawing may hold many systems: the message names the first ones, in
+  // the reports' order.
+  constexpr std::size_t kMost = 20;
+  std::vector<std::u16string> systems;
+  for (const ReportEntry& e : drawing.entries) systems.push_back(e.system);
+  std::sort(systems.begin(), systems.end());
+  systems.erase(std::unique(systems.begin(), systems.end()), systems.end());
+  std::u16string text = std::u16string(texts::kRenumberMissing) + std::u16string(system) +
+                        std::u16string(texts::kRenumberMissingEnd);
+  if (systems.empty()) return text;
+  text += texts::kRenumberSystemsHere;
+  for (std::size_t i = 0; i < systems.size() && i < kMost; ++i) text += u"「" + systems[i] + u"」";
+  if (systems.size() > kMost) text += texts::kRenumberMoreSystems;
+  return text;
 }
 
 }  // namespace plendra
