@@ -7,9 +7,8 @@
 #
 # It writes the drawing with bench/dxf_scan's generator (parts-table entries
 # of Plendra's own block, each system's numbers going round from 1, 給水's up
-# to 40 and 給湯's up to 39), starts
-# cadsim.exe holding it, starts Plendra.exe, waits for the lookup of 給水 at
-# start-up ("41番から書き込みます"), then for ROUNDS rounds chooses 給湯 and
+# to 40 and 給湯's up to 39), starts cadsim.exe holding it, starts
+# Plendra.exe, waits for the lookup of 給水 at start-up ("41番から書き込みます"), then for ROUNDS rounds chooses 給湯 and
 # 給水 in turn in the system list and waits for the status of that system
 # ("40番から…", "41番から…"). Per round it prints:
 #   total    from the choice to the status line, both ends on one clock: one
@@ -20,15 +19,18 @@
 #            after the export (the DWGNAME read that looks for a renamed
 #            drawing), from cadsim.exe's --log: AutoCAD's share, with the
 #            writing of the DXF, the replace answer and FILEDIA's restore;
+#   waited   of the export, the time cadsim waited for its client (korvel's
+#            waits for the prompt, Wine's passing of messages);
 #   rest     total - export: Plendra's share (the scan of the scratch DXF,
 #            its other steps) and cadsim's work outside the export;
-#   before   of the rest, from the lookup's first line (its cancel) to the
-#            SAVEAS line, on cadsim's clock, and the part of it in which
-#            cadsim was busy (its DWGNAME, which copies the whole drawing into
-#            its undo record as every command does; the DWGNAME after the
-#            export costs it as much again, inside "after");
-#   after    rest - before: the DWGNAME after the export, the count read from
-#            the history, the scan and the status;
+#   cadsim   of the rest, the time cadsim.exe was busy (from its log: the
+#            time between the lookup's first line and the SAVEAS line, and
+#            between the line after the export and the next line typed, less
+#            the time cadsim waited for its client meanwhile): its DWGNAME
+#            reads before and after the export, each of which repaints the
+#            whole drawing and copies it for U, as every command does;
+#   ours     rest - cadsim: Plendra and korvel (the scan, the waits, the
+#            prompt and history reads) and Wine's passing of messages;
 #   scratch  the size of the DXF cadsim wrote.
 #
 #   bench/wine_lookup/wine_lookup.sh
@@ -41,8 +43,7 @@
 # build/mingw/bench-wine-lookup on a virtual X display; it ends every process
 # it started (Xvfb by its PID, the prefix's Wine processes with wineserver -k).
 # It takes the whole machine while it runs, and memory: cadsim keeps a copy
-# of the whole drawing for U per command typed (about 3 times the DXF's size
-# each; five per lookup).
+# of the whole drawing for U per command typed (five per lookup).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -128,26 +129,30 @@ if len(saves) != len(rounds) + 1:
     sys.exit('wine_lookup: %d exports in the log, %d expected' % (len(saves), len(rounds) + 1))
 print('wine_lookup: drawing %s MB; cadsim.exe held it %s s after its start, Plendra\'s start-up lookup '
       'ended %s s later; command time %s ms' % (drawing_mb, held_s, ready_s, command_ms))
-print('%8s %5s %-6s %8s %9s %9s %9s %9s %11s %9s %10s' % (
-    'drawing', 'round', 'system', 'status', 'total ms', 'export ms', 'rest ms', 'before ms', 'cadsim busy',
-    'after ms', 'scratch MB'))
+print('%8s %5s %-6s %8s %9s %9s %9s %9s %9s %9s %10s' % (
+    'drawing', 'round', 'system', 'status', 'total ms', 'export ms', 'waited ms', 'rest ms', 'cadsim ms',
+    'ours ms', 'scratch MB'))
+
+def busy(start, end):
+    return (rows[end][0] - rows[start][0]) - (rows[end][1] - rows[start][1])
+
 sums = [0.0] * 6
 for (number, system, status, chosen, shown), s in zip(rounds, saves[1:]):
     first = s - 2  # the lookup's cancel, then the DWGNAME read before the export
     if rows[first][2] != b'^C^C' or not rows[s - 1][2].startswith(b'^C^CDWGNAME'):
         sys.exit('wine_lookup: round %s: the lines before the export are not the lookup\'s' % number)
     after = next((i for i in range(s + 1, len(rows)) if rows[i][2].startswith(b'^C^CDWGNAME')), None)
-    if after is None:
-        sys.exit('wine_lookup: round %s: no line after the export' % number)
+    if after is None or after + 1 >= len(rows):
+        sys.exit('wine_lookup: round %s: no line after the export, or none after that' % number)
     total = float(shown) - float(chosen)
     export = rows[after][0] - rows[s][0]
-    before = rows[s][0] - rows[first][0]
-    busy = before - (rows[s][1] - rows[first][1])
-    figures = (total, export, total - export, before, busy, total - export - before)
+    cadsim = busy(first, s) + busy(after, after + 1)
+    waited = rows[after][1] - rows[s][1]
+    figures = (total, export, waited, total - export, cadsim, total - export - cadsim)
     sums = [a + b for a, b in zip(sums, figures)]
-    print('%8s %5s %-6s %8s %9.0f %9.0f %9.0f %9.0f %11.0f %9.0f %10.1f' % (
+    print('%8s %5s %-6s %8s %9.0f %9.0f %9.0f %9.0f %9.0f %9.0f %10.1f' % (
         drawing_mb, number, system, status + '番', *figures, int(scratch_bytes) / 1e6))
 n = float(len(rounds))
-print('%8s %5s %-6s %8s %9.0f %9.0f %9.0f %9.0f %11.0f %9.0f %10.1f' % (
+print('%8s %5s %-6s %8s %9.0f %9.0f %9.0f %9.0f %9.0f %9.0f %10.1f' % (
     drawing_mb, 'mean', '', '', *[x / n for x in sums], int(scratch_bytes) / 1e6))
 PY
