@@ -111,11 +111,11 @@ wait "$plendra_pid" || true
 drive close "AutoCAD 2006*" >/dev/null
 wait "$cad_pid" || true
 
-python3 - "$run/cadsim.log" "$state/rounds.txt" "$drawing_mb" "$scratch_bytes" "$rounds" \
+python3 - "$run/cadsim.log" "$state/rounds.txt" "$drawing_mb" "$scratch_bytes" \
   "$(python3 -c "print('%.1f' % ($held - $started))")" "$(python3 -c "print('%.1f' % ($ready - $held))")" \
   "${command_ms:-0}" <<'PY'
 import sys
-log, rounds_file, drawing_mb, scratch_bytes, rounds, held_s, ready_s, command_ms = sys.argv[1:]
+log, rounds_file, drawing_mb, scratch_bytes, held_s, ready_s, command_ms = sys.argv[1:]
 rows = []
 for raw in open(log, 'rb').read().split(b'\r\n'):
     if not raw:
