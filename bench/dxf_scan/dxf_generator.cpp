@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace bench {
 namespace {
@@ -17,6 +19,26 @@ constexpr const char* kSystems[] = {
 };
 constexpr const char* kPipeLayer = "\x94\x7A\x8A\xC7";  // 配管
 constexpr const char* kDimLayer = "\x90\xA1\x96\x40";   // 寸法
+// The parts-table block's attribute tags: the bench's own four, or the eight
+// of Plendra's Plendra1.dwg, where six hidden ones come first and the number
+// follows the system.
+constexpr const char* kBenchTags[] = {"KEITOU", "BANGOU", "NAGASA", "ITI"};
+constexpr const char* kPlendraTags[] = {
+    "X",
+    "Y",
+    "Z",
+    "\x92\xB7\x82\xB3",          // 長さ
+    "\x8D\xDE\x8E\xBF",          // 材質
+    "\x8C\xC4\x82\xD1\x8C\x61",  // 呼び径
+    "(1)\x8C\x6E\x93\x9D",       // (1)系統
+    "(2)\x94\xD4\x8D\x86",       // (2)番号
+};
+constexpr std::size_t kPlendraHidden = 6;
+
+std::span<const char* const> Tags(bool plendra) {
+  if (plendra) return kPlendraTags;
+  return kBenchTags;
+}
 
 class Writer {
  public:
@@ -218,7 +240,7 @@ void DimensionBlock(Writer& w, std::uint32_t i, double x, double y, double lengt
   w.G(100, "AcDbBlockEnd");
 }
 
-void PartsBlock(Writer& w) {
+void PartsBlock(Writer& w, bool plendra) {
   w.G(0, "BLOCK");
   w.G(5, w.Handle());
   w.G(100, "AcDbEntity");
@@ -231,7 +253,9 @@ void PartsBlock(Writer& w) {
   w.G(30, 0.0);
   w.G(3, "PLENDRA1");
   w.G(1, "");
-  for (const char* tag : {"KEITOU", "BANGOU", "NAGASA", "ITI"}) {
+  const std::span<const char* const> tags = Tags(plendra);
+  for (std::size_t a = 0; a < tags.size(); ++a) {
+    const char* tag = tags[a];
     w.G(0, "ATTDEF");
     w.G(5, w.Handle());
     w.G(100, "AcDbEntity");
@@ -245,7 +269,7 @@ void PartsBlock(Writer& w) {
     w.G(100, "AcDbAttributeDefinition");
     w.G(3, tag);
     w.G(2, tag);
-    w.G(70, 0L);
+    w.G(70, plendra && a < kPlendraHidden ? 1L : 0L);
   }
   w.G(0, "ENDBLK");
   w.G(5, w.Handle());
@@ -288,7 +312,11 @@ void Dimension(Writer& w, std::uint32_t i, double x, double y, double length) {
   w.G(1002, "}");
 }
 
-void PartsEntry(Writer& w, std::uint32_t i, double x, double y, double length) {
+void PartsEntry(Writer& w, const DrawingSize& size, std::uint32_t i, double x, double y, double length) {
+  const std::uint32_t system = i % 4;
+  const std::uint32_t highest = size.highest_number;
+  const std::string number = std::to_string(highest == 0 ? i / 4 + 1 : i / 4 % (highest - system) + 1);
+  const std::string whole_length = std::to_string(static_cast<long>(length));
   w.G(0, "INSERT");
   w.G(5, w.Handle());
   w.G(100, "AcDbEntity");
@@ -299,25 +327,35 @@ void PartsEntry(Writer& w, std::uint32_t i, double x, double y, double length) {
   w.G(10, x);
   w.G(20, y);
   w.G(30, 0.0);
-  const std::string values[] = {
-      kSystems[i % 4], std::to_string(i / 4 + 1), std::to_string(static_cast<long>(length)),
-      std::to_string(static_cast<long>(x)) + "," + std::to_string(static_cast<long>(y))};
-  const char* tags[] = {"KEITOU", "BANGOU", "NAGASA", "ITI"};
-  for (int a = 0; a < 4; ++a) {
+  std::vector<std::string> values;
+  if (size.plendra_block)
+    values = {std::to_string(static_cast<long>(x)),
+              std::to_string(static_cast<long>(y)),
+              "0",
+              whole_length,
+              "SGP",
+              "20A",
+              kSystems[system],
+              number};
+  else
+    values = {kSystems[system], number, whole_length,
+              std::to_string(static_cast<long>(x)) + "," + std::to_string(static_cast<long>(y))};
+  const std::span<const char* const> tags = Tags(size.plendra_block);
+  for (std::size_t a = 0; a < values.size(); ++a) {
     w.G(0, "ATTRIB");
     w.G(5, w.Handle());
     w.G(100, "AcDbEntity");
     w.G(8, kPipeLayer);
     w.G(100, "AcDbText");
     w.G(10, x);
-    w.G(20, y - 3.0 * a);
+    w.G(20, y - 3.0 * static_cast<double>(a));
     w.G(30, 0.0);
     w.G(40, 2.5);
     w.G(1, values[a]);
     w.G(7, "Standard");
     w.G(100, "AcDbAttribute");
     w.G(2, tags[a]);
-    w.G(70, 0L);
+    w.G(70, size.plendra_block && a < kPlendraHidden ? 1L : 0L);
   }
   w.G(0, "SEQEND");
   w.G(5, w.Handle());
@@ -328,12 +366,14 @@ void PartsEntry(Writer& w, std::uint32_t i, double x, double y, double length) {
 }  // namespace
 
 std::uint64_t WriteDrawing(const std::filesystem::path& path, const DrawingSize& size) {
+  if (size.highest_number != 0 && size.highest_number < 4)
+    throw std::invalid_argument("the highest number must leave each of the four systems one");
   Writer w(path);
   Header(w);
   Tables(w, size);
   w.G(0, "SECTION");
   w.G(2, "BLOCKS");
-  PartsBlock(w);
+  PartsBlock(w, size.plendra_block);
   for (std::uint32_t i = 0; i < size.dimensions; ++i)
     DimensionBlock(w, i, 1000.0 * (i % 300), 700.0 * (i / 300), 500.0 + i % 2500);
   w.G(0, "ENDSEC");
@@ -342,7 +382,7 @@ std::uint64_t WriteDrawing(const std::filesystem::path& path, const DrawingSize&
   for (std::uint32_t i = 0; i < size.dimensions; ++i)
     Dimension(w, i, 1000.0 * (i % 300), 700.0 * (i / 300), 500.0 + i % 2500);
   for (std::uint32_t i = 0; i < size.parts_entries; ++i)
-    PartsEntry(w, i, 1000.0 * (i % 300) + 200, 700.0 * (i / 300) + 30, 500.0 + i % 2500);
+    PartsEntry(w, size, i, 1000.0 * (i % 300) + 200, 700.0 * (i / 300) + 30, 500.0 + i % 2500);
   w.G(0, "ENDSEC");
   w.G(0, "SECTION");
   w.G(2, "OBJECTS");

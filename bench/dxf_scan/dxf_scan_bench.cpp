@@ -2,10 +2,15 @@
 // to a plain newline count of the same file in the same run.
 //
 //   dxf_scan_bench [--file=DXF] [--keep=PATH] [--dimensions=N] [--entries=N] [--runs=N]
-//                  [--dxfscan=PATH]
+//                  [--dxfscan=PATH] [--highest-number=N] [--plendra-block] [--write-only]
 //
 // Without --file it writes a drawing of N dimensions and N parts-table entries
 // (four attributes each) into a temporary folder and removes it afterwards.
+// --keep=PATH writes it there and keeps it; with --write-only it then stops,
+// for another bench that needs a drawing (bench/wine_lookup). --highest-number
+// lets each system's numbers go round from 1 to about N, --plendra-block gives
+// the parts-table entries the attributes of Plendra's own block
+// (dxf_generator.h).
 // Every figure is the best of --runs runs, read from the page cache.
 //
 // It also times whole processes as a user runs them, start to exit with the
@@ -282,14 +287,14 @@ LookupFigure TimeLookup(Lookup lookup, int runs) {
 
 // Both lookups for the system of the bench drawing's first entries (給水),
 // with the scratch file a link to the drawing in a folder of its own.
-void Lookups(const std::filesystem::path& drawing, int runs) {
+void Lookups(const std::filesystem::path& drawing, int runs, bool plendra_block) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                        ("dxf-scan-bench-lookup-" + std::to_string(std::random_device()()));
   std::filesystem::create_directory(folder);
   std::filesystem::create_symlink(std::filesystem::absolute(drawing), folder / "Wexa.dxf");
   const std::string old_tmpdir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
   setenv("TMPDIR", folder.c_str(), 1);  // the temporary folder the library asks for
-  const std::u16string tag = u"KEITOU", system = u"給水";
+  const std::u16string tag = plendra_block ? u"(1)系統" : u"KEITOU", system = u"給水";
   const auto by_table = [&](korvel::PwControl& c) { return ByTable(c, tag, system); };
   const auto by_query = [&](korvel::PwControl& c) { return ByQuery(c, tag, system); };
   LookupFigure empty;
@@ -312,7 +317,7 @@ void Lookups(const std::filesystem::path& drawing, int runs) {
                 (f.peak_kilobytes - empty.peak_kilobytes) / 1024.0, f.numbers, f.highest);
   };
   row("DxfScan ENTITIES ATTRIB 2|1, read for the system", table);
-  row("DxfAttributesAfter KEITOU 給水", query);
+  row(plendra_block ? "DxfAttributesAfter (1)系統 給水" : "DxfAttributesAfter KEITOU 給水", query);
   std::printf("(peak MB: beyond a child that looks nothing up, %.1f MB)\n\n", empty.peak_kilobytes / 1024.0);
 }
 #endif
@@ -324,6 +329,7 @@ int main(int argc, char** argv) {
   std::filesystem::path file, keep;
   std::filesystem::path dxfscan = std::filesystem::absolute(argv[0]).parent_path() / "dxfscan";
   int runs = 5;
+  bool write_only = false;
   std::size_t block = korvel::DxfScanner::kDefaultBlockBytes;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -342,12 +348,28 @@ int main(int argc, char** argv) {
       dxfscan = value("--dxfscan=");
     else if (arg.starts_with("--runs="))
       runs = std::max(1, std::stoi(value("--runs=")));
+    else if (arg.starts_with("--highest-number="))
+      size.highest_number = static_cast<std::uint32_t>(std::stoul(value("--highest-number=")));
+    else if (arg == "--plendra-block")
+      size.plendra_block = true;
+    else if (arg == "--write-only")
+      write_only = true;
     else {
       std::fprintf(stderr,
                    "usage: dxf_scan_bench [--file=DXF] [--keep=PATH] [--dimensions=N] [--entries=N] "
-                   "[--runs=N] [--block=BYTES] [--dxfscan=PATH]\n");
+                   "[--runs=N] [--block=BYTES] [--dxfscan=PATH] [--highest-number=N] [--plendra-block] "
+                   "[--write-only]\n");
       return 2;
     }
+  }
+  if (write_only && (keep.empty() || !file.empty())) {
+    std::fprintf(stderr, "dxf_scan_bench: --write-only writes the drawing to --keep=PATH\n");
+    return 2;
+  }
+  if (size.highest_number != 0 && size.highest_number < 4) {
+    std::fprintf(stderr,
+                 "dxf_scan_bench: --highest-number must leave each of the four systems one: 4 or more\n");
+    return 2;
   }
 
   std::filesystem::path folder;
@@ -363,7 +385,9 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     const std::uint64_t bytes = bench::WriteDrawing(file, size);
     std::printf("wrote %s: %.1f MB, %u dimensions, %u attributes (%.1f s)\n", file.string().c_str(),
-                bytes / 1e6, size.dimensions, 4 * size.parts_entries, Seconds(start));
+                bytes / 1e6, size.dimensions, (size.plendra_block ? 8 : 4) * size.parts_entries,
+                Seconds(start));
+    if (write_only) return 0;
   }
 
   // The whole processes first, while this program is still small: a child
@@ -394,7 +418,7 @@ int main(int argc, char** argv) {
   }
   std::printf("\n");
 #ifndef _WIN32
-  Lookups(file, runs);
+  Lookups(file, runs, size.plendra_block);
 #endif
   auto codec = platform::MakeAnsiCodec(932);
   const Figure lines = CountNewlines(file, runs, block);

@@ -32,48 +32,10 @@ if [[ -z "${NO_BUILD:-}" ]]; then
 fi
 bin="$root/build/mingw/bin"
 
+bench_name=wine_pick_cycle
 state="$root/build/mingw/bench-wine"
-rm -rf "$state"
-mkdir -p "$state"
-export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=ja_JP.UTF-8
-
-xvfb_pid=""
-keeper_pid=""
-cleanup() {
-  local status=$?
-  timeout 30 wineserver -k >/dev/null 2>&1 || true
-  if [[ -n "$keeper_pid" ]]; then wait "$keeper_pid" 2>/dev/null || true; fi
-  if [[ -n "$xvfb_pid" ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  exit "$status"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$state/xvfb.display" 2>"$state/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s "$state/xvfb.display" ]] && break
-  sleep 0.1
-done
-[[ -s "$state/xvfb.display" ]] || { echo "wine_pick_cycle: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$state/xvfb.display")"
-
-timeout 120 wineboot -i >"$state/wineboot.log" 2>&1
-timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$state/wineboot.log" 2>&1
-timeout 30 wineserver -p >>"$state/wineboot.log" 2>&1 || true
-wine "$bin/desktop_keeper.exe" </dev/null >"$state/keeper.log" 2>&1 &
-keeper_pid=$!
-for _ in $(seq 1200); do
-  grep -q "desktop kept" "$state/keeper.log" && break
-  sleep 0.1
-done
-timeout 120 wine regsvr32 /s "$bin/korvel.dll"
-
-drive() { timeout 700 wine "$bin/uidrive.exe" "$@"; }
-winpath() { winepath -w "$1" 2>/dev/null; }
+source "$root/bench/wine_session.sh"
+wine_session_start
 
 # The picks: the sample's two horizontal dimensions and its vertical one, in turn.
 handles=(125 115 C8)

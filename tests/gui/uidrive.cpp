@@ -1,7 +1,14 @@
 // uidrive: a small UI-automation driver for Plendra's windows under Wine (and
-// on Windows), one action per run, for tests written in any language:
+// on Windows), one action per run (or a few in turn), for tests written in any
+// language:
 //
-//   uidrive [--desktop NAME] VERB ARGS...
+//   uidrive [--desktop NAME] [--clock] VERB ARGS... [--then VERB ARGS...]...
+//
+// Actions joined by --then run in turn in the one process, each as soon as
+// the one before succeeded; the first that fails ends the run. --clock prints
+// "clock: MS" after each action that succeeded: the performance counter in
+// milliseconds, one clock for every process of the machine (a bench measures
+// from one action's end to the next's without a process start between).
 //
 //   wait-window TITLE MS          a visible window with this title appears
 //   wait-gone TITLE MS            no visible window has this title any more
@@ -664,6 +671,16 @@ int Run(const std::vector<std::wstring>& a) {
   return 2;
 }
 
+void PrintClock() {
+  LARGE_INTEGER frequency{}, now{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  wchar_t text[64];
+  swprintf(text, 64, L"clock: %.3f",
+           static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart));
+  Print(text);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -674,7 +691,24 @@ int wmain(int argc, wchar_t** argv) {
     if (desktop == nullptr || !SetThreadDesktop(desktop)) return Fail(L"cannot use desktop " + args[1]);
     args.erase(args.begin(), args.begin() + 2);
   }
-  const int status = Run(args);
-  if (status == 2) Print(L"usage: uidrive [--desktop NAME] VERB ARGS... (see the top of uidrive.cpp)");
+  const bool clock = !args.empty() && args[0] == L"--clock";
+  if (clock) args.erase(args.begin());
+  std::vector<std::vector<std::wstring>> actions(1);
+  for (const std::wstring& arg : args) {
+    if (arg == L"--then")
+      actions.emplace_back();
+    else
+      actions.back().push_back(arg);
+  }
+  int status = 0;
+  for (const std::vector<std::wstring>& action : actions) {
+    status = Run(action);
+    if (status != 0) break;
+    if (clock) PrintClock();
+  }
+  if (status == 2)
+    Print(
+        L"usage: uidrive [--desktop NAME] [--clock] VERB ARGS... [--then VERB ARGS...]... (see the top of "
+        L"uidrive.cpp)");
   return status;
 }
