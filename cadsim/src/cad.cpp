@@ -172,9 +172,14 @@ void Cad::RunCommand(std::u16string_view typed) {
     Later(ms, [this] { host_.Vanish(); });
   }
   // The state before the command, for U; UNDO and U themselves only move
-  // through the record.
+  // through the record. A command that changes nothing U restores (a
+  // selection, an export, a setting of the session read or set) keeps no
+  // copy of the drawing: copying it for each of them took seconds of a
+  // lookup's time with a large drawing.
   const bool undoable = canonical != u"U" && canonical != u"UNDO";
-  if (undoable) undo_.entries.push_back({UndoEntry::kCommand, command ? canonical : name, Now()});
+  const bool keeps = command ? commands::KeepsState(canonical) : commands::VariableKeepsState(*this, name);
+  if (undoable)
+    undo_.entries.push_back({UndoEntry::kCommand, command ? canonical : name, keeps ? nullptr : Now()});
   if (command) {
     last_command_ = canonical;
     command(*this);

@@ -135,6 +135,30 @@ TEST_F(Undo, UndoesTheViewAndAVariableToo) {
   EXPECT_EQ(LastLine(), u"CLAYER");
 }
 
+TEST_F(Undo, StepsOverWhatChangesNothingAreStillStepsAndTheNextTakesBackTheChange) {
+  // A session setting, a read-only variable and a point read keep no copy
+  // of the drawing; U still names each of them, restores nothing for
+  // them, and the step after them gives back the drawing as it was before
+  // the change that came first.
+  const std::string start = Written();
+  Type(u"line^M0,0^M100,0^M^M");
+  const std::string with_line = Written();
+  Type(u"circle^M50,50^M25^M");
+  Type(u"filedia^M0^Mdwgname^Mid^M10,10^M");
+  ASSERT_NE(Written(), with_line);
+  for (std::u16string_view name : {u"ID", u"DWGNAME", u"FILEDIA"}) {
+    Type(u"u^M");
+    EXPECT_EQ(LastLine(), name);
+    EXPECT_EQ(Circles(), 1u);
+  }
+  EXPECT_EQ(Cad().Settings()[u"FILEDIA"], u"0");  // a session setting, as AutoCAD keeps it
+  Type(u"u^M");
+  EXPECT_EQ(LastLine(), u"CIRCLE");
+  EXPECT_EQ(Written(), with_line);
+  Type(u"u^M");
+  EXPECT_EQ(Written(), start);
+}
+
 TEST_F(Undo, PromptsAsTheJapaneseReleaseWordsThem) {
   ASSERT_EQ(Post(u"undo^M"), -1);
   EXPECT_EQ(

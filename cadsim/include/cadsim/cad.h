@@ -213,8 +213,9 @@ class Cad {
   struct UndoEntry {
     enum Kind { kCommand, kBegin, kEnd, kMark };
     Kind kind = kCommand;
-    std::u16string name;                  // kCommand: as U reports it
-    std::shared_ptr<const State> before;  // kCommand and kBegin
+    std::u16string name;  // kCommand: as U reports it
+    // kBegin, and kCommand unless the command changes nothing U restores.
+    std::shared_ptr<const State> before;
   };
   struct UndoRecord {
     std::vector<UndoEntry> entries;

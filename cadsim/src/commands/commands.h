@@ -16,6 +16,9 @@ using Command = void (*)(Cad&);
 // The command typed as name (upper case, "_" and "." prefixes removed), or
 // null. *canonical receives the name faults and repetition go by.
 Command Find(std::u16string_view name, std::u16string* canonical);
+// Whether the command (by its canonical name) leaves the drawing, the view
+// and the UCS as they were, so that U has nothing to give back for it.
+bool KeepsState(std::u16string_view canonical);
 
 void Select(Cad& cad);
 void SaveAs(Cad& cad);
@@ -37,6 +40,9 @@ void UndoOne(Cad& cad);
 // A system variable typed by name: shows its value prompt and takes a new
 // value, or reports a read-only one. False if name is no variable.
 bool Variable(Cad& cad, std::u16string_view name);
+// Whether name is a system variable that U does not take back: one that
+// cannot be set, or a setting of the session rather than of the drawing.
+bool VariableKeepsState(Cad& cad, std::u16string_view name);
 
 // Object selection at "オブジェクトを選択: " until Enter, or until the first
 // object in single mode; done receives the set, which becomes the previous

@@ -7,6 +7,12 @@
 
 namespace cadsim::commands {
 
+bool KeepsState(std::u16string_view canonical) {
+  // Selecting, writing the drawing to a file and asking for a point change
+  // nothing U restores (SAVEAS's new name is not taken back by U either).
+  return canonical == u"SELECT" || canonical == u"SAVEAS" || canonical == u"DXFOUT" || canonical == u"ID";
+}
+
 Command Find(std::u16string_view name, std::u16string* canonical) {
   struct Entry {
     std::u16string_view name, canonical;

@@ -26,7 +26,7 @@ Step StepBack(Cad& cad, std::u16string* name) {
     case Entry::kBegin:  // an open group taken back to its start: no further
       return Step::kNothing;
     case Entry::kCommand:
-      cad.Restore(*top.before);
+      if (top.before) cad.Restore(*top.before);  // none: the command changed nothing
       entries.pop_back();
       *name = top.name;
       return Step::kUndone;

@@ -15,6 +15,7 @@ enum class Kind { kInt, kReal, kText };
 struct SysVar {
   Kind kind = Kind::kInt;
   bool read_only = false;
+  bool session = false;  // a setting of the session, not of the drawing: U does not restore it
   double low = -1e300, high = 1e300;
   std::function<std::u16string()> get;
   std::function<bool(std::u16string_view)> set;  // false: refused (message said)
@@ -34,6 +35,7 @@ SysVar Setting(Cad& cad, const std::u16string& name, Kind kind, std::u16string f
   if (!settings.contains(name)) settings[name] = std::move(fallback);
   SysVar v;
   v.kind = kind, v.low = low, v.high = high;
+  v.session = true;
   v.get = [&settings, name] { return settings[name]; };
   v.set = [&settings, name, kind](std::u16string_view text) {
     settings[name] = kind == Kind::kText ? std::u16string(text) : Shortest(*ParseNumber(text));
@@ -164,6 +166,11 @@ std::u16string Shown(Cad& cad, const SysVar& v) {
 }
 
 }  // namespace
+
+bool VariableKeepsState(Cad& cad, std::u16string_view typed) {
+  const std::optional<SysVar> v = Lookup(cad, Upper(typed));
+  return v && (v->read_only || v->session);
+}
 
 bool Variable(Cad& cad, std::u16string_view typed) {
   const std::u16string name = Upper(typed);
