@@ -148,6 +148,9 @@ void Cad::Deliver() {
 }
 
 void Cad::Cancel() {
+  // A command cancelled half-way (an -ATTEDIT after some of its entries) may
+  // have changed the drawing already.
+  if (!command_.empty() && !command_keeps_state_) ++drawing_changes_;
   Say(shown_prompt_ + token_ + release_.cancel_marker);
   token_.clear();
   overlong_ = false;
@@ -180,6 +183,7 @@ void Cad::RunCommand(std::u16string_view typed) {
   const bool keeps = command ? commands::KeepsState(canonical) : commands::VariableKeepsState(*this, name);
   if (undoable)
     undo_.entries.push_back({UndoEntry::kCommand, command ? canonical : name, keeps ? nullptr : Now()});
+  command_keeps_state_ = keeps;
   if (command) {
     last_command_ = canonical;
     command(*this);
@@ -242,17 +246,20 @@ void Cad::Finish(std::function<void()> effect) {
     const std::uint32_t busy_ms = affected ? faults_.busy_for_ms : 0;
     const std::uint32_t late_ms = affected ? faults_.finish_after_ms : 0;
     if (busy_ms > 0) host_.Busy(busy_ms);
-    Later(std::max({command_ms, late_ms, busy_ms}), [this, effect = std::move(effect)] {
-      if (effect) effect();
-      busy_ = false;
-      command_.clear();
-      ShowCommandPrompt();
-      Pump();
-      Changed();
-    });
+    Later(std::max({command_ms, late_ms, busy_ms}),
+          [this, effect = std::move(effect), keeps = command_keeps_state_] {
+            if (effect) effect();
+            if (!keeps) ++drawing_changes_;
+            busy_ = false;
+            command_.clear();
+            ShowCommandPrompt();
+            Pump();
+            Changed();
+          });
     return;
   }
   if (effect) effect();
+  if (!command_keeps_state_) ++drawing_changes_;
   command_.clear();
   ShowCommandPrompt();
 }

@@ -162,12 +162,12 @@ void CadWindows::Changed() {
     text_title_ = std::move(t);
     SetWindowTextA(text_, Ansi(text_title_).c_str());
   }
-  // The drawing is drawn again only when a command may have changed it (one
-  // more finished, or its work done), not for every key the command line
-  // shows: under Wine, repainting it for each of them was most of
+  // The drawing is drawn again only when a command may have changed it, not
+  // for every key the command line shows or for a command that changes
+  // nothing (a variable, an export): under Wine, repainting it was most of
   // cadsim.exe's own time per entry of a client's working cycle.
-  if (const std::pair<std::uint64_t, bool> state{cad_->CommandsFinished(), cad_->Busy()}; state != drawn_) {
-    drawn_ = state;
+  if (cad_->DrawingChanges() != drawn_) {
+    drawn_ = cad_->DrawingChanges();
     InvalidateRect(main_, nullptr, TRUE);
   }
   for (HWND w : {main_command_, history_, command_}) InvalidateRect(w, nullptr, TRUE);

@@ -83,9 +83,8 @@ class CadWindows final : public cadsim::Host {
   // What the windows last showed: a title is set and the command line's change
   // announced only when they differ.
   std::u16string main_title_, text_title_, prompt_;
-  // The commands finished, and whether one was working, when the drawing was
-  // last asked to be drawn.
-  std::pair<std::uint64_t, bool> drawn_{~std::uint64_t{0}, false};
+  // Cad::DrawingChanges when the drawing was last asked to be drawn.
+  std::uint64_t drawn_ = ~std::uint64_t{0};
   std::vector<Typed> typed_;
   std::uint64_t prompt_reads_ = 0;
   LARGE_INTEGER started_{}, frequency_{};

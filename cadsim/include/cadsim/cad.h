@@ -164,6 +164,9 @@ class Cad {
   // Commands that finished so far (by Finish): a benchmark's measure of
   // AutoCAD's own share of the time.
   std::uint64_t CommandsFinished() const { return commands_finished_; }
+  // Counts the commands, finished or cancelled, that may have changed the
+  // drawing, the view or the UCS: a host draws the drawing again when it moves.
+  std::uint64_t DrawingChanges() const { return drawing_changes_; }
 
   // --- For the commands --------------------------------------------------
   void Ask(Question question);
@@ -265,6 +268,8 @@ class Cad {
   std::u16string last_command_;  // what Enter at an empty command prompt repeats
   bool busy_ = false;
   std::uint64_t commands_finished_ = 0;
+  std::uint64_t drawing_changes_ = 0;
+  bool command_keeps_state_ = false;  // the command running changes nothing U restores
   bool pumping_ = false;
   bool dialog_shown_ = false;
   std::uint64_t wait_serial_ = 0;
