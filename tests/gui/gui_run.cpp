@@ -152,7 +152,10 @@ Driven Drive(const std::vector<std::wstring>& args) {
   }
   // uidrive ends its own waits; this limit only catches a driver that hangs.
   const wine_scripts::ChildResult r = wine_scripts::RunChild(line, {}, longest + kPatienceMs);
-  return {r.finished ? static_cast<int>(r.exit_code) : -1, r.output};
+  // A driver that did not start or did not end says why in the output, so that
+  // a failure that happens only once can be told from the report.
+  if (!r.finished) return {-1, r.output + "uidrive did not finish: " + r.hang_report};
+  return {static_cast<int>(r.exit_code), r.output};
 }
 
 std::vector<std::u16string> ReadLines932(const std::filesystem::path& file) {
